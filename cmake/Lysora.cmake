@@ -1,0 +1,19 @@
+# Project-wide build helpers shared by the host and win32 builds.
+
+# lysora_test(NAME SOURCES... [LIBS libs...] [SERIAL]): one GoogleTest executable, one CTest
+# test. Each run writes a GoogleTest XML report that scripts/test sums up.
+function(lysora_test name)
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+  # A relative report path: Windows programs under Wine read it the same way.
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:../reports/${name}.xml
+           WORKING_DIRECTORY ${LYSORA_OUTPUT_DIR})
+  if(T_SERIAL)
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()

@@ -1,0 +1,154 @@
+// setup.exe run as a user runs it: from a folder holding it and (or not) "_setup.exe",
+// against the real "Vor.ini" of the Windows directory, which is saved and put back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string ModuleFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::string VorIniPath()
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, MAX_PATH);
+    return std::string(dir) + "\\Vor.ini";
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class SetupLauncher : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ini_ = VorIniPath();
+        hadIni_ = Exists(ini_);
+        if (hadIni_)
+            savedIni_ = ReadFile(ini_);
+        DeleteFileA(ini_.c_str());
+
+        char tmp[MAX_PATH];
+        GetTempPathA(MAX_PATH, tmp);
+        folder_ = std::string(tmp) + "lysora-setup-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA((ModuleFolder() + "setup.exe").c_str(), (folder_ + "setup.exe").c_str(), FALSE));
+    }
+
+    void TearDown() override
+    {
+        DeleteFileA((folder_ + "setup.exe").c_str());
+        DeleteFileA((folder_ + "_setup.exe").c_str());
+        DeleteFileA((folder_ + "installer-started").c_str());
+        RemoveDirectoryA(folder_.c_str());
+        DeleteFileA(ini_.c_str());
+        if (hadIni_)
+            WriteFile(ini_, savedIni_);
+    }
+
+    void PlaceInstaller()
+    {
+        ASSERT_TRUE(CopyFileA((ModuleFolder() + "fake_installer.exe").c_str(),
+                              (folder_ + "_setup.exe").c_str(), FALSE));
+    }
+
+    // Runs setup.exe from its folder (the current directory is elsewhere, as when a user
+    // double-clicks it from another folder) and returns its exit code.
+    DWORD RunLauncher()
+    {
+        std::string exe = folder_ + "setup.exe";
+        std::string cmd = "\"" + exe + "\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return 0xFFFFFFFF;
+        WaitForSingleObject(pi.hProcess, 20000);
+        DWORD code = 0xFFFFFFFF;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return code;
+    }
+
+    // The launcher does not wait for the installer: poll for its mark.
+    std::string WaitForInstallerMark()
+    {
+        std::string mark = folder_ + "installer-started";
+        for (int i = 0; i < 200 && !Exists(mark); ++i)
+            Sleep(50);
+        Sleep(50);
+        return Exists(mark) ? ReadFile(mark) : std::string();
+    }
+
+    std::string IniValue()
+    {
+        char value[260];
+        GetPrivateProfileStringA("CA_APPS", "PATH", "<none>", value, sizeof value, "Vor.ini");
+        return value;
+    }
+
+    std::string ini_, savedIni_, folder_;
+    bool hadIni_ = false;
+};
+
+TEST_F(SetupLauncher, WithoutVorIniWritesScratchDirectoryAndStartsInstaller)
+{
+    PlaceInstaller();
+    EXPECT_EQ(RunLauncher(), 0u);
+    EXPECT_TRUE(Exists(ini_));
+    EXPECT_EQ(IniValue(), "C:\\TEMP");
+    EXPECT_EQ(WaitForInstallerMark(), "5") << "installer not started with SW_SHOW";
+}
+
+TEST_F(SetupLauncher, NonEmptyPathIsLeftAloneByteForByte)
+{
+    const std::string original = "; installer settings\r\n[CA_APPS]\r\nPATH=D:\\SCRATCH\\VERY\\LONG\\DIRECTORY\\NAME\\X\r\n";
+    WriteFile(ini_, original);
+    PlaceInstaller();
+    EXPECT_EQ(RunLauncher(), 0u);
+    EXPECT_EQ(ReadFile(ini_), original);
+    EXPECT_EQ(WaitForInstallerMark(), "5");
+}
+
+TEST_F(SetupLauncher, EmptyPathIsReplaced)
+{
+    WriteFile(ini_, "[CA_APPS]\r\nPATH=\r\nOTHER=keep\r\n");
+    PlaceInstaller();
+    EXPECT_EQ(RunLauncher(), 0u);
+    EXPECT_EQ(IniValue(), "C:\\TEMP");
+    char other[32];
+    GetPrivateProfileStringA("CA_APPS", "OTHER", "", other, sizeof other, "Vor.ini");
+    EXPECT_STREQ(other, "keep");
+}
+
+TEST_F(SetupLauncher, MissingInstallerEndsSilentlyWithZero)
+{
+    EXPECT_EQ(RunLauncher(), 0u);
+    EXPECT_EQ(IniValue(), "C:\\TEMP");
+    EXPECT_FALSE(Exists(folder_ + "installer-started"));
+}
+
+} // namespace
