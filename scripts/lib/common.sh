@@ -9,7 +9,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # setup_if_needed: installs packages and the Wine prefix unless this tree already did.
 setup_if_needed() {
-  local stamp="$top/.wine/.lysora-setup-done"
+  local stamp="$WINEPREFIX/.lysora-setup-done"
   if [ ! -f "$stamp" ] || [ "$top/scripts/setup" -nt "$stamp" ]; then
     "$top/scripts/setup"
     touch "$stamp"
@@ -22,15 +22,20 @@ configure_and_build() {
   local args=() targets=()
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
   [ "${1:-}" = "--" ] && shift && targets=("$@")
-  if [ ! -f "$top/$dir/build.ninja" ]; then
-    cmake -S "$top" -B "$top/$dir" -G Ninja "${args[@]}" >/dev/null
+  case "$dir" in /*) ;; *) dir="$top/$dir" ;; esac
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$top" -B "$dir" -G Ninja "${args[@]}" >/dev/null
   fi
-  ninja -C "$top/$dir" "${targets[@]}"
+  ninja -C "$dir" "${targets[@]}"
 }
 
-build_host()  { configure_and_build build/host -DCMAKE_BUILD_TYPE=Debug "$@"; }
+# LYSORA_BUILD names the folder of the two build trees (default build/), so that several
+# checkouts' worth of work can build side by side without sharing a Ninja tree.
+build_dir="${LYSORA_BUILD:-build}"
+case "$build_dir" in /*) ;; *) build_dir="$top/$build_dir" ;; esac
+build_host()  { configure_and_build "$build_dir/host" -DCMAKE_BUILD_TYPE=Debug "$@"; }
 build_win32() {
-  configure_and_build build/win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  configure_and_build "$build_dir/win32" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" "$@"
 }
 

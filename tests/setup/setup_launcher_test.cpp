@@ -40,6 +40,13 @@ void WriteFile(const std::string& path, const std::string& text)
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The installer the launcher started may still be ending: retry until its file is free.
+void RemoveWhenFree(const std::string& path)
+{
+    for (int i = 0; i < 100 && Exists(path) && !DeleteFileA(path.c_str()); ++i)
+        Sleep(50);
+}
+
 class SetupLauncher : public ::testing::Test {
 protected:
     void SetUp() override
@@ -52,16 +59,19 @@ protected:
 
         char tmp[MAX_PATH];
         GetTempPathA(MAX_PATH, tmp);
-        folder_ = std::string(tmp) + "lysora-setup-" + std::to_string(GetCurrentProcessId()) + "\\";
+        // A folder of its own for each test: nothing left by one test can disturb the next.
+        static int serial = 0;
+        folder_ = std::string(tmp) + "lysora-setup-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(++serial) + "\\";
         CreateDirectoryA(folder_.c_str(), nullptr);
         ASSERT_TRUE(CopyFileA((ModuleFolder() + "setup.exe").c_str(), (folder_ + "setup.exe").c_str(), FALSE));
     }
 
     void TearDown() override
     {
-        DeleteFileA((folder_ + "setup.exe").c_str());
-        DeleteFileA((folder_ + "_setup.exe").c_str());
-        DeleteFileA((folder_ + "installer-started").c_str());
+        RemoveWhenFree(folder_ + "setup.exe");
+        RemoveWhenFree(folder_ + "_setup.exe");
+        RemoveWhenFree(folder_ + "installer-started");
         RemoveDirectoryA(folder_.c_str());
         DeleteFileA(ini_.c_str());
         if (hadIni_)
