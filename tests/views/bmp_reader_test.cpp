@@ -2,7 +2,7 @@
 // headers that lie about sizes.
 #include "views/bmp_reader.h"
 
-#include "base/messages.h"
+#include "tests/views/message_recorder.h"
 #include "tests/views/bmp_test_files.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +17,7 @@ using testing::BmpSpec;
 using testing::MakeBmp;
 using testing::With;
 
-struct Shown {
-    std::string text, caption;
-    unsigned style;
-};
-
-struct Recorder final : MessageSink {
-    std::vector<Shown> shown;
-    Recorder() { SetMessages(this); }
-    ~Recorder() override { SetMessages(nullptr); }
-    int Show(std::string_view text, std::string_view caption, unsigned style) override
-    {
-        shown.push_back({std::string(text), std::string(caption), style});
-        return kIdOk;
-    }
-};
+using Recorder = lysora::testing::MessageRecorder;
 
 // Parses spec's file under the name "x.bmp" and returns the one message it gave.
 std::string RefusalOf(const BmpSpec& spec)

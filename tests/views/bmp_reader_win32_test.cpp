@@ -2,7 +2,7 @@
 // the palette, and the picture field's loading of named pictures.
 #include "views/bmp_reader_win32.h"
 
-#include "base/messages.h"
+#include "tests/views/message_recorder.h"
 #include "tests/views/bmp_test_files.h"
 
 #include <gtest/gtest.h>
@@ -15,16 +15,7 @@ namespace {
 using testing::BmpSpec;
 using testing::MakeBmp;
 
-struct Recorder final : MessageSink {
-    std::vector<std::string> shown;
-    Recorder() { SetMessages(this); }
-    ~Recorder() override { SetMessages(nullptr); }
-    int Show(std::string_view text, std::string_view, unsigned) override
-    {
-        shown.emplace_back(text);
-        return kIdOk;
-    }
-};
+using Recorder = lysora::testing::MessageRecorder;
 
 // The bitmap's pixels as 0x00RRGGBB, top row first.
 std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap, int width, int height)
@@ -131,7 +122,7 @@ TEST_F(ReadBitmapTest, RefusedFileGivesNoBitmapAndNoPalette)
     EXPECT_EQ(Read(truecolour), nullptr);
     EXPECT_EQ(palette, nullptr);
     ASSERT_EQ(recorder.shown.size(), 1u);
-    EXPECT_EQ(recorder.shown[0], path + " a 24 bits par pixel (non supporté)");
+    EXPECT_EQ(recorder.shown[0].text, path + " a 24 bits par pixel (non supporté)");
 }
 
 TEST_F(ReadBitmapTest, PicturesAreFilesInTheWorkingDirectoryOrResources)
@@ -153,11 +144,11 @@ TEST_F(ReadBitmapTest, PicturesAreFilesInTheWorkingDirectoryOrResources)
     EXPECT_FALSE(LoadPicture("NOSUCHPICTURE", GetModuleHandleA(nullptr)));
     EXPECT_FALSE(LoadPicture("missing.bmp", GetModuleHandleA(nullptr)));
     ASSERT_EQ(recorder.shown.size(), 2u);
-    EXPECT_EQ(recorder.shown[0], "Impossible de charger la ressource NOSUCHPICTURE");
+    EXPECT_EQ(recorder.shown[0].text, "Impossible de charger la ressource NOSUCHPICTURE");
     // The working directory is put in front of a bare file name.
     char directory[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, directory);
-    EXPECT_EQ(recorder.shown[1], "Impossible d'ouvrir le fichier " + std::string(directory) + "\\missing.bmp");
+    EXPECT_EQ(recorder.shown[1].text, "Impossible d'ouvrir le fichier " + std::string(directory) + "\\missing.bmp");
 }
 
 } // namespace
