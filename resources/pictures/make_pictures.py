@@ -61,6 +61,16 @@ def icon_canvas():
     return image, ImageDraw.Draw(image)
 
 
+def disc(image, fill, outline=None):
+    """A smooth disc filling the 16 x 16 pictogram, drawn eight times larger and reduced."""
+    big = Image.new("RGB", (128, 128), FACE)
+    d = ImageDraw.Draw(big)
+    d.ellipse([0, 0, 127, 127], fill=outline or fill)
+    if outline:
+        d.ellipse([8, 8, 119, 119], fill=fill)
+    image.paste(big.resize((16, 16), Image.LANCZOS))
+
+
 def triangle(draw, tip_x, direction, colour, size=6):
     """A solid triangle 2 * size high, centred on rows 7-8, its tip at column tip_x."""
     for step in range(size):
@@ -83,14 +93,14 @@ def icon_cancel():
 
 def icon_help():
     image, d = icon_canvas()
-    d.ellipse([0, 0, 15, 15], fill=BLUE)
+    disc(image, BLUE)
     d.text((8, 8), "?", font=font(12, condensed=False), fill=WHITE, anchor="mm")
     return image
 
 
 def icon_menu():
     image, d = icon_canvas()
-    d.ellipse([0, 0, 15, 15], fill=AMBER, outline=AMBER_DARK)
+    disc(image, AMBER, AMBER_DARK)
     triangle(d, 11, -1, INK, size=5)
     return image
 
@@ -167,12 +177,11 @@ def icon_back():
 
 def icon_quit():
     image, d = icon_canvas()
-    d.rectangle([5, 1, 14, 14], fill=WHITE, outline=INK)
-    d.polygon([(5, 1), (10, 3), (10, 15), (5, 14)], fill=BROWN, outline=INK)
-    d.point((9, 8), fill=LIGHT)
-    d.rectangle([0, 7, 3, 8], fill=RED)
-    d.line([(1, 5), (1, 10)], fill=RED)
-    d.line([(0, 6), (0, 9)], fill=RED)
+    d.rectangle([1, 1, 8, 14], fill=WHITE, outline=INK)
+    d.polygon([(1, 1), (5, 3), (5, 15), (1, 14)], fill=BROWN, outline=INK)
+    d.point((4, 8), fill=LIGHT)
+    d.rectangle([7, 7, 11, 8], fill=RED)
+    triangle(d, 15, -1, RED, size=4)
     return image
 
 
@@ -282,9 +291,10 @@ def pig(d, x, y, size):
     def b(x0, y0, x1, y1):
         return box(x + x0 * u, y + y0 * u, x + x1 * u, y + y1 * u)
     outline = {"fill": PINK, "outline": PINK_DARK, "width": max(1, int(2 * u * SCALE))}
+    d.ellipse(b(14, 74, 90, 84), fill=AMBER)  # its shadow on the ground
     for leg_x in (18, 32, 58, 72):
         d.rounded_rectangle(b(leg_x, 50, leg_x + 10, 78), radius=3 * u * SCALE, **outline)
-    d.arc(b(0, 22, 16, 38), 90, 330, fill=PINK_DARK, width=max(1, int(2 * u * SCALE)))
+    d.arc(b(2, 22, 14, 34), 200, 90, fill=PINK_DARK, width=max(1, int(3 * u * SCALE)))
     d.ellipse(b(8, 14, 88, 64), **outline)
     d.ellipse(b(62, 8, 100, 50), **outline)
     d.polygon([(p[0] * SCALE, p[1] * SCALE) for p in
@@ -320,6 +330,15 @@ def intro():
     d.rectangle(box(-150, 330, 270, 540), fill=LIGHT)
     for x, h in ((26, 130), (48, 165), (226, 140), (246, 110)):
         wheat(d, x, 318 - h, h)
+    for i, height in enumerate((70, 52, 88, 40, 62, 76, 48)):
+        x = 30 + i * 30
+        d.rectangle(box(x, 130 - height, x + 18, 130), fill=LIGHT if i % 2 else WHITE, outline=AMBER_DARK,
+                    width=SCALE)
+        d.line([((x + 9) * SCALE, (122 - height) * SCALE), ((x + 9) * SCALE, (138 - height) * SCALE)],
+               fill=INK, width=SCALE)
+        for y in (122 - height, 138 - height):
+            d.line([((x + 5) * SCALE, y * SCALE), ((x + 13) * SCALE, y * SCALE)], fill=INK, width=SCALE)
+    d.line(box(22, 131, 250, 131), fill=INK, width=SCALE)
     pig(d, 62, 150, 150)
     d.rectangle(box(0, 318, 538, 323), fill=AMBER_DARK)
     return reduce(image)
@@ -432,7 +451,6 @@ def pictures():
 
 def program_icon():
     """ICONE: a pig's face on the accent amber, 32 and 16 pixels."""
-    image, d = large((32, 32), AMBER)
     image = Image.new("RGBA", (96, 96), (0, 0, 0, 0))
     d = ImageDraw.Draw(image)
     d.rounded_rectangle([0, 0, 95, 95], radius=18, fill=AMBER)
