@@ -17,6 +17,9 @@ enum : unsigned {
     kMbIconQuestion = 0x0020,
     kMbIconExclamation = 0x0030,
     kMbIconInformation = 0x0040,
+    kMbIconError = 0x0010,
+    kMbTaskModal = 0x2000,
+    kMbSetForeground = 0x10000,
 };
 enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
