@@ -72,6 +72,30 @@ TEST(PictureResources, ButtonPicturesFitTheirButtons)
     EXPECT_GE(BitmapSize("COMP").width, 779);
 }
 
+// The colour of pixel (x, y) of a bitmap resource, as 0x00RRGGBB.
+std::uint32_t PixelOf(const char* name, int x, int y)
+{
+    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), name);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    const COLORREF colour = GetPixel(memory, x, y);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+}
+
+TEST(PictureResources, PicturesKeepTheirColours)
+{
+    // The French flag's blue and red stripes, the button face around the pictures.
+    EXPECT_EQ(PixelOf("FRANCAIS", 5, 12), 0x0055A4u);
+    EXPECT_EQ(PixelOf("FRANCAIS", 21, 12), 0xEF4135u);
+    EXPECT_EQ(PixelOf("SUIVANT", 0, 0), 0xF0F0F0u);
+    EXPECT_EQ(PixelOf("CHOIX", 10, 300), 0xFFB800u); // the accent amber
+}
+
 TEST(PictureResources, ProgramIconLoads)
 {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "Icone");
