@@ -273,9 +273,12 @@ bool CommonFrameMessage(Win* win, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
     switch (msg) {
     case WM_ERASEBKGND: *result = EraseBackground(win, hwnd, reinterpret_cast<HDC>(wparam)); return true;
     case WM_PAINT: PaintFrame(win, hwnd, true); return true;
-    case WM_DRAWITEM:
-        *result = SendMessageA(reinterpret_cast<DRAWITEMSTRUCT*>(lparam)->hwndItem, WM_DRAWITEM, wparam, lparam);
+    case WM_DRAWITEM: {
+        // The control draws itself; a menu item's "window" is a menu handle and is left alone.
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+        if (item->CtlType != ODT_MENU) *result = SendMessageA(item->hwndItem, WM_DRAWITEM, wparam, lparam);
         return true;
+    }
     case WM_HELP: Notify(win, msg, wparam, lparam); *result = 1; return true;
     case WM_CHAR: Notify(win, msg, wparam, lparam); return true;
     case WM_RBUTTONDOWN: Notify(win, WM_CHAR, GKT_CHAR_RBUTTON, 0); return true;
@@ -314,7 +317,12 @@ bool WindowLifeMessage(Win* win, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
 {
     switch (msg) {
     case WM_CREATE: Created(win, hwnd); return true;
-    case WM_DESTROY: Destroyed(win); return true;
+    case WM_DESTROY:
+        // However the window goes (closed, destroyed with its parent, an MDI child or fixed
+        // window that has no close handling), the owner it disabled is usable again.
+        if (win->owner && win->owner->hwnd) EnableWindow(win->owner->hwnd, TRUE);
+        Destroyed(win);
+        return true;
     case WM_MOVE: Moved(win, hwnd, wparam, lparam); return true;
     case WM_SIZE:
         Sized(win, lparam);

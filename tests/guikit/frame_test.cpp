@@ -216,15 +216,51 @@ TEST_F(Frames, CloseRefusedByTheCallbackKeepsTheDialogOpen)
     EXPECT_EQ(EventsOf(GKTM_CANCLOSE).size(), 2u);
     EXPECT_EQ(EventsOf(GKTM_CANCLOSE)[0].lparam, reinterpret_cast<LPARAM>(dialog));
 
-    // Through Win_Show the record forgets the window even when the close is refused.
-    Win_Show(dialog, GKT_SHOW_CLOSE);
-    EXPECT_TRUE(IsWindow(hwnd));
-    EXPECT_EQ(dialog->hwnd, nullptr);
-
     g_refuse_close = 0;
     SendMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     Pump();
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST_F(Frames, RefusedCloseThroughShowForgetsTheWindowBothWays)
+{
+    Win* dialog = NewDialog();
+    HWND hwnd = dialog->hwnd;
+    g_refuse_close = 1;
+    Win_Show(dialog, GKT_SHOW_CLOSE);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(dialog->hwnd, nullptr);
+    // The window left open no longer reaches the record, which its owner may now free.
+    EXPECT_EQ(Win_Ptr(hwnd), 0);
+    ClearEvents();
+    DestroyWindow(hwnd);
+    EXPECT_TRUE(EventsOf(WM_DESTROY).empty());
+}
+
+TEST_F(Frames, RecordFreedBeforeItsWindowIsDetached)
+{
+    Win* dialog = Win_New(TheApp(), GKT_DIALOG);
+    ASSERT_NE(Win_Create(dialog), 0);
+    HWND hwnd = dialog->hwnd;
+    Win_Del(dialog);
+    EXPECT_EQ(Win_Ptr(hwnd), 0);
+    SendMessageA(hwnd, WM_CLOSE, 0, 0); // default processing only
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST_F(Frames, FixedWindowGivesItsOwnerBackWhenDestroyed)
+{
+    Win* owner = NewDialog();
+    Win* fixed = NewWin(GKT_FIXEDWINDOW, nullptr, 80, 80, 200, 100);
+    fixed->owner = owner;
+    Win_Show(fixed, SW_SHOW);
+    EXPECT_FALSE(IsWindowEnabled(owner->hwnd));
+    EXPECT_EQ(Win_Ptr(fixed->hwnd), reinterpret_cast<int>(fixed));
+    SendMessageA(fixed->hwnd, WM_KEYDOWN, VK_ESCAPE, 0); // closes without asking
+    Pump();
+    EXPECT_EQ(fixed->hwnd, nullptr);
+    EXPECT_TRUE(EventsOf(GKTM_CANCLOSE).empty());
+    EXPECT_TRUE(IsWindowEnabled(owner->hwnd));
 }
 
 TEST_F(Frames, OwnerIsDisabledWhileTheDialogIsOpen)
@@ -306,6 +342,34 @@ TEST_F(Frames, MdiChildClosesOnCtrlF4WithoutAsking)
     WPARAM code;
     EXPECT_TRUE(TakeQuit(&code)); // destroying the frame posts the quit message
     EXPECT_EQ(code, 0u);
+}
+
+TEST_F(Frames, MdiChildGivesTheFocusBackToItsChildOnActivation)
+{
+    Win* frame = NewWin(GKT_MDIFRAME, nullptr, 0, 0, 600, 450);
+    Win_Show(frame, SW_SHOW);
+    SetForegroundWindow(frame->hwnd);
+    Win* first = NewWin(GKT_MDICHILD, frame, 10, 10, 250, 150);
+    Win_Show(first, SW_SHOW);
+    Win* a = NewChild(first, GKT_EDIT, 10, 10, 100, 20, 1);
+    Win* b = NewChild(first, GKT_EDIT, 10, 40, 100, 20, 2);
+    Win* second = NewWin(GKT_MDICHILD, frame, 280, 10, 250, 150);
+    Win_Show(second, SW_SHOW);
+    Pump();
+    Win_SetActive(first);
+    Pump();
+    SetFocus(b->hwnd);
+    EXPECT_EQ(first->focused_child, b->hwnd);
+    Win_SetActive(second);
+    Pump();
+    EXPECT_EQ(SendMessageA(frame->mdi_client, WM_MDIGETACTIVE, 0, 0), reinterpret_cast<LRESULT>(second->hwnd));
+    Win_SetActive(first);
+    Pump();
+    EXPECT_EQ(GetFocus(), b->hwnd);
+    (void)a;
+    DestroyWindow(frame->hwnd);
+    WPARAM code;
+    EXPECT_TRUE(TakeQuit(&code));
 }
 
 TEST_F(Frames, RightClickAndPageKeysReachTheCallbackAsCharacters)
