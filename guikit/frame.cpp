@@ -70,7 +70,9 @@ void MoveFocus(HWND frame, bool forward, bool wrap)
 }
 
 // After a child reported the focus: a disabled focus window hands it to the next tab stop;
-// no focus at all hands it to the window after the child.
+// no focus at all hands it on from the child: to the next tab stop as well, so that typing
+// never goes to a hidden or disabled window, or to the window after the child when the dialog
+// has no other tab stop.
 void RepairFocus(HWND frame, HWND child)
 {
     HWND focus = GetFocus();
@@ -80,7 +82,8 @@ void RepairFocus(HWND frame, HWND child)
         if (target) SetFocus(target);
     } else if (!focus && child) {
         Trace("focus lost");
-        HWND next = GetWindow(child, GW_HWNDNEXT);
+        HWND next = FindTabStop(frame, DirectChild(frame, child), true, true);
+        if (!next) next = GetWindow(child, GW_HWNDNEXT);
         if (next) SetFocus(next);
     }
 }
