@@ -269,6 +269,18 @@ TEST_F(Controls, ControlsFollowTheParentsSize)
     EXPECT_EQ(ChildRect(box->hwnd).left, client.right - 110);
 }
 
+TEST_F(Controls, StretchedColourBoxDrawsOverItsWholeWidth)
+{
+    Win* dialog = NewDialog(400, 300);
+    Win* box = NewChild(dialog, GKT_COLORBOX, 10, 10, -10, 20, 2);
+    Win_SetText(box->hwnd, "g255");
+    SetWindowPos(dialog->hwnd, nullptr, 0, 0, 520, 300, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    ASSERT_GT(box->w, 400);
+    EXPECT_EQ(PixelOf(box->hwnd, box->w - 25, 8), RGB(0, 255, 0));
+    EXPECT_EQ(PixelOf(box->hwnd, box->w - 8, 12), RGB(0, 0, 0)); // the arrow at the right end
+}
+
 TEST_F(Controls, ColourBoxShowsItsColourAsASwatch)
 {
     Win* dialog = NewDialog();
