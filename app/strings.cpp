@@ -145,10 +145,17 @@ bool INITLANGUE()
         ShowMessage(code + " is not a valid language", "Error", kMbIconStop | kMbSetForeground);
         return false;
     }
+    return CHOISIRLANGUE(code);
+}
+
+bool CHOISIRLANGUE(std::string_view code)
+{
+    if (code != kFrench && code != kEnglish)
+        return false;
     Language& language = Current();
     language.code = code;
-    language.helpFile = PROGRAMDIR() + "help" + LowerCase(code) + ".hlp";
-    language.conceptsFile = PROGRAMDIR() + "cpts" + LowerCase(code) + ".hlp";
+    language.helpFile = PROGRAMDIR() + "help" + LowerCase(language.code) + ".hlp";
+    language.conceptsFile = PROGRAMDIR() + "cpts" + LowerCase(language.code) + ".hlp";
 
     language.keys.clear();
     language.texts.clear();

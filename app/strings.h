@@ -21,6 +21,10 @@ inline constexpr std::string_view kEnglish = "ENG";
 // everything in this file. An invalid language shows "<value> is not a valid language"
 // (caption "Error") and returns false, leaving the previous language in place.
 bool INITLANGUE();
+// Makes code ("FRA" or "ENG", as it stands) the current language and rebuilds everything
+// in this file, as INITLANGUE does after reading it; false, changing nothing, for any other
+// code. For the programs that choose the language themselves (the administration tool).
+bool CHOISIRLANGUE(std::string_view code);
 // Fills the string table with the texts of the current language (after INITLANGUE has
 // emptied it).
 void CHARGERCHAINES();
