@@ -1,0 +1,220 @@
+// The string table in both languages, the language setting and the names derived from it.
+// Texts are UTF-8 here and Windows-1252 in the program (the build converts literals).
+#include "app/strings.h"
+
+#include "app/settings.h"
+#include "base/messages.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace lysora {
+namespace {
+
+// MB_SETFOREGROUND: the invalid-language box comes up before any window of the program.
+constexpr unsigned kMbSetForeground = 0x00010000;
+
+struct Entry {
+    const char* key;
+    const char* french;
+    const char* english;
+};
+
+// An "&" marks the accelerator letter of a caption. Keys beginning with BT name the picture
+// resource of a button; BMPTITRE names a bitmap file.
+constexpr Entry kTable[] = {
+    {"AAE", "Acides aminés essentiels", "Essential amino acids"},
+    {"AAECOURT", "AAE", "EAA"},
+    {"AANE", "Acides aminés non essentiels", "Non-essential amino acids"},
+    {"AANECOURT", "AANE", "NEAA"},
+    {"AP", "Analyse proximale", "Proximate analysis"},
+    {"APCOURT", "AP", "PA"},
+    {"ANGLAIS", "Anglais", "English"},
+    {"ANNULER", "&Annuler", "&Cancel"},
+    {"ATTENTION", "Attention", "Warning"},
+    {"AUTEURS", "&Auteurs", "&Authors"},
+    {"AVERTISSEMENT", "A&vertissement", "&Legal notice"},
+    {"AVERTISSEMENTHISTO",
+     "Seules les 30 premières matières premières seront prises en compte; confirmez-vous ?",
+     "Only the first 30 feedstuffs will be displayed ! Do you want to continue anyway ?"},
+    {"CHOIXMATCOMP", "Choix des matières premières et des paramètres à comparer",
+     "Choice of feedstuffs and nutrients to compare"},
+    {"CHOIXNUTRI", "Choix du nutriment", "Choice of the nutrient"},
+    {"CLICENTETE", "Cliquer sur un en-tête de colonne pour trier", "Click on column header to sort"},
+    {"COMPDIG_A", "Comparaison des digestibilités apparentes", "Comparison of apparent digestibilities"},
+    {"COMPDIG_V", "Comparaison des digestibilités standardisées",
+     "Comparison of standardised digestibilities"},
+    {"COMPTB", "Comparaison des teneurs brutes", "Comparison of raw nutrients"},
+    {"COMPTB16G", "Comparaison des teneurs g/16g N", "Comparison of amino acids expressed in g/16g N"},
+    {"COMPTDIG_V", "Comparaison des teneurs digestibles standardisées",
+     "Comparison of standardised digestible nutrients"},
+    {"COMPMAT", "&Comparaison des matières premières", "&Comparison of feedstuffs"},
+    {"CONCEPTMETHODOLOGIE", "Concepts et &méthodologies", "Concepts and &methodologies"},
+    {"CONTINUER", "Continuer", "Continue"},
+    {"CREERTABLEAU", "&Créer le tableau croisé", "&Create a cross table"},
+    {"DIG_A", "Digestibilité apparente", "Apparent digestibility"},
+    {"DIG_V", "Digestibilité standardisée", "Standardised digestibility"},
+    {"ECARTTYPE", "Ecart-type", "Standard deviation"},
+    {"ERREUR", "Erreur", "Error"},
+    {"ERREURCHOIXMAT", "Vous devez choisir au moins une matière première", "You must choose at least one feed"},
+    {"ERREURCHOIXNUTRI", "Vous devez choisir au moins un nutriment", "You must choose at least one nutrient"},
+    {"ERREURCREATIONFICHIER", "Impossible de créer le fichier", "Failed to create file"},
+    {"EXPORTOLVAN", "OLVAN 2", "OLVAN 2"},
+    {"EXPORTER", "&Exporter", "&Export"},
+    {"FERMER", "&Fermer", "&Close"},
+    {"FICHEMAT", "&Fiches matières premières", "&Feedstuffs"},
+    {"FRANCAIS", "Français", "French"},
+    {"HISTOGRAMME", "Histogramme", "Histogram"},
+    {"IMPRESSION", "Impression", "Print"},
+    {"IMPTABLE", "&Impression table complète", "&Print the whole table"},
+    {"LISTEMAT", "Liste des matières premières", "List of feedstuffs"},
+    {"LISTENUTRI", "Liste des nutriments", "List of nutrients"},
+    {"MODEEMPLOI", "Mode d'&emploi", "&Help"},
+    {"MENU", "Menu", "Menu"},
+    {"MODIFSEL", "&Modifier la sélection", "&Modify the selection"},
+    {"NBVALEURS", "Nombre de valeurs", "Number of values"},
+    {"OK", "&Ok", "&Ok"},
+    {"QUITTER", "&Quitter", "&Quit"},
+    {"RETOURMENU", "&Retour au menu", "&Back to menu"},
+    {"RIEN", "Rien", "None"},
+    {"TB", "Teneur brute", "Raw nutrient"},
+    {"TB16G", "Teneur g/16g N", "g/16g N expression"},
+    {"TDIG_V", "Teneur digestible standardisée", "Standardised digestible nutrient"},
+    {"TYPEVALEUR", "Type de valeur à afficher", "Type of value to display"},
+    {"TABLEAUCOMP", "Tableau de comparaison", "Comparison table"},
+    {"TOUT", "Tout", "All"},
+    {"ZOOM", "Zoom", "Zoom"},
+    {"BMPTITRE", "titre.bmp", "title.bmp"},
+    {"BTANNULER", "Annuler", "Cancel"},
+    {"BTAAE", "AAE", "EAA"},
+    {"BTAANE", "AANE", "NEAA"},
+    {"BTAP", "AP", "PA"},
+    {"BTCROISE", "Croise", "Cross"},
+    {"BTEXPORTER", "Exporter", "Export"},
+    {"BTMODIFIER", "Modifra", "Modieng"},
+    {"BTRETOUR", "Retour", "Back"},
+    {"BTRIEN", "Rien", "None"},
+    {"BTTOUT", "Tout", "All"},
+    {"BTQUITTER", "Quitter", "Quit"},
+};
+
+// The value fields in list order; each mean is followed by its standard deviation.
+constexpr const char* kValueFields[] = {"TB",    "E_TB",    "TB16G",  "E_TB16G",  "DIG_A", "E_DIG_A",
+                                        "DIG_V", "E_DIG_V", "TDIG_V", "E_TDIG_V", "NB_VAL"};
+constexpr const char* kValueTitleKeys[] = {"TB",    "ECARTTYPE", "TB16G",  "ECARTTYPE", "DIG_A",    "ECARTTYPE",
+                                           "DIG_V", "ECARTTYPE", "TDIG_V", "ECARTTYPE", "NBVALEURS"};
+
+struct Language {
+    std::string code{kEnglish};
+    std::vector<Symbol> keys;
+    std::vector<std::string> texts;
+    std::string helpFile;
+    std::string conceptsFile;
+    std::vector<Symbol> valueFields;
+    std::vector<std::string> valueTitles;
+};
+
+Language& Current()
+{
+    static Language language;
+    return language;
+}
+
+std::string UpperCase(std::string text)
+{
+    for (char& c : text)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string LowerCase(std::string text)
+{
+    for (char& c : text)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+bool INITLANGUE()
+{
+    std::string code = UpperCase(GETPARAM(kParams, "langue"));
+    if (code.empty())
+        code = kEnglish;
+    if (code != kFrench && code != kEnglish) {
+        ShowMessage(code + " is not a valid language", "Error", kMbIconStop | kMbSetForeground);
+        return false;
+    }
+    return CHOISIRLANGUE(code);
+}
+
+bool CHOISIRLANGUE(std::string_view code)
+{
+    if (code != kFrench && code != kEnglish)
+        return false;
+    Language& language = Current();
+    language.code = code;
+    language.helpFile = PROGRAMDIR() + "help" + LowerCase(language.code) + ".hlp";
+    language.conceptsFile = PROGRAMDIR() + "cpts" + LowerCase(language.code) + ".hlp";
+
+    language.keys.clear();
+    language.texts.clear();
+    CHARGERCHAINES();
+
+    language.valueFields.clear();
+    language.valueTitles.clear();
+    for (std::size_t i = 0; i < std::size(kValueFields); ++i) {
+        language.valueFields.push_back(Symbol(kValueFields[i]));
+        language.valueTitles.push_back(LIB(Symbol(kValueTitleKeys[i])));
+    }
+    return true;
+}
+
+void CHARGERCHAINES()
+{
+    Language& language = Current();
+    bool french = language.code == kFrench;
+    for (const Entry& entry : kTable) {
+        language.keys.push_back(Symbol(entry.key));
+        language.texts.push_back(french ? entry.french : entry.english);
+    }
+}
+
+std::string LIB(Symbol key)
+{
+    const Language& language = Current();
+    auto found = std::find(language.keys.begin(), language.keys.end(), key);
+    if (found == language.keys.end())
+        return "#" + key.Name();
+    return language.texts[std::size_t(found - language.keys.begin())];
+}
+
+std::string LIB(std::string_view text) { return std::string(text); }
+std::string LIB(const char* text) { return std::string(text); }
+
+std::string LIB(const Value& keyOrText)
+{
+    if (keyOrText.IsSymbol())
+        return LIB(keyOrText.GetSymbol());
+    return keyOrText.Text();
+}
+
+const std::string& LANGUE() { return Current().code; }
+Symbol TABLEMAT() { return Symbol(FICHIERMAT()); }
+Symbol TABLENUTRI() { return Symbol(FICHIERNUTRI()); }
+std::string FICHIERMAT() { return "mat" + LANGUE(); }
+std::string FICHIERNUTRI() { return "nut" + LANGUE(); }
+const std::string& FICHIERAIDE() { return Current().helpFile; }
+const std::string& FICHIERCONCEPTS() { return Current().conceptsFile; }
+const std::vector<Symbol>& CHAMPSVALEURS() { return Current().valueFields; }
+const std::vector<std::string>& TITRESVALEURS() { return Current().valueTitles; }
+
+std::vector<Symbol> CLESCHAINES()
+{
+    std::vector<Symbol> keys;
+    for (const Entry& entry : kTable)
+        keys.push_back(Symbol(entry.key));
+    return keys;
+}
+
+} // namespace lysora

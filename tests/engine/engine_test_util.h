@@ -1,0 +1,32 @@
+// Helpers shared by the engine's tests: a fresh scratch folder per test and the values
+// table of the reference data (feedstuff code, nutrient code, values) with its compound
+// key on feedstuff and nutrient.
+#pragma once
+
+#include "data/engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace lysora::engine::test {
+
+// A scratch folder under the system's temporary folder, emptied when the test ends.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+private:
+    std::filesystem::path dir_;
+};
+
+// Creates the values table at path (without extension) with tag MAT_NUTRI.
+void CreateValuesTable(const std::string& path);
+// Appends (matiere, nutri, tb) to the table open in the current area; asserts success.
+void AppendValue(int matiere, const std::string& nutri, double tb);
+std::string Trim(std::string s);
+
+} // namespace lysora::engine::test
