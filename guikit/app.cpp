@@ -1,0 +1,247 @@
+// Application object, window registry and message loop: library load and unload, the
+// library-wide font and disabled colour, window classes, Win records and the record
+// attached to each window, the callback protocol, destruction with auto delete, Loop_Main,
+// and the one message-box path.
+//
+// There is no table of windows: the record pointer lives in the window's extra data. A
+// window is taken as the library's only when its class is one the library registered, so a
+// foreign window never has its extra bytes read as a record.
+#include "guikit/internal.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+namespace guikit {
+namespace {
+
+HFONT shared_font;
+HBRUSH disabled_brush;
+COLORREF disabled_colour;
+GktMessageBoxFn message_box;
+
+// Atoms of the classes registered by the library; a window of any other class has no record.
+constexpr int kMaxClasses = 16;
+ATOM class_atoms[kMaxClasses];
+int class_count;
+
+void RememberClass(ATOM atom)
+{
+    if (atom == 0) return;
+    for (int i = 0; i < class_count; ++i) {
+        if (class_atoms[i] == atom) return;
+    }
+    if (class_count < kMaxClasses) class_atoms[class_count++] = atom;
+}
+
+bool IsLibraryWindow(HWND hwnd)
+{
+    ATOM atom = static_cast<ATOM>(GetClassWord(hwnd, GCW_ATOM));
+    for (int i = 0; i < class_count; ++i) {
+        if (class_atoms[i] == atom) return true;
+    }
+    return false;
+}
+
+std::size_t RecordSize(int type)
+{
+    switch (type) {
+    case GKT_BROWSE: return sizeof(WinBrw);
+    case GKT_PREVIEWMDI:
+    case GKT_PREVIEW: return sizeof(WinPreview);
+    default: return sizeof(Win);
+    }
+}
+
+} // namespace
+
+int ShowBox(HWND owner, const char* text, const char* caption, UINT style)
+{
+    if (message_box) return message_box(owner, text, caption, style);
+    return MessageBoxA(owner, text, caption, style);
+}
+
+HFONT CreateBoldFont()
+{
+    return CreateFontA(-8, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "MS Sans Serif");
+}
+
+HFONT SharedFont() { return shared_font; }
+HBRUSH DisabledBrush() { return disabled_brush; }
+COLORREF DisabledColour() { return disabled_colour; }
+
+Win* RecordOf(HWND hwnd)
+{
+    if (!hwnd || !IsLibraryWindow(hwnd)) return nullptr;
+    return reinterpret_cast<Win*>(GetWindowLongA(hwnd, GKT_EXTRA_RECORD));
+}
+
+void Attach(HWND hwnd, Win* win)
+{
+    SetWindowLongA(hwnd, GKT_EXTRA_RECORD, reinterpret_cast<LONG>(win));
+    if (win) win->hwnd = hwnd;
+}
+
+Win* AttachFromCreate(HWND hwnd, LPARAM lparam)
+{
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+    Win* win = static_cast<Win*>(create->lpCreateParams);
+    Attach(hwnd, win);
+    return win;
+}
+
+Win* ControlRecord(HWND hwnd, UINT msg, LPARAM lparam)
+{
+    if (msg == WM_NCCREATE) return AttachFromCreate(hwnd, lparam);
+    Win* win = RecordOf(hwnd);
+    if (win && msg == WM_DESTROY) {
+        Destroyed(win);
+        return nullptr;
+    }
+    return win;
+}
+
+LRESULT Notify(Win* win, UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    if (!win || !win->callback) return 0;
+    return CallWindowProcA(win->callback, win->hwnd, msg, wparam, lparam);
+}
+
+void Destroyed(Win* win)
+{
+    HWND hwnd = win->hwnd;
+    Notify(win, WM_DESTROY, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(win));
+    win->hwnd = nullptr;
+    win->mdi_client = nullptr;
+    win->focused_child = nullptr;
+    // Later messages of this window (WM_NCDESTROY...) find no record.
+    SetWindowLongA(hwnd, GKT_EXTRA_RECORD, 0);
+    if (win->auto_delete) Win_Del(win);
+}
+
+void ReportFocus(HWND control, Win* win, bool gained)
+{
+    HWND parent = GetParent(control);
+    if (!parent) return;
+    SendMessageA(parent, gained ? GKTM_CHILDFOCUS : GKTM_CHILDBLUR, reinterpret_cast<WPARAM>(control),
+                 reinterpret_cast<LPARAM>(win));
+}
+
+void RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, int background)
+{
+    WNDCLASSA wc = {};
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.cbWndExtra = GKT_EXTRA_BYTES;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+    RememberClassName(instance, name);
+}
+
+void RememberClassName(HINSTANCE instance, const char* name)
+{
+    WNDCLASSA wc;
+    RememberClass(static_cast<ATOM>(GetClassInfoA(instance, name, &wc)));
+}
+
+} // namespace guikit
+
+using namespace guikit;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        shared_font = CreateBoldFont();
+        InitCommonControls();
+    } else if (reason == DLL_PROCESS_DETACH) {
+        if (shared_font) DeleteObject(shared_font);
+        if (disabled_brush) DeleteObject(disabled_brush);
+        shared_font = nullptr;
+        disabled_brush = nullptr;
+    }
+    return TRUE;
+}
+
+GUIKIT_API int __stdcall Test(void) { return 999; }
+
+GUIKIT_API GktMessageBoxFn __stdcall Gkt_SetMessageBox(GktMessageBoxFn show)
+{
+    GktMessageBoxFn previous = message_box;
+    message_box = show;
+    return previous;
+}
+
+GUIKIT_API App* __stdcall App_New(HINSTANCE instance)
+{
+    auto* app = static_cast<App*>(std::calloc(1, sizeof(App)));
+    if (!app) return nullptr;
+    app->instance = instance;
+    app->font = CreateBoldFont();
+    RegisterFrameClasses(instance);
+    RegisterControlClasses(instance);
+    return app;
+}
+
+GUIKIT_API void __stdcall App_Delete(App* app)
+{
+    if (!app) return;
+    if (app->font) DeleteObject(app->font);
+    std::free(app);
+}
+
+GUIKIT_API Win* __stdcall Win_New(App* app, int type)
+{
+    auto* win = static_cast<Win*>(std::calloc(1, RecordSize(type)));
+    if (!win) return nullptr;
+    win->app = app;
+    Win_ParamSetDefault(win, nullptr, type);
+    return win;
+}
+
+GUIKIT_API int __stdcall Win_Del(Win* win)
+{
+    if (!win) return 0;
+    std::free(win->command_text);
+    if (win->bk_brush) DeleteObject(win->bk_brush);
+    FreeCtlBar(win);
+    std::free(win);
+    return 0;
+}
+
+GUIKIT_API int __stdcall Win_Ptr(HWND hwnd) { return reinterpret_cast<int>(RecordOf(hwnd)); }
+
+GUIKIT_API int __stdcall Win_Handle2Link(HWND hwnd)
+{
+    Win* win = RecordOf(hwnd);
+    return win ? win->link : -1;
+}
+
+GUIKIT_API HFONT __stdcall GetFont(void) { return shared_font; }
+
+GUIKIT_API int __stdcall Loop_Main(int flag)
+{
+    (void)flag; // accepted for the callers that pass it; the loop does not depend on it
+    MSG msg = {};
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+GUIKIT_API HBRUSH __stdcall SetColorOnDisable(COLORREF colour)
+{
+    if (disabled_brush) DeleteObject(disabled_brush);
+    disabled_brush = CreateSolidBrush(colour);
+    disabled_colour = colour;
+    return disabled_brush;
+}
+
+GUIKIT_API void __stdcall SetWhiteOnDisable(int on)
+{
+    if (on) SetColorOnDisable(RGB(255, 255, 255));
+}
