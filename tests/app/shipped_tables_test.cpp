@@ -3,6 +3,7 @@
 #include "app/reftables.h"
 
 #include "app/strings.h"
+#include "app/utilities.h"
 #include "app_test_support.h"
 #include "data/engine/engine.h"
 #include "tools/maketables/table_sources.h"
@@ -50,6 +51,16 @@ TEST_F(ShippedTables, EveryFileIsADbaseTableWithTheWindowsCodePage)
     }
     for (const char* index : {"matFRA", "matENG", "nutFRA", "nutENG", "valeurs"})
         EXPECT_FALSE(engine::ReadFileHead(PROGRAMDIR() + index + ".cdx", 16).empty()) << index;
+}
+
+TEST_F(ShippedTables, GeneralTextsAreStoredScrambled)
+{
+    std::string file = test::ReadFile(PROGRAMDIR() + "general.dbf");
+    for (const std::string* text : {&sources.general.titre[tables::kFra], &sources.general.titre[tables::kEng],
+                                    &sources.general.copy[tables::kFra], &sources.general.copy[tables::kEng]}) {
+        EXPECT_EQ(file.find(*text), std::string::npos) << *text;
+        EXPECT_NE(file.find(CRYPTER(*text)), std::string::npos) << *text;
+    }
 }
 
 TEST_F(ShippedTables, StartUpDataLoadsInBothLanguages)
