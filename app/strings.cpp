@@ -11,9 +11,6 @@
 namespace lysora {
 namespace {
 
-// MB_SETFOREGROUND: the invalid-language box comes up before any window of the program.
-constexpr unsigned kMbSetForeground = 0x00010000;
-
 struct Entry {
     const char* key;
     const char* french;
