@@ -1,53 +1,23 @@
-// Lysora.exe entry point. Proves at start that guikit32.dll is there and answers, then
-// shows the main window until the user closes it.
-#include <windows.h>
+// Lysora.exe entry point: the GUI engine's application object for this instance, the
+// program's module registered for the bitmaps that button faces name, message boxes for
+// every report of the portable layers, then START until the message loop ends.
+#include "app/start.h"
+#include "base/message_box.h"
 
-#include "guikit/guikit.h"
-
-namespace {
-
-LRESULT CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        RECT rc;
-        GetClientRect(wnd, &rc);
-        DrawTextA(dc, "Lysora - amino acids and ileal digestibility of pig feedstuffs", -1, &rc,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(wnd, &ps);
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(wnd, msg, wp, lp);
-}
-
-} // namespace
-
-int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int show)
-{
-    if (Test() != 999) {
-        MessageBoxA(nullptr, "guikit32.dll ne répond pas", "Erreur", MB_ICONSTOP);
+    lysora::MessageBoxSink boxes;
+    lysora::SetMessages(&boxes);
+    App* app = App_New(instance);
+    if (!app) {
+        MessageBoxA(nullptr, "Impossible d'initialiser l'interface", "Erreur", MB_ICONSTOP | MB_SETFOREGROUND);
         return 1;
     }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = MainProc;
-    wc.hInstance = inst;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "LysoraMain";
-    RegisterClassA(&wc);
-    HWND wnd = CreateWindowA("LysoraMain", "Lysora", WS_OVERLAPPEDWINDOW, 40, 40, 640, 400,
-                             nullptr, nullptr, inst, nullptr);
-    ShowWindow(wnd, show);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    lysora::SetApplication(app);
+    __Out_RegisterBitmapInstance(instance);
+    lysora::START();
+    lysora::SetApplication(nullptr);
+    App_Delete(app);
+    lysora::SetMessages(nullptr);
     return 0;
 }

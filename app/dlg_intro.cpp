@@ -1,0 +1,90 @@
+// DLG_INTRO (see dlg_intro.h).
+#include "app/dlg_intro.h"
+
+#include "app/dlg_menu.h"
+#include "app/opendb.h"
+#include "app/settings.h"
+#include "app/start.h"
+#include "app/strings.h"
+#include "views/fld_bitmap.h"
+
+namespace lysora {
+namespace {
+
+constexpr int kButtonHeight = 30;
+
+// The program's pictures are shipped beside it: named by full path, they are found whatever
+// the working directory.
+std::string ShippedPicture(std::string_view file) { return PROGRAMDIR() + std::string(file); }
+
+} // namespace
+
+DLG_INTRO::DLG_INTRO() : DLG(nullptr, GKT_DIALOG, "Lysora")
+{
+    SetMainWindow(this);
+    if (Record()) {
+        Record()->style = WS_POPUP; // no border, no caption bar
+        Record()->ex_style = 0;
+    }
+    XFLDMIN(0); // fields go exactly where the pen is
+    XY(0, 0).FLD(Symbol("ACCUEIL"), DOM_BITMAP(ShippedPicture("accueil.bmp")).CONTROL(this));
+    XY(282, 40).FLD(Symbol("TITRE"), DOM_BITMAP(ShippedPicture(LIB(Symbol("BMPTITRE")))).CONTROL(this));
+    XY(380, 228).CMD(Symbol("FRA"), "&Francais", 0, std::nullopt, "#francais");
+    XY(380, 268).CMD(Symbol("ENG"), "&English", 0, std::nullopt, "#english");
+    for (const char* language : {"FRA", "ENG"})
+        if (WIN* button = CMD(Symbol(language)); button && button->Record())
+            button->Record()->req_h = kButtonHeight;
+    SETTIMER(kDelayMs);
+    CENTER(kWidth, kHeight);
+}
+
+DLG_INTRO::~DLG_INTRO()
+{
+    DestroyWindowNow();
+    if (MainWindow() == this)
+        SetMainWindow(nullptr);
+}
+
+const WinMethods& DLG_INTRO::ClassMethods()
+{
+    static const WinMethods table(&DLG::ClassMethods(),
+                                  {Named<WIN>("FRA", &DLG_INTRO::FRA), Named<WIN>("ENG", &DLG_INTRO::ENG),
+                                   Named<WIN>("ONTIMER", &DLG_INTRO::ONTIMER)});
+    return table;
+}
+
+void DLG_INTRO::ONFLD(Symbol sym)
+{
+    if (sym.IsNull() && !LANGUE().empty())
+        FOCUS(Symbol(LANGUE()));
+}
+
+void DLG_INTRO::FRA() { ChooseLanguage(kFrench); }
+
+void DLG_INTRO::ENG() { ChooseLanguage(kEnglish); }
+
+void DLG_INTRO::ChooseLanguage(std::string_view code)
+{
+    if (LANGUE() != code) {
+        PUTPARAM(kParams, kKeyLangue, code);
+        // Chosen for this run even when the settings file cannot be written.
+        CHOISIRLANGUE(code);
+    }
+    CLOSE();
+}
+
+void DLG_INTRO::ONTIMER() { CLOSE(); }
+
+void DLG_INTRO::ONCLOSE()
+{
+    DLG::ONCLOSE();
+    if (!OPENDB()) {
+        PostQuitMessage(0);
+        return;
+    }
+    WIN::Adopt(std::make_unique<DLG_MENU>())->SHOW();
+}
+
+void DLG_INTRO::SETICON() { SETICONFENETRE(*this); }
+
+} // namespace lysora

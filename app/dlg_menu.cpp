@@ -1,0 +1,113 @@
+// DLG_MENU (see dlg_menu.h).
+#include "app/dlg_menu.h"
+
+#include "app/reftables.h"
+#include "app/settings.h"
+#include "app/start.h"
+#include "app/strings.h"
+#include "views/fld_bitmap.h"
+
+namespace lysora {
+namespace {
+
+constexpr int kItemSize = 22;
+constexpr int kHelpContents = 3; // WinHelp HELP_CONTENTS
+constexpr int kHelpContext = 1;  // WinHelp HELP_CONTEXT
+constexpr unsigned long kTopicTable = 50, kTopicAuthors = 9, kTopicNotice = 15, kTopicMenu = 10;
+
+// The items in menu order, from top to bottom.
+constexpr const char* kItems[] = {"MODEEMPLOI", "CONCEPTMETHODOLOGIE", "FICHEMAT", "COMPMAT",
+                                  "IMPTABLE",   "AUTEURS",             "AVERTISSEMENT"};
+
+void Resize(WIN* element, int w, int h)
+{
+    if (element && element->Record()) {
+        element->Record()->req_w = w;
+        element->Record()->req_h = h;
+    }
+}
+
+} // namespace
+
+DLG_MENU::DLG_MENU() : DLG(nullptr, GKT_DIALOG, DONNEESGENERALES().titre)
+{
+    SetMainWindow(this);
+    if (Record())
+        Record()->style |= WS_MINIMIZEBOX;
+    XFLDMIN(0); // fields go exactly where the pen is
+    XY(0, 0).FLD(Symbol("FOND"), DOM_BITMAP(PROGRAMDIR() + "menu.bmp").CONTROL(this));
+    for (int k = 0; k < int(std::size(kItems)); ++k)
+        MENUITEM(Symbol(kItems[k]), 50 + 27 * k);
+    XY(380, 280).CMD(SymCLOSE(), LIB(Symbol("QUITTER")), 0, std::nullopt, "#" + LIB(Symbol("BTQUITTER")));
+    XY(490, 280).CMD(Symbol("ONHELP"), "", kItemSize, std::nullopt, "#Aide");
+    CENTER(kWidth, kHeight);
+}
+
+DLG_MENU::~DLG_MENU()
+{
+    DestroyWindowNow();
+    if (MainWindow() == this)
+        SetMainWindow(nullptr);
+}
+
+const WinMethods& DLG_MENU::ClassMethods()
+{
+    static const WinMethods table(
+        &DLG::ClassMethods(),
+        {Named<WIN>("MODEEMPLOI", &DLG_MENU::MODEEMPLOI), Named<WIN>("CONCEPTMETHODOLOGIE", &DLG_MENU::CONCEPTMETHODOLOGIE),
+         Named<WIN>("FICHEMAT", &DLG_MENU::FICHEMAT), Named<WIN>("COMPMAT", &DLG_MENU::COMPMAT),
+         Named<WIN>("IMPTABLE", &DLG_MENU::IMPTABLE), Named<WIN>("AUTEURS", &DLG_MENU::AUTEURS),
+         Named<WIN>("AVERTISSEMENT", &DLG_MENU::AVERTISSEMENT), Named<WIN>("ONHELP", &DLG_MENU::ONHELP)});
+    return table;
+}
+
+void DLG_MENU::MENUITEM(Symbol sym, int y)
+{
+    const std::string text = LIB(sym);
+    XY(280, y).CMD(sym, text, 0, std::nullopt, "#Menu");
+    Resize(CMD(sym), kItemSize, kItemSize);
+    const Symbol label("LBL" + sym.Name());
+    XY(310, y + 1).LBL(label, text);
+    if (WIN* element = FLD(label))
+        element->SETCOLOR(255, 255, 255, 0, 0, 0); // black on white
+}
+
+void DLG_MENU::ONFLD(Symbol sym)
+{
+    if (sym.IsNull())
+        FOCUS(SymCLOSE());
+}
+
+void DLG_MENU::Help(const std::string& file, unsigned command, unsigned long data)
+{
+    WinHelpA(HANDLE(), file.c_str(), command, data);
+}
+
+void DLG_MENU::MODEEMPLOI() { Help(FICHIERAIDE(), kHelpContents, 0); }
+void DLG_MENU::CONCEPTMETHODOLOGIE() { Help(FICHIERCONCEPTS(), kHelpContents, 0); }
+void DLG_MENU::IMPTABLE() { Help(FICHIERAIDE(), kHelpContext, kTopicTable); }
+void DLG_MENU::AUTEURS() { Help(FICHIERCONCEPTS(), kHelpContext, kTopicAuthors); }
+void DLG_MENU::AVERTISSEMENT() { Help(FICHIERCONCEPTS(), kHelpContext, kTopicNotice); }
+void DLG_MENU::ONHELP() { Help(FICHIERAIDE(), kHelpContext, kTopicMenu); }
+
+void DLG_MENU::FICHEMAT() { OpenView("DLG_FICHEMAT"); }
+void DLG_MENU::COMPMAT() { OpenView("DLG_COMPMATSELECT"); }
+
+void DLG_MENU::OpenView(const char* dialogClass)
+{
+    std::unique_ptr<DLG> view = DialogClasses::Instance().Create(Symbol(dialogClass));
+    if (!view)
+        return;
+    view->ORIG(this);
+    WIN::Adopt(std::move(view))->SHOW();
+}
+
+void DLG_MENU::ONCLOSE()
+{
+    DLG::ONCLOSE();
+    PostQuitMessage(0);
+}
+
+void DLG_MENU::SETICON() { SETICONFENETRE(*this); }
+
+} // namespace lysora

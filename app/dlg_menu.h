@@ -1,0 +1,43 @@
+// DLG_MENU: the main menu, shown once the database is open. Seven picture buttons with
+// their labels lead to the help topics and to the views; a quit button and a help button
+// sit at the bottom. Closing the menu ends the program.
+#pragma once
+
+#include "framework/dlg.h"
+
+namespace lysora {
+
+class DLG_MENU : public DLG {
+public:
+    static constexpr int kWidth = 538, kHeight = 342;
+
+    DLG_MENU();
+    ~DLG_MENU() override;
+
+    static const WinMethods& ClassMethods();
+    const WinMethods& Methods() const override { return ClassMethods(); }
+
+    // A square picture button with command sym at (280, y) and its label at (310, y + 1).
+    void MENUITEM(Symbol sym, int y);
+
+    void ONFLD(Symbol sym) override;
+    void MODEEMPLOI();
+    void CONCEPTMETHODOLOGIE();
+    void FICHEMAT();
+    void COMPMAT();
+    void IMPTABLE();
+    void AUTEURS();
+    void AVERTISSEMENT();
+    void ONHELP() override;
+    void ONCLOSE() override;
+    void SETICON() override;
+
+private:
+    // Shows a help file: command 3 (contents) with data 0, or 1 (context) with a topic.
+    void Help(const std::string& file, unsigned command, unsigned long data);
+    // Opens the view of that dialog class, owned by the menu; nothing while no class of
+    // that name is registered.
+    void OpenView(const char* dialogClass);
+};
+
+} // namespace lysora

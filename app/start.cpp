@@ -1,0 +1,73 @@
+// START (see start.h).
+#include "app/start.h"
+
+#include "app/dlg_intro.h"
+#include "app/program.h"
+#include "app/screen.h"
+#include "app/strings.h"
+
+#include <memory>
+#include <string>
+
+namespace lysora {
+namespace {
+
+struct Globals {
+    COLORREF accent = 0;
+    COLORREF header = 0;
+    HBRUSH headerBrush = nullptr;
+    HICON icon = nullptr;
+};
+
+Globals& Program()
+{
+    static Globals globals;
+    return globals;
+}
+
+COLORREF ToColorref(Rgb colour, bool paletteRelative)
+{
+    return paletteRelative ? PALETTERGB(colour.red, colour.green, colour.blue)
+                           : RGB(colour.red, colour.green, colour.blue);
+}
+
+} // namespace
+
+void SETICON(std::string_view name)
+{
+    Program().icon = LoadIconA(GetModuleHandleA(nullptr), std::string(name).c_str());
+}
+
+COLORREF COULEURACCENT() { return Program().accent; }
+COLORREF COULEURENTETE() { return Program().header; }
+HBRUSH BROSSEENTETE() { return Program().headerBrush; }
+HICON ICONEPROGRAMME() { return Program().icon; }
+
+void SETICONFENETRE(WIN& window)
+{
+    if (window.Exists() && Program().icon)
+        SendMessageA(window.HANDLE(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Program().icon));
+}
+
+void START()
+{
+    Globals& program = Program();
+    const StartColours colours = ColoursForDepth(NBBPP());
+    program.accent = ToColorref(colours.accent, colours.accentPaletteRelative);
+    program.header = ToColorref(colours.header, false);
+    program.headerBrush = CreateSolidBrush(program.header);
+    SETICON("Icone");
+    INITREGLAGES();
+    if (INITLANGUE()) {
+        // The intro opens the database and the menu when it closes, or posts the quit.
+        auto intro = std::make_unique<DLG_INTRO>();
+        intro->SHOW();
+        Loop_Main(0);
+        // The menu and the intro are closed by now; their objects go before the brush.
+        WIN::ReleaseClosedWindows();
+    }
+    DeleteObject(program.headerBrush);
+    program.headerBrush = nullptr;
+}
+
+} // namespace lysora

@@ -1,0 +1,30 @@
+// START: the program's spine from process start to the end of the message loop. It sets the
+// program-wide values (colours by screen depth, the header brush, the program icon, the
+// number, collation, date and directory settings), reads the language, shows the intro and
+// runs the GUI engine's message loop; when the loop ends it deletes the header brush.
+// Windows build only; the portable half of these values is in program.h.
+#pragma once
+
+#include "framework/win.h"
+
+#include <string_view>
+
+namespace lysora {
+
+// Runs the program: returns when the message loop has ended (or at once when the language
+// in the settings file is invalid, after its message). The GUI engine's application object
+// exists and the program's module is registered for bitmap lookup before the call.
+void START();
+
+// Loads the icon resource of that name from the program's module into the program icon.
+void SETICON(std::string_view name);
+
+// The program-wide values START sets.
+COLORREF COULEURACCENT();  // background of the comparison dialogs
+COLORREF COULEURENTETE();  // light header colour of the graphs
+HBRUSH BROSSEENTETE();     // solid brush of the header colour: the grid's header cells
+HICON ICONEPROGRAMME();    // the program icon, for every window
+// Gives a window the program icon (for the windows whose SETICON the program defines).
+void SETICONFENETRE(WIN& window);
+
+} // namespace lysora
