@@ -3,6 +3,7 @@
 
 #include "app/dlg_intro.h"
 #include "app/program.h"
+#include "app/reftables.h"
 #include "app/screen.h"
 #include "app/strings.h"
 
@@ -66,6 +67,10 @@ void START()
         // The menu and the intro are closed by now; their objects go before the brush.
         WIN::ReleaseClosedWindows();
     }
+    // The tables are closed here, while the table engine is whole, rather than by the
+    // program's exit.
+    if (DATABASE* database = BASEPROGRAMME())
+        database->CLOSE();
     DeleteObject(program.headerBrush);
     program.headerBrush = nullptr;
 }
