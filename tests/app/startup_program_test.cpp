@@ -47,16 +47,28 @@ void ExpectMenuIn(HWND menu, tables::Language language)
         EXPECT_TRUE(HasText(menu, caption)) << caption;
 }
 
+// The text of the window that has the focus in the program, once it has settled on the
+// expected one (or after a second).
+std::string FocusedText(const ProgramCopy& copy, const std::string& expected)
+{
+    std::string text;
+    for (int i = 0; i < 20 && text != expected; ++i, Sleep(50))
+        text = ProgramCopy::Text(copy.Focus());
+    return text;
+}
+
 class StartupProgram : public ::testing::Test {
 protected:
     // Starts the copy and answers its intro with the button of that caption; the menu.
-    HWND MenuAfterClicking(ProgramCopy& copy, const std::string& caption)
+    HWND MenuAfterClicking(ProgramCopy& copy, const std::string& caption, const std::string& focused = {})
     {
         EXPECT_TRUE(copy.Start());
         HWND intro = copy.WaitWindow(IsIntro, kLimit);
         EXPECT_TRUE(intro);
         if (!intro)
             return nullptr;
+        if (!focused.empty())
+            EXPECT_EQ(FocusedText(copy, focused), focused);
         HWND button = ProgramCopy::ChildWithText(intro, caption);
         EXPECT_TRUE(button) << caption;
         if (!button)
@@ -104,16 +116,13 @@ TEST_F(StartupProgram, WithoutSettingsTheIntroIsEnglishAndFocusesEnglish)
     GetWindowRect(intro, &frame);
     EXPECT_EQ(frame.right - frame.left, 538);
     EXPECT_EQ(frame.bottom - frame.top, 323);
-    // The focus settles once the intro is active.
-    HWND focus = nullptr;
-    for (int i = 0; i < 40 && ProgramCopy::Text(focus) != "&English"; ++i, Sleep(50))
-        focus = copy.Focus();
-    EXPECT_EQ(ProgramCopy::Text(focus), "&English");
+    EXPECT_EQ(FocusedText(copy, "&English"), "&English");
 
     // English is already the language: the settings file is not created.
     ProgramCopy::Click(ProgramCopy::ChildWithText(intro, "&English"));
     HWND menu = copy.WaitWindow(IsMenu, kLimit);
     ExpectMenuIn(menu, tables::kEng);
+    EXPECT_EQ(FocusedText(copy, "&Quit"), "&Quit");
     EXPECT_FALSE(copy.SettingsBytes());
     Quit(copy, menu);
 }
@@ -123,7 +132,7 @@ TEST_F(StartupProgram, LowerCaseFraIsFrenchAndItsButtonLeavesTheSettingsUntouche
     ProgramCopy copy;
     copy.WriteLanguage("fra");
     const std::optional<std::string> before = copy.SettingsBytes();
-    HWND menu = MenuAfterClicking(copy, "&Francais");
+    HWND menu = MenuAfterClicking(copy, "&Francais", "&Francais");
     ExpectMenuIn(menu, tables::kFra);
     EXPECT_EQ(copy.SettingsBytes(), before);
     Quit(copy, menu);
@@ -133,13 +142,13 @@ TEST_F(StartupProgram, ChoosingTheOtherLanguageWritesItAndTheMenuFollows)
 {
     ProgramCopy copy;
     copy.WriteLanguage("ENG");
-    HWND menu = MenuAfterClicking(copy, "&Francais");
+    HWND menu = MenuAfterClicking(copy, "&Francais", "&English");
     ExpectMenuIn(menu, tables::kFra);
     EXPECT_EQ(copy.ReadLanguage(), "FRA");
     Quit(copy, menu);
 
     // The next start is French at once; English chosen again.
-    HWND again = MenuAfterClicking(copy, "&English");
+    HWND again = MenuAfterClicking(copy, "&English", "&Francais");
     ExpectMenuIn(again, tables::kEng);
     EXPECT_EQ(copy.ReadLanguage(), "ENG");
     Quit(copy, again);
