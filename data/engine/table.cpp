@@ -23,9 +23,10 @@ struct SharedFiles {
 
 namespace {
 
+// Never destroyed: tables still open in work areas close after every other static.
 std::map<std::string, std::weak_ptr<SharedFiles>>& Registry() {
-    static std::map<std::string, std::weak_ptr<SharedFiles>> registry;
-    return registry;
+    static auto* registry = new std::map<std::string, std::weak_ptr<SharedFiles>>;
+    return *registry;
 }
 
 std::string StripDbf(std::string_view path) {
