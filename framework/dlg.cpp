@@ -470,8 +470,10 @@ WIN& DLG::SHOW(int nShow)
             onglet_->SELECTTAB(currentTab_);
             ONTAB(currentTab_);
         }
-        if (onglet_ && onglet_->Exists())
+        if (onglet_ && onglet_->Exists()) {
             SetWindowPos(onglet_->HANDLE(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            PaintLabelsLikePages();
+        }
         ONFLD(Symbol());
         WIN::SHOW(nShow);
         return *this;
@@ -487,6 +489,22 @@ WIN& DLG::SHOW(int nShow)
     }
     WIN::SHOW(nShow);
     return *this;
+}
+
+void DLG::PaintLabelsLikePages()
+{
+    COLORREF page = onglet_->PageColour();
+    if (page == CLR_INVALID)
+        return;
+    for (std::size_t g = 1; g < groups_.size(); ++g) {
+        if (onglet_->IndexOf(Symbol(groups_[g].name)) < 0)
+            continue;
+        for (std::size_t index : groups_[g].members) {
+            WIN& element = *elements_[index].object;
+            if (element.TYPEFENETRE() == GKT_LABEL && !element.Record()->bk_brush)
+                Win_SetColor(element.Record(), page, GetSysColor(COLOR_BTNTEXT));
+        }
+    }
 }
 
 void DLG::ORIG(WIN* orig, bool modal)

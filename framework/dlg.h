@@ -147,6 +147,8 @@ private:
     void ShowGroupElements(const Group& group, int nShow);
     void CreateGroupBoxes();
     void CreateTabStrip();
+    // Labels on a page take the page's colour, which the tab strip's theme decides.
+    void PaintLabelsLikePages();
     void ShowMembers(std::size_t group, int nShow);
 
     int x_ = 15, y_ = 15; // __X, __Y

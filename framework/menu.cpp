@@ -128,6 +128,24 @@ int ONGLET::IndexOf(Symbol sym) const
     return -1;
 }
 
+COLORREF ONGLET::PageColour() const
+{
+    if (!Exists() || L <= 20 || H <= 40)
+        return CLR_INVALID;
+    // The strip paints itself into a memory bitmap; a point low in the page tells the colour.
+    HDC screen = GetDC(hwnd_);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, L, H);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    SendMessageA(hwnd_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    COLORREF colour = GetPixel(memory, L / 2, H - 10);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(hwnd_, screen);
+    return colour;
+}
+
 CTLBAR& CTLBAR::CMD(Symbol command, std::string_view bitmap)
 {
     entries_.push_back({command, std::string(bitmap), 0});

@@ -279,6 +279,12 @@ TEST_F(DialogTest, PagesPlaceTheirControlsOnTheTabAndPageDownMovesOnlyWhenThePag
     EXPECT_FALSE(IsWindowVisible(note));
     EXPECT_TRUE(IsWindowVisible(ElementWindow(dialog, "TITRE")));
     EXPECT_TRUE(IsWindowVisible(ElementWindow(dialog, "OK")));
+    // Labels on a page take the page's colour; those outside keep the dialog's.
+    const Win* pageLabel = dialog.Elements()[2].object->Record();
+    ASSERT_EQ(pageLabel->type, GKT_LABEL);
+    EXPECT_NE(pageLabel->bk_brush, nullptr);
+    EXPECT_EQ(pageLabel->bk_color, dialog.Onglet()->PageColour());
+    EXPECT_EQ(dialog.Elements()[0].object->Record()->bk_brush, nullptr);
 
     // Page Down from the empty mandatory field: the page does not validate.
     SetFocus(weight);

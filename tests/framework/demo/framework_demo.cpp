@@ -1,6 +1,7 @@
 // A dialog built only through the framework: fields of several domains on two tab pages,
 // a menu bar and OK/Cancel over an in-memory record. Choosing OK validates every field (the
-// "Erreur" box names the first wrong one) and shows what was stored.
+// "Erreur" box names the first wrong one) and shows what was stored. With VALEURS on the
+// command line it opens on the second page.
 #include "base/message_box.h"
 #include "framework/dlg.h"
 #include "framework/domain_text.h"
@@ -80,6 +81,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     SetApplication(app);
     MessageBoxSink boxes;
     SetMessages(&boxes);
+    SetDateEpoch(1950); // two-digit years typed or shown read back in 1950-2049
 
     RecordBuffer record;
     record.Declare(Symbol("NOM"), std::make_shared<DOM_CAR>(30, true), "Nom", "Tourteau de soja 48")
@@ -101,6 +103,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         DLG_DEMO dialog(record);
         SetMainWindow(&dialog);
         dialog.SHOW();
+        if (std::string(GetCommandLineA()).find("VALEURS") != std::string::npos)
+            dialog.SELECTTAB(Symbol("VALEURS")); // shows the second page at once
         code = Loop_Main(0);
         SetMainWindow(nullptr);
     }
