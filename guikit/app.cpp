@@ -205,6 +205,9 @@ GUIKIT_API Win* __stdcall Win_New(App* app, int type)
 GUIKIT_API int __stdcall Win_Del(Win* win)
 {
     if (!win) return 0;
+    // A record freed while its window still exists is detached first, so that the window's
+    // later messages find no record instead of freed memory.
+    if (win->hwnd && RecordOf(win->hwnd) == win) SetWindowLongA(win->hwnd, GKT_EXTRA_RECORD, 0);
     std::free(win->command_text);
     if (win->bk_brush) DeleteObject(win->bk_brush);
     FreeCtlBar(win);

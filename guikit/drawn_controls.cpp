@@ -42,6 +42,16 @@ bool CommonDrawnMessage(Win* win, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
     }
 }
 
+// Size the drawing is laid out on: the requested size, or the resolved one when the request
+// is relative to the parent (a negative number of pixels is no size to draw with).
+SIZE DrawnSize(const Win* win)
+{
+    SIZE size;
+    size.cx = win->req_w < 0 ? win->w : win->req_w;
+    size.cy = win->req_h < 0 ? win->h : win->req_h;
+    return size;
+}
+
 void FillArea(HDC dc, int left, int top, int right, int bottom, HBRUSH brush)
 {
     RECT r = {left, top, right, bottom};
@@ -69,7 +79,8 @@ void PaintCheckBox(Win* win, HWND hwnd)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    const int w = win->req_w, h = win->req_h;
+    const SIZE size = DrawnSize(win);
+    const int w = size.cx, h = size.cy;
     const bool enabled = IsWindowEnabled(hwnd);
     const bool focused = GetFocus() == hwnd;
     int tick_colour;
@@ -108,7 +119,8 @@ void PaintColorBox(Win* win, HWND hwnd)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    const int w = win->req_w, h = win->req_h;
+    const SIZE size = DrawnSize(win);
+    const int w = size.cx, h = size.cy;
     HBRUSH swatch = CreateSolidBrush(BoxColour(hwnd));
     FillArea(dc, 3, 3, w - 20, h - 5, swatch);
     DeleteObject(swatch);

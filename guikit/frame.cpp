@@ -70,7 +70,9 @@ void MoveFocus(HWND frame, bool forward, bool wrap)
 }
 
 // After a child reported the focus: a disabled focus window hands it to the next tab stop;
-// no focus at all hands it to the window after the child.
+// no focus at all hands it on from the child: to the next tab stop as well, so that typing
+// never goes to a hidden or disabled window, or to the window after the child when the dialog
+// has no other tab stop.
 void RepairFocus(HWND frame, HWND child)
 {
     HWND focus = GetFocus();
@@ -80,7 +82,8 @@ void RepairFocus(HWND frame, HWND child)
         if (target) SetFocus(target);
     } else if (!focus && child) {
         Trace("focus lost");
-        HWND next = GetWindow(child, GW_HWNDNEXT);
+        HWND next = FindTabStop(frame, DirectChild(frame, child), true, true);
+        if (!next) next = GetWindow(child, GW_HWNDNEXT);
         if (next) SetFocus(next);
     }
 }
@@ -273,9 +276,12 @@ bool CommonFrameMessage(Win* win, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
     switch (msg) {
     case WM_ERASEBKGND: *result = EraseBackground(win, hwnd, reinterpret_cast<HDC>(wparam)); return true;
     case WM_PAINT: PaintFrame(win, hwnd, true); return true;
-    case WM_DRAWITEM:
-        *result = SendMessageA(reinterpret_cast<DRAWITEMSTRUCT*>(lparam)->hwndItem, WM_DRAWITEM, wparam, lparam);
+    case WM_DRAWITEM: {
+        // The control draws itself; a menu item's "window" is a menu handle and is left alone.
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+        if (item->CtlType != ODT_MENU) *result = SendMessageA(item->hwndItem, WM_DRAWITEM, wparam, lparam);
         return true;
+    }
     case WM_HELP: Notify(win, msg, wparam, lparam); *result = 1; return true;
     case WM_CHAR: Notify(win, msg, wparam, lparam); return true;
     case WM_RBUTTONDOWN: Notify(win, WM_CHAR, GKT_CHAR_RBUTTON, 0); return true;
@@ -314,7 +320,12 @@ bool WindowLifeMessage(Win* win, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
 {
     switch (msg) {
     case WM_CREATE: Created(win, hwnd); return true;
-    case WM_DESTROY: Destroyed(win); return true;
+    case WM_DESTROY:
+        // However the window goes (closed, destroyed with its parent, an MDI child or fixed
+        // window that has no close handling), the owner it disabled is usable again.
+        if (win->owner && win->owner->hwnd) EnableWindow(win->owner->hwnd, TRUE);
+        Destroyed(win);
+        return true;
     case WM_MOVE: Moved(win, hwnd, wparam, lparam); return true;
     case WM_SIZE:
         Sized(win, lparam);

@@ -130,8 +130,12 @@ HWND CreateRecordWindow(Win* win)
 static int ShowRecord(Win* win, int flags)
 {
     if (flags & GKT_SHOW_CLOSE) {
-        if (win->hwnd) SendMessageA(win->hwnd, WM_CLOSE, 0, 0);
-        // Forgotten even when the callback refused the close.
+        HWND hwnd = win->hwnd;
+        if (hwnd) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        // Forgotten even when the callback refused the close. The window that stays is then
+        // detached from the record too: the caller may free the record, and the window must
+        // not reach it afterwards.
+        if (hwnd && IsWindow(hwnd) && RecordOf(hwnd) == win) SetWindowLongA(hwnd, GKT_EXTRA_RECORD, 0);
         win->hwnd = nullptr;
         return 0;
     }
