@@ -113,7 +113,7 @@ std::string DOM::ORDVAL(const Value& value) const
 
 double DOM::PRINTCOLWIDTH(double c) const { return (len_ + 1) * 0.6 * c; }
 
-ControlSpec DOM::PlanControl() const
+ControlSpec DOM::PlanControl()
 {
     ControlSpec spec;
     int width = 0;
@@ -147,14 +147,14 @@ Value DOM_CAR::VAL(std::string_view text)
     return Value(text);
 }
 
-ControlSpec DOM_UPPER::PlanControl() const
+ControlSpec DOM_UPPER::PlanControl()
 {
     ControlSpec spec = DOM_CAR::PlanControl();
     spec.upperCase = true;
     return spec;
 }
 
-ControlSpec DOM_TXT::PlanControl() const
+ControlSpec DOM_TXT::PlanControl()
 {
     ControlSpec spec = DOM_CAR::PlanControl();
     spec.multiLine = true;
@@ -162,7 +162,7 @@ ControlSpec DOM_TXT::PlanControl() const
     return spec;
 }
 
-ControlSpec DOM_COLOR::PlanControl() const
+ControlSpec DOM_COLOR::PlanControl()
 {
     ControlSpec spec = DOM_CAR::PlanControl();
     spec.kind = ControlClass::CTL_COLOR;
@@ -171,7 +171,7 @@ ControlSpec DOM_COLOR::PlanControl() const
 
 DOM_BOOL::DOM_BOOL(int len) : DOM_CAR(len) {}
 
-ControlSpec DOM_BOOL::PlanControl() const
+ControlSpec DOM_BOOL::PlanControl()
 {
     ControlSpec spec = DOM_CAR::PlanControl();
     spec.kind = ControlClass::CTL_BOOL;
@@ -220,7 +220,7 @@ std::string DOM_CARLST::STR(const Value& value)
     return {};
 }
 
-ControlSpec DOM_CARLST::PlanControl() const
+ControlSpec DOM_CARLST::PlanControl()
 {
     ControlSpec spec = DOM_CAR::PlanControl();
     spec.kind = ControlClass::COMBO;
@@ -241,7 +241,7 @@ DOM_::DOM_(int len, int dec, Symbol fld, bool num) : DOM("C", len, dec), fld_(fl
     SetNum(num);
 }
 
-ControlSpec DOM_::PlanControl() const
+ControlSpec DOM_::PlanControl()
 {
     ControlSpec spec = DOM::PlanControl();
     spec.len = LEN();

@@ -79,7 +79,7 @@ public:
     // Printed column width for a character width c.
     double PRINTCOLWIDTH(double c) const;
     // The control DOM:CONTROL creates for this domain.
-    virtual ControlSpec PlanControl() const;
+    virtual ControlSpec PlanControl();
 
 protected:
     void SetError(std::string_view text) { error_ = text; }
@@ -106,28 +106,28 @@ public:
 class DOM_UPPER : public DOM_CAR {
 public:
     using DOM_CAR::DOM_CAR;
-    ControlSpec PlanControl() const override;
+    ControlSpec PlanControl() override;
 };
 
 // Character field edited on several lines.
 class DOM_TXT : public DOM_CAR {
 public:
     using DOM_CAR::DOM_CAR;
-    ControlSpec PlanControl() const override;
+    ControlSpec PlanControl() override;
 };
 
 // Colour held as text, "r<red>g<green>b<blue>" ("r0g0b0" is black).
 class DOM_COLOR : public DOM_CAR {
 public:
     using DOM_CAR::DOM_CAR;
-    ControlSpec PlanControl() const override;
+    ControlSpec PlanControl() override;
 };
 
 // One-character flag edited with a check box ("O" or "N").
 class DOM_BOOL : public DOM_CAR {
 public:
     explicit DOM_BOOL(int len = 1);
-    ControlSpec PlanControl() const override;
+    ControlSpec PlanControl() override;
 };
 
 // Character field chosen from a list of values, each shown by its text.
@@ -142,7 +142,7 @@ public:
     Value VAL(std::string_view text) override;
     // The text of the value (exact match); empty when none.
     std::string STR(const Value& value) override;
-    ControlSpec PlanControl() const override;
+    ControlSpec PlanControl() override;
 
     const std::vector<std::string>& Values() const { return values_; }
     const std::vector<std::string>& Texts() const { return texts_; }
@@ -167,7 +167,7 @@ class DOM_ : public DOM {
 public:
     DOM_(int len, int dec, Symbol fld = {}, bool num = false);
     Symbol FLD() const { return fld_; }
-    ControlSpec PlanControl() const override;
+    ControlSpec PlanControl() override;
 
 private:
     Symbol fld_;

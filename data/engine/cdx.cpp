@@ -1,0 +1,584 @@
+// Compound index reading and writing (layout in cdx.h) and the in-memory key lists.
+// Known limits: tags are ascending and non-unique (others are refused); the whole file is
+// rewritten when the keys change, free-page lists are neither used nor written.
+#include "data/engine/cdx.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+#include <set>
+
+namespace lysora::engine {
+namespace {
+
+constexpr std::size_t kBlockMax = 256;
+constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+constexpr int kLeafArea = int(kPage) - 24;
+
+std::uint32_t Le32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+std::uint32_t Be32(const unsigned char* p) {
+    return std::uint32_t(p[3]) | std::uint32_t(p[2]) << 8 | std::uint32_t(p[1]) << 16 |
+           std::uint32_t(p[0]) << 24;
+}
+std::uint32_t Le16(const unsigned char* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
+void PutLe32(unsigned char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = (unsigned char)(v >> (8 * i));
+}
+void PutBe32(unsigned char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[3 - i] = (unsigned char)(v >> (8 * i));
+}
+void PutLe16(unsigned char* p, std::uint32_t v) {
+    p[0] = (unsigned char)v;
+    p[1] = (unsigned char)(v >> 8);
+}
+
+int BitsFor(std::uint64_t v) {
+    int bits = 0;
+    while (v) {
+        ++bits;
+        v >>= 1;
+    }
+    return bits;
+}
+
+// ---- reading ----
+
+struct TagHeader {
+    std::uint32_t root = 0;
+    int keyLen = 0;
+    std::uint8_t options = 0;
+    bool descending = false;
+    std::string key, forCondition;
+};
+
+bool ReadTagHeader(File& file, std::uint64_t at, TagHeader& h, std::string& error) {
+    unsigned char p[2 * kPage];
+    if (at % kPage != 0 || at + sizeof p > file.Size() || !file.Read(at, p, sizeof p)) {
+        error = "tag header at " + std::to_string(at) + " outside the index file";
+        return false;
+    }
+    h.root = Le32(p);
+    h.keyLen = int(Le16(p + 12));
+    h.options = p[14];
+    h.descending = Le16(p + 502) != 0;
+    if (h.keyLen < 1 || h.keyLen > kMaxKey) {
+        error = "tag key length " + std::to_string(h.keyLen) + " out of range";
+        return false;
+    }
+    const char* pool = reinterpret_cast<const char*>(p + kPage);
+    std::size_t n = strnlen(pool, kPage);
+    h.key.assign(pool, n);
+    if (n + 1 < kPage) {
+        const char* rest = pool + n + 1;
+        h.forCondition.assign(rest, strnlen(rest, kPage - n - 1));
+    }
+    return true;
+}
+
+// Walks a tag's leaves from the leftmost one. Calls add(key, rec) for each entry.
+template <typename Add>
+bool WalkTag(File& file, const TagHeader& h, Add add, std::string& error) {
+    const std::uint64_t size = file.Size();
+    std::set<std::uint32_t> seen;
+    unsigned char page[kPage];
+    auto load = [&](std::uint32_t at) {
+        if (at % kPage != 0 || std::uint64_t(at) + kPage > size || at < 2 * kPage) {
+            error = "index page " + std::to_string(at) + " outside the file";
+            return false;
+        }
+        if (!seen.insert(at).second) {
+            error = "index pages form a loop at " + std::to_string(at);
+            return false;
+        }
+        if (!file.Read(at, page, kPage)) {
+            error = "index page " + std::to_string(at) + " unreadable";
+            return false;
+        }
+        return true;
+    };
+    // Down the leftmost branch.
+    std::uint32_t at = h.root;
+    for (int depth = 0;; ++depth) {
+        if (depth > 32) {
+            error = "index tree too deep";
+            return false;
+        }
+        if (!load(at)) return false;
+        if (Le16(page) & 2) break;
+        std::uint32_t count = Le16(page + 2);
+        if (count == 0) { // an empty interior page: tolerated only as an empty root
+            if (depth == 0) return true;
+            error = "empty interior index page";
+            return false;
+        }
+        if (12 + std::uint64_t(h.keyLen + 8) > kPage) {
+            error = "interior page cannot hold its key";
+            return false;
+        }
+        at = Be32(page + 12 + h.keyLen + 4);
+    }
+    std::string prev(std::size_t(h.keyLen), ' '), key(std::size_t(h.keyLen), ' ');
+    bool first = true;
+    std::string lastKey;
+    std::uint32_t lastRec = 0;
+    for (;;) {
+        std::uint32_t count = Le16(page + 2);
+        std::uint32_t recMask = Le32(page + 14);
+        int dupMask = page[18], trailMask = page[19];
+        int recBits = page[20], dupBits = page[21], trailBits = page[22], bytes = page[23];
+        if (bytes < 1 || bytes > 8 || recBits > 32 || recBits + dupBits + trailBits > bytes * 8 ||
+            dupBits > 8 || trailBits > 8 || std::uint64_t(count) * std::uint64_t(bytes) > std::uint64_t(kLeafArea)) {
+            error = "leaf page " + std::to_string(at) + " has a bad layout";
+            return false;
+        }
+        int end = int(kPage);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::uint64_t v = 0;
+            for (int b = bytes - 1; b >= 0; --b) v = v << 8 | page[24 + i * std::uint32_t(bytes) + std::uint32_t(b)];
+            std::uint32_t rec = std::uint32_t(v) & recMask;
+            int dup = int(v >> recBits) & dupMask;
+            int trail = int(v >> (recBits + dupBits)) & trailMask;
+            if (dup + trail > h.keyLen || (i == 0 && dup > 0 && first)) {
+                error = "key longer than declared in leaf page " + std::to_string(at);
+                return false;
+            }
+            int stored = h.keyLen - dup - trail;
+            end -= stored;
+            if (end < 24 + int(count) * bytes) {
+                error = "keys overflow leaf page " + std::to_string(at);
+                return false;
+            }
+            std::memcpy(key.data(), prev.data(), std::size_t(dup));
+            std::memcpy(key.data() + dup, page + end, std::size_t(stored));
+            std::memset(key.data() + dup + stored, ' ', std::size_t(trail));
+            if (!first) {
+                int c = std::memcmp(lastKey.data(), key.data(), key.size());
+                if (c > 0 || (c == 0 && lastRec >= rec)) {
+                    error = "keys out of order in leaf page " + std::to_string(at);
+                    return false;
+                }
+            }
+            first = false;
+            lastKey = key;
+            lastRec = rec;
+            prev = key;
+            if (!add(key.data(), rec)) return false;
+        }
+        std::uint32_t right = Le32(page + 8);
+        if (right == kNone || right == 0) return true;
+        at = right;
+        if (!load(at)) return false;
+        if (!(Le16(page) & 2)) {
+            error = "leaf page links to an interior page";
+            return false;
+        }
+    }
+}
+
+// ---- writing ----
+
+struct Entry {
+    const char* key;
+    std::uint32_t rec;
+};
+
+class PageWriter {
+public:
+    PageWriter(std::string& out) : out_(out) {}
+    std::uint32_t NextOffset() const { return std::uint32_t(out_.size()); }
+    unsigned char* NewPage() {
+        out_.append(kPage, '\0');
+        return reinterpret_cast<unsigned char*>(out_.data() + out_.size() - kPage);
+    }
+    unsigned char* At(std::uint32_t offset) { return reinterpret_cast<unsigned char*>(out_.data() + offset); }
+
+private:
+    std::string& out_;
+};
+
+// Writes the leaves then the interior levels of one tag; returns the root's offset.
+std::uint32_t WriteTree(PageWriter& w, const std::vector<Entry>& entries, int keyLen,
+                        std::uint32_t maxRec) {
+    const int keyBits = BitsFor(std::uint64_t(keyLen));
+    int recBits = std::max(BitsFor(maxRec), 12);
+    int bytes = std::max(3, (recBits + 2 * keyBits + 7) / 8);
+    recBits = std::min(32, bytes * 8 - 2 * keyBits);
+    const std::uint32_t recMask = recBits == 32 ? kNone : (std::uint32_t(1) << recBits) - 1;
+    assert(maxRec <= recMask);
+
+    struct Child {
+        std::uint32_t offset;
+        Entry last;
+    };
+    std::vector<Child> level;
+    std::size_t i = 0;
+    do { // at least one leaf, even for an empty tag
+        std::uint32_t offset = w.NextOffset();
+        unsigned char* p = w.NewPage();
+        int used = 0, end = int(kPage);
+        std::uint32_t count = 0;
+        const char* prev = nullptr;
+        while (i < entries.size()) {
+            const char* k = entries[i].key;
+            int trail = 0;
+            while (trail < keyLen && k[keyLen - 1 - trail] == ' ') ++trail;
+            int dup = 0;
+            if (prev)
+                while (dup < keyLen - trail && prev[dup] == k[dup]) ++dup;
+            int stored = keyLen - dup - trail;
+            if (used + bytes + stored > kLeafArea) break;
+            std::uint64_t v = entries[i].rec | std::uint64_t(dup) << recBits |
+                              std::uint64_t(trail) << (recBits + keyBits);
+            for (int b = 0; b < bytes; ++b) p[24 + count * std::uint32_t(bytes) + std::uint32_t(b)] = (unsigned char)(v >> (8 * b));
+            end -= stored;
+            std::memcpy(p + end, k + dup, std::size_t(stored));
+            used += bytes + stored;
+            prev = k;
+            ++count;
+            ++i;
+        }
+        assert(count > 0 || entries.empty());
+        PutLe16(p, 2);
+        PutLe16(p + 2, count);
+        PutLe32(p + 4, level.empty() ? kNone : level.back().offset);
+        PutLe32(p + 8, kNone);
+        if (!level.empty()) PutLe32(w.At(level.back().offset) + 8, offset);
+        PutLe16(p + 12, std::uint32_t(kLeafArea - used));
+        PutLe32(p + 14, recMask);
+        p[18] = p[19] = (unsigned char)((1 << keyBits) - 1);
+        p[20] = (unsigned char)recBits;
+        p[21] = p[22] = (unsigned char)keyBits;
+        p[23] = (unsigned char)bytes;
+        level.push_back({offset, count ? entries[i - 1] : Entry{nullptr, 0}});
+    } while (i < entries.size());
+
+    const std::size_t perNode = (kPage - 12) / std::size_t(keyLen + 8);
+    while (level.size() > 1) {
+        std::vector<Child> up;
+        for (std::size_t j = 0; j < level.size(); j += perNode) {
+            std::uint32_t offset = w.NextOffset();
+            unsigned char* p = w.NewPage();
+            std::size_t n = std::min(perNode, level.size() - j);
+            PutLe16(p, 0);
+            PutLe16(p + 2, std::uint32_t(n));
+            PutLe32(p + 4, up.empty() ? kNone : up.back().offset);
+            PutLe32(p + 8, kNone);
+            if (!up.empty()) PutLe32(w.At(up.back().offset) + 8, offset);
+            for (std::size_t k = 0; k < n; ++k) {
+                unsigned char* e = p + 12 + k * std::size_t(keyLen + 8);
+                std::memcpy(e, level[j + k].last.key, std::size_t(keyLen));
+                PutBe32(e + keyLen, level[j + k].last.rec);
+                PutBe32(e + keyLen + 4, level[j + k].offset);
+            }
+            up.push_back({offset, level[j + n - 1].last});
+        }
+        level = std::move(up);
+    }
+    unsigned char* root = w.At(level[0].offset);
+    PutLe16(root, Le16(root) | 1);
+    return level[0].offset;
+}
+
+void WriteTagHeader(unsigned char* p, std::uint32_t root, int keyLen, std::uint8_t options,
+                    const std::string& key, const std::string& forCondition) {
+    PutLe32(p, root);
+    PutLe16(p + 12, std::uint32_t(keyLen));
+    p[14] = options;
+    p[15] = 1;
+    std::size_t keyPool = std::min<std::size_t>(key.size(), 400) + 1;
+    std::size_t forPool = std::min<std::size_t>(forCondition.size(), kPage - keyPool - 1) + 1;
+    PutLe16(p + 504, std::uint32_t(keyPool));
+    PutLe16(p + 506, std::uint32_t(forPool));
+    PutLe16(p + 508, 0);
+    PutLe16(p + 510, std::uint32_t(keyPool));
+    std::memcpy(p + kPage, key.data(), keyPool - 1);
+    std::memcpy(p + kPage + keyPool, forCondition.data(), forPool - 1);
+}
+
+} // namespace
+
+int ComparePrefix(const char* key, int keyLen, std::string_view text) {
+    std::size_t n = std::min<std::size_t>(std::size_t(keyLen), text.size());
+    int c = std::memcmp(key, text.data(), n);
+    if (c != 0) return c < 0 ? -1 : 1;
+    return text.size() > std::size_t(keyLen) ? -1 : 0;
+}
+
+// ---- KeyList ----
+
+int KeyList::Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint32_t r2) const {
+    int c = std::memcmp(k1, k2, std::size_t(keyLen_));
+    if (c != 0) return c;
+    return r1 < r2 ? -1 : r1 > r2 ? 1 : 0;
+}
+
+void KeyList::Clear() {
+    blocks_.clear();
+    size_ = 0;
+}
+
+void KeyList::PushBack(const char* key, std::uint32_t rec) {
+    if (blocks_.empty() || blocks_.back().recs.size() >= kBlockMax / 2 + kBlockMax / 4)
+        blocks_.emplace_back();
+    Block& b = blocks_.back();
+    b.keys.insert(b.keys.end(), key, key + keyLen_);
+    b.recs.push_back(rec);
+    ++size_;
+}
+
+// The first block whose last entry is not below (key, rec); the last block when none.
+std::size_t KeyList::BlockFor(const char* key, std::uint32_t rec) const {
+    std::size_t lo = 0, hi = blocks_.size();
+    while (lo < hi) {
+        std::size_t mid = (lo + hi) / 2;
+        const Block& b = blocks_[mid];
+        std::size_t last = b.recs.size() - 1;
+        if (Compare(b.keys.data() + last * std::size_t(keyLen_), b.recs[last], key, rec) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+void KeyList::Insert(const char* key, std::uint32_t rec) {
+    if (blocks_.empty()) {
+        PushBack(key, rec);
+        return;
+    }
+    std::size_t bi = std::min(BlockFor(key, rec), blocks_.size() - 1);
+    Block& b = blocks_[bi];
+    std::size_t lo = 0, hi = b.recs.size();
+    while (lo < hi) {
+        std::size_t mid = (lo + hi) / 2;
+        if (Compare(b.keys.data() + mid * std::size_t(keyLen_), b.recs[mid], key, rec) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    b.keys.insert(b.keys.begin() + std::ptrdiff_t(lo * std::size_t(keyLen_)), key, key + keyLen_);
+    b.recs.insert(b.recs.begin() + std::ptrdiff_t(lo), rec);
+    ++size_;
+    if (b.recs.size() > kBlockMax) { // split in halves
+        Block right;
+        std::size_t half = b.recs.size() / 2;
+        right.keys.assign(b.keys.begin() + std::ptrdiff_t(half * std::size_t(keyLen_)), b.keys.end());
+        right.recs.assign(b.recs.begin() + std::ptrdiff_t(half), b.recs.end());
+        b.keys.resize(half * std::size_t(keyLen_));
+        b.recs.resize(half);
+        blocks_.insert(blocks_.begin() + std::ptrdiff_t(bi + 1), std::move(right));
+    }
+}
+
+KeyList::Pos KeyList::Find(const char* key, std::uint32_t rec) const {
+    std::size_t bi = BlockFor(key, rec);
+    if (bi >= blocks_.size()) return End();
+    const Block& b = blocks_[bi];
+    std::size_t lo = 0, hi = b.recs.size();
+    while (lo < hi) {
+        std::size_t mid = (lo + hi) / 2;
+        if (Compare(b.keys.data() + mid * std::size_t(keyLen_), b.recs[mid], key, rec) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo < b.recs.size() && b.recs[lo] == rec &&
+        std::memcmp(b.keys.data() + lo * std::size_t(keyLen_), key, std::size_t(keyLen_)) == 0)
+        return {bi, lo};
+    return End();
+}
+
+bool KeyList::Erase(const char* key, std::uint32_t rec) {
+    Pos p = Find(key, rec);
+    if (IsEnd(p)) return false;
+    Block& b = blocks_[p.block];
+    b.keys.erase(b.keys.begin() + std::ptrdiff_t(p.index * std::size_t(keyLen_)),
+                 b.keys.begin() + std::ptrdiff_t((p.index + 1) * std::size_t(keyLen_)));
+    b.recs.erase(b.recs.begin() + std::ptrdiff_t(p.index));
+    if (b.recs.empty()) blocks_.erase(blocks_.begin() + std::ptrdiff_t(p.block));
+    --size_;
+    return true;
+}
+
+KeyList::Pos KeyList::LowerBound(std::string_view text) const {
+    // Blocks: the first whose last key is not below text.
+    std::size_t lo = 0, hi = blocks_.size();
+    while (lo < hi) {
+        std::size_t mid = (lo + hi) / 2;
+        const Block& b = blocks_[mid];
+        if (ComparePrefix(b.keys.data() + (b.recs.size() - 1) * std::size_t(keyLen_), keyLen_, text) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo >= blocks_.size()) return End();
+    const Block& b = blocks_[lo];
+    std::size_t l = 0, h = b.recs.size();
+    while (l < h) {
+        std::size_t mid = (l + h) / 2;
+        if (ComparePrefix(b.keys.data() + mid * std::size_t(keyLen_), keyLen_, text) < 0)
+            l = mid + 1;
+        else
+            h = mid;
+    }
+    return {lo, l};
+}
+
+KeyList::Pos KeyList::UpperBound(std::string_view text) const {
+    std::size_t lo = 0, hi = blocks_.size();
+    while (lo < hi) {
+        std::size_t mid = (lo + hi) / 2;
+        const Block& b = blocks_[mid];
+        if (ComparePrefix(b.keys.data() + (b.recs.size() - 1) * std::size_t(keyLen_), keyLen_, text) <= 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo >= blocks_.size()) return End();
+    const Block& b = blocks_[lo];
+    std::size_t l = 0, h = b.recs.size();
+    while (l < h) {
+        std::size_t mid = (l + h) / 2;
+        if (ComparePrefix(b.keys.data() + mid * std::size_t(keyLen_), keyLen_, text) <= 0)
+            l = mid + 1;
+        else
+            h = mid;
+    }
+    return {lo, l};
+}
+
+KeyList::Pos KeyList::Next(Pos p) const {
+    if (IsEnd(p)) return End();
+    if (++p.index < blocks_[p.block].recs.size()) return p;
+    return {p.block + 1, 0};
+}
+
+KeyList::Pos KeyList::Prev(Pos p) const {
+    if (p.index > 0 && !IsEnd(p)) return {p.block, p.index - 1};
+    if (p.block == 0 || blocks_.empty()) return End();
+    std::size_t b = std::min(p.block, blocks_.size()) - 1;
+    return {b, blocks_[b].recs.size() - 1};
+}
+
+KeyList::Pos KeyList::Last() const {
+    if (blocks_.empty()) return End();
+    return {blocks_.size() - 1, blocks_.back().recs.size() - 1};
+}
+
+// ---- whole files ----
+
+bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error) {
+    tags.clear();
+    TagHeader directory;
+    if (!ReadTagHeader(file, 0, directory, error)) {
+        error = "index file: " + error;
+        return false;
+    }
+    if (!(directory.options & 0x40)) {
+        error = "index file is not a compound index";
+        return false;
+    }
+    std::vector<std::pair<std::string, std::uint32_t>> names;
+    bool ok = WalkTag(file, directory, [&](const char* key, std::uint32_t rec) {
+        if (names.size() >= 256) {
+            error = "too many tags";
+            return false;
+        }
+        std::string name(key, std::size_t(directory.keyLen));
+        name.erase(name.find_last_not_of(std::string(" \0", 2)) + 1);
+        names.emplace_back(name, rec);
+        return true;
+    }, error);
+    if (!ok) {
+        error = "index tag directory: " + error;
+        return false;
+    }
+    // Tags in the order of their headers in the file: the order they were created in.
+    std::sort(names.begin(), names.end(), [](auto& a, auto& b) { return a.second < b.second; });
+    for (auto& [name, offset] : names) {
+        TagHeader h;
+        if (!ReadTagHeader(file, offset, h, error)) {
+            error = "tag " + name + ": " + error;
+            return false;
+        }
+        if (h.descending || (h.options & 0x01)) {
+            error = "tag " + name + ": descending and unique tags are not supported";
+            return false;
+        }
+        CdxTag tag;
+        tag.name = name;
+        for (char& c : tag.name) c = char(std::toupper((unsigned char)c));
+        tag.key = h.key;
+        tag.forCondition = h.forCondition;
+        tag.keyLen = h.keyLen;
+        tag.keys = KeyList(h.keyLen);
+        if (withKeys &&
+            !WalkTag(file, h, [&](const char* key, std::uint32_t rec) {
+                tag.keys.PushBack(key, rec);
+                return true;
+            }, error)) {
+            error = "tag " + name + ": " + error;
+            return false;
+        }
+        tags.push_back(std::move(tag));
+    }
+    return true;
+}
+
+std::string BuildCdx(const std::vector<const CdxTag*>& tags, std::uint32_t maxRec) {
+    std::string out(2 * kPage, '\0');
+    PageWriter w(out);
+    // The directory's keys are the padded names; its record numbers, the tag header
+    // offsets, are known only after laying the directory out, so lay it out with
+    // placeholders first (its size depends on the names alone) and patch it after.
+    std::vector<std::size_t> byName(tags.size());
+    for (std::size_t i = 0; i < tags.size(); ++i) byName[i] = i;
+    std::vector<std::string> padded(tags.size());
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        padded[i] = tags[i]->name.substr(0, 10);
+        padded[i].resize(10, ' ');
+    }
+    std::sort(byName.begin(), byName.end(), [&](std::size_t a, std::size_t b) { return padded[a] < padded[b]; });
+    const std::uint32_t bigOffset = 0x7FFFFE00; // widest record-number field the patch may need
+    std::vector<Entry> dirEntries;
+    for (std::size_t i : byName) dirEntries.push_back({padded[i].data(), bigOffset});
+    std::string dirPages;
+    {
+        std::string scratch(2 * kPage, '\0');
+        PageWriter sw(scratch);
+        WriteTree(sw, dirEntries, 10, bigOffset);
+        dirPages = scratch;
+    }
+    std::uint32_t tagStart = std::uint32_t(dirPages.size());
+    out.resize(tagStart, '\0');
+
+    std::vector<std::uint32_t> headerAt(tags.size());
+    for (std::size_t t = 0; t < tags.size(); ++t) {
+        const CdxTag& tag = *tags[t];
+        headerAt[t] = w.NextOffset();
+        w.NewPage();
+        w.NewPage();
+        std::vector<Entry> entries;
+        entries.reserve(tag.keys.Size());
+        for (auto p = tag.keys.Begin(); !tag.keys.IsEnd(p); p = tag.keys.Next(p))
+            entries.push_back({tag.keys.Key(p), tag.keys.Rec(p)});
+        std::uint32_t root = WriteTree(w, entries, tag.keyLen, std::max<std::uint32_t>(maxRec, 1));
+        std::uint8_t options = 0x60 | (tag.forCondition.empty() ? 0 : 0x08);
+        WriteTagHeader(w.At(headerAt[t]), root, tag.keyLen, options, tag.key, tag.forCondition);
+    }
+    // Now the directory, for real, into the pages reserved for it.
+    dirEntries.clear();
+    for (std::size_t i : byName) dirEntries.push_back({padded[i].data(), headerAt[i]});
+    std::string dir(2 * kPage, '\0');
+    PageWriter dw(dir);
+    std::uint32_t dirRoot = WriteTree(dw, dirEntries, 10, bigOffset);
+    assert(dir.size() == tagStart);
+    WriteTagHeader(reinterpret_cast<unsigned char*>(dir.data()), dirRoot, 10, 0xE0, "", "");
+    std::memcpy(out.data(), dir.data(), dir.size());
+    return out;
+}
+
+} // namespace lysora::engine

@@ -1,0 +1,106 @@
+// Compound index files (.cdx): reading every tag into memory and writing the whole file
+// back, and the in-memory sorted key list each tag is kept in while the table is open.
+//
+// File layout (512-byte pages; integers little-endian unless marked BE):
+//   A tag header is two pages (1024 bytes):
+//     0   4  offset of the root page          4   4  offset of the free-page list (0)
+//     8   4  (reserved, 0)                    12  2  key length (1..240)
+//     14  1  options: 0x20 compact, 0x40 compound, 0x80 structural, 0x08 FOR, 0x01 unique
+//     15  1  signature (1)                    502 2  0 ascending, 1 descending
+//     504 2  offset of the FOR expression in the pool   506 2  its length with NUL
+//     508 2  offset of the key expression in the pool   510 2  its length with NUL
+//     512 512 expression pool: key expression, NUL, FOR expression, NUL
+//   The file starts with the header of the tag directory (options 0xE0, key length 10),
+//   itself a compact tag whose keys are the tag names (upper case, blank-padded) and whose
+//   record numbers are the offsets of the tags' headers.
+//   Interior page: 0 2 attributes (0 interior, +1 root), 2 2 key count, 4 4 left and 8 4
+//     right sibling (0xFFFFFFFF none); from 12, per key: the key (key length bytes), the
+//     record number (4, BE) and the child page offset (4, BE); each key is the highest
+//     key of its child.
+//   Leaf page: attributes 2 (+1 root), count, siblings as above, then 12 2 free bytes,
+//     14 4 record-number mask, 18 1 duplicate-count mask, 19 1 trailing-count mask,
+//     20 1 record-number bits, 21 1 duplicate bits, 22 1 trailing bits, 23 1 bytes per
+//     entry (n). From 24: one n-byte little-endian entry per key holding the record
+//     number (low bits), then the count of leading bytes shared with the previous key of
+//     the page, then the count of trailing blanks dropped. The remaining key bytes are
+//     stored from the end of the page downwards, first key last in the page.
+//   Keys ascend by bytes, then by record number.
+#pragma once
+
+#include "data/engine/file.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lysora::engine {
+
+constexpr std::uint32_t kPage = 512;
+constexpr int kMaxKey = 240;
+
+// Compares a key with a seek text on the text's length: 0 when the key starts with it.
+int ComparePrefix(const char* key, int keyLen, std::string_view text);
+
+// The keys of one tag, sorted by key then record number, in blocks of a few hundred so
+// that inserting or removing one is cheap. A position is (block, index).
+class KeyList {
+public:
+    struct Pos {
+        std::size_t block = 0, index = 0;
+        friend bool operator==(Pos, Pos) = default;
+    };
+    explicit KeyList(int keyLen = 1) : keyLen_(keyLen) {}
+
+    int KeyLength() const { return keyLen_; }
+    std::size_t Size() const { return size_; }
+    void Clear();
+    // Appends an entry that sorts after every other (building from sorted input).
+    void PushBack(const char* key, std::uint32_t rec);
+    void Insert(const char* key, std::uint32_t rec);
+    bool Erase(const char* key, std::uint32_t rec); // false when not there
+    // Position of an exact entry; End() when absent.
+    Pos Find(const char* key, std::uint32_t rec) const;
+    Pos LowerBound(std::string_view text) const; // first key with ComparePrefix >= 0
+    Pos UpperBound(std::string_view text) const; // first key with ComparePrefix > 0
+
+    Pos Begin() const { return {}; }
+    Pos End() const { return {blocks_.size(), 0}; }
+    bool IsEnd(Pos p) const { return p.block >= blocks_.size(); }
+    Pos Next(Pos p) const;
+    Pos Prev(Pos p) const; // End() before the first
+    Pos Last() const;      // End() when empty
+    const char* Key(Pos p) const { return blocks_[p.block].keys.data() + p.index * std::size_t(keyLen_); }
+    std::uint32_t Rec(Pos p) const { return blocks_[p.block].recs[p.index]; }
+
+private:
+    struct Block {
+        std::vector<char> keys;
+        std::vector<std::uint32_t> recs;
+    };
+    int Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint32_t r2) const;
+    std::size_t BlockFor(const char* key, std::uint32_t rec) const;
+
+    int keyLen_;
+    std::size_t size_ = 0;
+    std::vector<Block> blocks_;
+};
+
+struct CdxTag {
+    std::string name;  // upper case
+    std::string key;   // key expression as stored
+    std::string forCondition;
+    int keyLen = 0;
+    KeyList keys;
+};
+
+// Reads a compound index. withKeys false reads the tag names and expressions only
+// (enough to rebuild a damaged index). Every page offset, count and length is checked:
+// pages outside the file or visited twice, keys longer than declared, keys out of order
+// make it fail with an error text.
+bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error);
+// The bytes of a compound index holding the tags (in any order; the directory sorts
+// them). maxRec is the largest record number the tags may hold.
+std::string BuildCdx(const std::vector<const CdxTag*>& tags, std::uint32_t maxRec);
+
+} // namespace lysora::engine
