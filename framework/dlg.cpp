@@ -425,7 +425,7 @@ void DLG::CreateTabStrip()
 void DLG::ShowGroupElements(const Group& group, int nShow)
 {
     for (std::size_t index : group.members)
-        elements_[index].object->SHOW(nShow);
+        elements_[index].object->Display(nShow);
 }
 
 void DLG::ShowMembers(std::size_t group, int nShow)
@@ -462,7 +462,7 @@ WIN& DLG::SHOW(int nShow)
         tabbed = onglet_ && groups_.size() > 1;
         if (tabbed && !onglet_->ASYM().empty()) {
             for (Element& element : elements_)
-                element.object->SHOW(SW_HIDE);
+                element.object->Display(SW_HIDE);
             ShowMembers(0, nShow); // the controls common to every page
             ShowMembers(1, nShow); // the first page
             currentTab_ = onglet_->ASYM().front();

@@ -248,6 +248,17 @@ WIN& CTL_TBL::SHOW(int nShow)
     return *this;
 }
 
+void CTL_TBL::Display(int nShow)
+{
+    if (!Exists()) {
+        SHOW(nShow);
+        return;
+    }
+    for (WIN* part : {static_cast<WIN*>(this), static_cast<WIN*>(&description_), button_.get()})
+        if (part->Exists())
+            ShowWindow(part->HANDLE(), nShow);
+}
+
 void CTL_TBL::Describe(const std::optional<std::string>& text)
 {
     description_.SETTEXT(text ? AllTrim(*text) : std::string());

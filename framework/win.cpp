@@ -208,6 +208,14 @@ WIN& WIN::SHOW(int nShow)
     return *this;
 }
 
+void WIN::Display(int nShow)
+{
+    if (Exists())
+        ShowWindow(HANDLE(), nShow);
+    else
+        SHOW(nShow);
+}
+
 void WIN::ONCREATE()
 {
     created_ = true;

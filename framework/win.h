@@ -57,6 +57,9 @@ public:
 
     // ---- Window ----
     virtual WIN& SHOW(int nShow = SW_SHOW);
+    // Shows or hides the window (created first when needed), keeping it enabled or disabled
+    // as it is: what tab pages do with their controls.
+    virtual void Display(int nShow);
     virtual void ONCREATE();
     void SETTIMER(unsigned ms);
     void KILLTIMER();

@@ -304,11 +304,16 @@ TEST_F(DialogTest, PagesPlaceTheirControlsOnTheTabAndPageDownMovesOnlyWhenThePag
     EXPECT_EQ(GetFocus(), note) << "the first control of the page gets the focus";
     EXPECT_EQ(dialog.tabs, (std::vector<std::string>{"PAGE1", "PAGE2"}));
 
-    // The last page: Page Down stays; Page Up goes back.
-    SendMessageA(note, WM_KEYDOWN, VK_NEXT, 0);
+    // The last page: Page Down stays; Page Up goes back. A disabled field stays disabled
+    // through the page changes.
+    dialog.FLDDISABLEBLANK({Symbol("NOTE")}, true);
+    SendMessageA(dialog.CMD(Symbol("PLUS"))->HANDLE(), WM_KEYDOWN, VK_NEXT, 0);
     EXPECT_EQ(dialog.CURRENTTAB(), Symbol("PAGE2"));
-    SendMessageA(note, WM_KEYDOWN, VK_PRIOR, 0);
+    SendMessageA(dialog.CMD(Symbol("PLUS"))->HANDLE(), WM_KEYDOWN, VK_PRIOR, 0);
     EXPECT_EQ(dialog.CURRENTTAB(), Symbol("PAGE1"));
+    SendMessageA(weight, WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_TRUE(IsWindowVisible(note));
+    EXPECT_FALSE(IsWindowEnabled(note));
     EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
