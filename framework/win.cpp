@@ -64,6 +64,7 @@ WIN::WIN(WIN* parent, int type, std::string_view text) : parent_(parent), captio
 WIN::~WIN()
 {
     DestroyWindowNow();
+    NOTIFY_UNREGISTER(this);
     Unregister();
     if (record_)
         Win_Del(record_);
@@ -181,6 +182,7 @@ bool WIN::MenuCommandRunning() { return gMenuCommand; }
 void WIN::Destroyed()
 {
     KILLTIMER();
+    NOTIFY_UNREGISTER(this);
     ONCLOSE();
     Unregister();
 }

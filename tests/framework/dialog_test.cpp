@@ -400,6 +400,19 @@ TEST_F(DialogTest, CanCloseRefusingKeepsTheDialogOpen)
     EXPECT_EQ(dialog.closes, 1);
 }
 
+TEST_F(DialogTest, TableNotificationsReachMethodsUntilTheWindowIsGone)
+{
+    DLG_RECORDING dialog;
+    dialog.SHOW();
+    NOTIFY_REGISTER(&dialog);
+    NOTIFY_SENDALL(Symbol("FICHEMAT"));
+    NOTIFY_SENDALL(Symbol("ONCOMMIT")); // no such method: nothing happens
+    EXPECT_EQ(dialog.calls, std::vector<std::string>{"FICHEMAT"});
+    dialog.CLOSE();
+    NOTIFY_SENDALL(Symbol("FICHEMAT"));
+    EXPECT_EQ(dialog.calls.size(), 1u);
+}
+
 TEST_F(DialogTest, AModalOriginStaysDisabledWhileTheDialogIsOpen)
 {
     DLG origin(nullptr, GKT_DIALOG, "Origine");
