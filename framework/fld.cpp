@@ -3,6 +3,7 @@
 
 #include "framework/domain_text.h"
 #include "framework/menu.h"
+#include "framework/table_data.h"
 
 #include <algorithm>
 #include <map>
@@ -214,6 +215,16 @@ CTL_TBL::CTL_TBL(WIN* parent, int codeLen, std::shared_ptr<CodeTable> table, boo
         button_ = std::make_unique<BITMAPBUTTON>(parent, std::string("#") + std::string(bitmap));
     if (button_->Record())
         button_->Record()->req_w = 25;
+}
+
+CTL_TBL::CTL_TBL(WIN* parent, int codeLen, Symbol table, Symbol order, const std::vector<Symbol>& fields,
+                 bool mandatory, std::string_view bitmap)
+    : CTL_TBL(parent, codeLen,
+              fields.empty() ? nullptr
+                             : std::make_shared<TableCodes>(table, order, fields.front(),
+                                                            fields.size() > 1 ? fields[1] : fields.front()),
+              mandatory, bitmap)
+{
 }
 
 std::function<void(CTL_TBL&)>& CTL_TBL::BrowseHook()

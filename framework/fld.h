@@ -123,6 +123,10 @@ class CTL_TBL : public FLD {
 public:
     CTL_TBL(WIN* parent, int codeLen, std::shared_ptr<CodeTable> table, bool mandatory = false,
             std::string_view bitmap = {});
+    // Codes sought in an order of an open table; fields: the code field, then the field
+    // that describes the code (the code itself when there is none).
+    CTL_TBL(WIN* parent, int codeLen, Symbol table, Symbol order, const std::vector<Symbol>& fields,
+            bool mandatory = false, std::string_view bitmap = {});
 
     bool IsTableControl() const override { return true; }
     WIN& SHOW(int nShow = SW_SHOW) override;

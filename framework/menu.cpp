@@ -85,6 +85,7 @@ ONGLET::~ONGLET()
 
 bool ONGLET::CREATE(HWND parent, int id)
 {
+    // Clipping its siblings keeps the strip from painting over the controls of its pages.
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER | (MULTILIGNE ? TCS_MULTILINE : 0);
     hwnd_ = CreateWindowExA(0, WC_TABCONTROLA, "", style, X, Y, L, H, parent,
                             reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleA(nullptr), nullptr);

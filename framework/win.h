@@ -83,6 +83,7 @@ public:
     virtual void FOCUS();
     virtual bool ISENABLED() const;
     bool Exists() const; // the window is created
+    bool IsControl() const; // a child window of a dialog, not a top-level one
     // The command identifier (and Alt+letter identifier) of a child window: sym's value.
     virtual void ID(Symbol sym);
 

@@ -9,7 +9,7 @@ namespace {
 
 class DLG_MENU : public DLG {
 public:
-    explicit DLG_MENU(int type = GKT_DIALOG) : DLG(nullptr, type, "Menu")
+    explicit DLG_MENU(int type = GKT_DIALOG, WIN* parent = nullptr) : DLG(parent, type, "Menu")
     {
         CENTER(400, 250);
         fiches_.APPEND(Symbol("FICHEMAT"), "&Fiches").APPEND().APPEND(Symbol("COMPARER"), "&Comparer");
@@ -49,6 +49,17 @@ TEST_F(MenuTest, MenuItemsReachTheMethodOfTheirNameOrOnCmd)
     SendMessageA(main.HANDLE(), WM_COMMAND, MAKEWPARAM(Symbol("AILLEURS").Id(), 0), 0);
     EXPECT_EQ(main.calls, std::vector<std::string>{"ONCMD AILLEURS"});
     main.SHOW(GKT_SHOW_CLOSE);
+}
+
+TEST_F(MenuTest, ADialogOwnedByAnotherWindowGetsItsMenuBarToo)
+{
+    DLG owner(nullptr, GKT_DIALOG, "Propriétaire");
+    owner.CENTER(300, 200);
+    owner.SHOW();
+    DLG_MENU dialog(GKT_DIALOG, &owner);
+    dialog.SHOW();
+    EXPECT_EQ(GetMenu(dialog.HANDLE()), dialog.bar_.HANDLE());
+    EXPECT_EQ(GetWindow(dialog.HANDLE(), GW_OWNER), owner.HANDLE());
 }
 
 TEST_F(MenuTest, ItemsAreCheckedEnabledAndDeletedByCommand)

@@ -52,8 +52,8 @@ TEST_F(TableDialog, TableCodeControlFindsItsCodesInTheTable)
     DLG dialog(nullptr, GKT_DIALOG, "Code");
     dialog.CENTER(500, 150);
     dialog.LBL(Symbol(), "Nutriment :")
-        .FLD(S("NUTRI"), std::make_unique<CTL_TBL>(&dialog, 4, std::make_shared<TableCodes>(S("NUTRI"), S("CODE"),
-                                                                                               S("CODE"), S("NOM"))));
+        .FLD(S("NUTRI"), std::make_unique<CTL_TBL>(&dialog, 4, S("NUTRI"), S("CODE"),
+                                                   std::vector<Symbol>{S("CODE"), S("NOM")}));
     dialog.SHOW();
     auto& code = static_cast<CTL_TBL&>(*dialog.FLD(S("NUTRI")));
     SetWindowTextA(code.HANDLE(), "met");
