@@ -54,7 +54,12 @@ std::string FLD::VALIDATE()
         value_ = Value(text);
         return {};
     }
-    return Apply(CheckFieldText(*dom_, text), false);
+    FieldCheck check = CheckFieldText(*dom_, text);
+    // A logical (or other non-text) field keeps its value, not the text that shows it, so
+    // that what the dialog stores has the field's own type.
+    if (check.Valid() && dom_->TYP() != "C")
+        check.value = dom_->VAL(text);
+    return Apply(check, false);
 }
 
 void EDIT::ONCREATE()

@@ -131,6 +131,19 @@ TEST_F(FieldTest, CharacterFieldsTrimAndRequireInput)
     EXPECT_EQ(rate.GETTEXT(), "7.0");
 }
 
+TEST_F(FieldTest, LogicalEditShowsOuiNonAndKeepsALogical)
+{
+    lysora::FLD& flag = Field("ACTIF", std::make_shared<DOM>("L", 1));
+    flag.SET(true);
+    EXPECT_EQ(flag.GETTEXT(), "Oui");
+    EXPECT_EQ(flag.VALIDATE(), "");
+    EXPECT_EQ(flag.GET(), Value(true));
+    for (const char* yes : {"O", "Y", "oui"})
+        EXPECT_EQ((Typed(flag, yes), flag.GET()), Value(true)) << yes;
+    for (const char* no : {"Non", "N", "x"})
+        EXPECT_EQ((Typed(flag, no), flag.GET()), Value(false)) << no;
+}
+
 TEST_F(FieldTest, ListsShowTextsAndKeepValues)
 {
     auto dom = std::make_shared<DOM_CARLST>(1, true, std::vector<std::string>{"C", "T"},
