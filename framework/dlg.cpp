@@ -678,10 +678,9 @@ LRESULT DLG::OnCommand(WPARAM wparam, LPARAM lparam)
             return 0;
         if (CallMethod(sym))
             return 0;
-        if (DialogClasses::Instance().Has(sym)) {
-            WIN* opened = Adopt(DialogClasses::Instance().Create(sym));
-            static_cast<DLG*>(opened)->ORIG(this);
-            opened->SHOW();
+        if (std::unique_ptr<DLG> opened = DialogClasses::Instance().Create(sym)) {
+            opened->ORIG(this);
+            Adopt(std::move(opened))->SHOW();
             return 0;
         }
         ONCMD(sym);

@@ -194,11 +194,13 @@ TEST_F(DialogTest, ClickingPastAnInvalidFieldShowsItsErrorWithoutMovingTheFocus)
     dialog.LBL(Symbol(), "Nom :").FLD(Symbol("NOM"), std::make_shared<DOM_CAR>(10));
     dialog.SHOW();
     SetWindowTextA(ElementWindow(dialog, "TAUX"), "123.45");
-    SetFocus(ElementWindow(dialog, "NOM"));
+    HWND name = ElementWindow(dialog, "NOM");
+    SendMessageA(name, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); // a click into the name
+    SendMessageA(name, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     Pump();
     ASSERT_EQ(Texts(), std::vector<std::string>{"Valeur trop grande"});
     EXPECT_EQ(dialog.IERROR(), 2) << "the field is the second element";
-    EXPECT_EQ(GetFocus(), ElementWindow(dialog, "NOM"));
+    EXPECT_EQ(GetFocus(), name);
 
     // Corrected, the next check starts at the field that failed and goes on in order; the
     // date typed as digits is rewritten, which the dialog hears as a change.
