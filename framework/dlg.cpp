@@ -444,6 +444,8 @@ DLG& DLG::SHOWGROUP(int nShow, std::string_view group)
 WIN& DLG::SHOW(int nShow)
 {
     if (nShow == GKT_SHOW_CLOSE) {
+        if (!CANCLOSE())
+            return *this; // refused: the dialog stays whole
         for (Element& element : elements_)
             if (element.object->Exists())
                 Win_Show(element.object->Record(), GKT_SHOW_CLOSE);

@@ -396,6 +396,10 @@ TEST_F(DialogTest, CanCloseRefusingKeepsTheDialogOpen)
     Pump();
     EXPECT_TRUE(dialog.Exists());
     EXPECT_EQ(dialog.closes, 0);
+    dialog.CMD(Symbol("BOUTON"), "Bouton");
+    dialog.SHOW();
+    dialog.SHOW(GKT_SHOW_CLOSE); // refused as well: the controls stay
+    EXPECT_TRUE(IsWindow(ElementWindow(dialog, "BOUTON")));
     dialog.allowClose = true;
     dialog.CLOSE();
     EXPECT_FALSE(dialog.Exists());
