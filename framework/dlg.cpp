@@ -218,8 +218,8 @@ DLG& DLG::CREATEGROUPBOX(std::string_view text, int w, int h)
 void DLG::CreateGroupBoxes()
 {
     for (GroupBox& box : groupBoxes_) {
-        if (box.hwnd)
-            continue;
+        if (box.hwnd && IsWindow(box.hwnd))
+            continue; // a box of an earlier window is gone with it
         box.hwnd = CreateWindowExA(0, "BUTTON", box.text.c_str(), WS_CHILD | WS_VISIBLE | BS_GROUPBOX, box.x, box.y,
                                    box.w, box.h, HANDLE(), nullptr, GetModuleHandleA(nullptr), nullptr);
         if (box.hwnd)
@@ -487,7 +487,7 @@ WIN& DLG::SHOW(int nShow)
             ShowGroupElements(*page, nShow);
     } else {
         for (Element& element : elements_)
-            element.object->SHOW(nShow);
+            element.object->Display(nShow);
     }
     WIN::SHOW(nShow);
     return *this;

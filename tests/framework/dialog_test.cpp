@@ -337,6 +337,26 @@ TEST_F(DialogTest, TheTabControlAsksBeforeChangingAndRefusesWhileThePageIsInvali
     EXPECT_TRUE(IsWindowVisible(ElementWindow(dialog, "PLUS")));
 }
 
+TEST_F(DialogTest, ADialogClosedAndShownAgainGetsItsWindowsBack)
+{
+    DLG_PAGES dialog;
+    dialog.CREATEGROUPBOX("Cadre", 100, 50);
+    dialog.SHOW();
+    SetWindowTextA(ElementWindow(dialog, "POIDS"), "5");
+    dialog.SELECTTAB(Symbol("PAGE2"));
+    dialog.CLOSE();
+    ASSERT_FALSE(dialog.Exists());
+    EXPECT_EQ(ElementWindow(dialog, "POIDS"), nullptr);
+
+    dialog.SHOW();
+    ASSERT_TRUE(dialog.Exists());
+    EXPECT_TRUE(IsWindowVisible(ElementWindow(dialog, "POIDS")));
+    EXPECT_FALSE(IsWindowVisible(ElementWindow(dialog, "NOTE")));
+    EXPECT_TRUE(dialog.Onglet()->Exists());
+    EXPECT_EQ(dialog.CURRENTTAB(), Symbol("PAGE1")) << "a new window opens on the first page";
+    EXPECT_NE(FindWindowExA(dialog.HANDLE(), nullptr, "BUTTON", "Cadre"), nullptr);
+}
+
 TEST_F(DialogTest, MessageBoxesCarryTheirCaptionsIconsAndAnswers)
 {
     DLG dialog;
