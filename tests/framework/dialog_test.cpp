@@ -357,6 +357,64 @@ TEST_F(DialogTest, ADialogClosedAndShownAgainGetsItsWindowsBack)
     EXPECT_NE(FindWindowExA(dialog.HANDLE(), nullptr, "BUTTON", "Cadre"), nullptr);
 }
 
+TEST_F(DialogTest, FieldsLoadBlankShowHideDisableAndRestackInListOrder)
+{
+    RecordBuffer record;
+    record.Declare(Symbol("NOM"), std::make_shared<DOM_CAR>(10), "Nom", "Orge")
+        .Declare(Symbol("QTE"), std::make_shared<DOM_NUM>(4, 0), "Quantité", 12);
+    DLG dialog;
+    dialog.CENTER(300, 150);
+    dialog.DATA(&record).DATALBLFLDLN({Symbol("NOM"), Symbol("QTE")});
+    dialog.SHOW();
+    dialog.LOAD(true); // a new record: every field starts blank
+    EXPECT_EQ(dialog.FLD(Symbol("NOM"))->GETTEXT(), "");
+    EXPECT_EQ(dialog.FLD(Symbol("QTE"))->GETTEXT(), "");
+    dialog.LOAD();
+    EXPECT_EQ(dialog.FLD(Symbol("QTE"))->GETTEXT(), "12");
+
+    dialog.FLDSHOW({Symbol("NOM")}, false);
+    EXPECT_FALSE(IsWindowVisible(ElementWindow(dialog, "NOM")));
+    dialog.FLDSHOW({Symbol("NOM")}, true);
+    EXPECT_TRUE(IsWindowVisible(ElementWindow(dialog, "NOM")));
+    dialog.FLDDISABLEBLANK({Symbol("QTE")}, true);
+    EXPECT_FALSE(IsWindowEnabled(ElementWindow(dialog, "QTE")));
+    EXPECT_EQ(dialog.FLD(Symbol("QTE"))->GETTEXT(), "");
+
+    // Restacked, the children follow the element list: label, NOM, label, QTE.
+    SetWindowPos(ElementWindow(dialog, "QTE"), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    dialog.SETZORDER();
+    std::vector<HWND> order;
+    for (HWND child = GetWindow(dialog.HANDLE(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        order.push_back(child);
+    std::vector<HWND> expected;
+    for (const DLG::Element& element : dialog.Elements())
+        expected.push_back(element.object->HANDLE());
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(DialogTest, MoveAndCenterPlaceAnOpenWindow)
+{
+    DLG dialog;
+    dialog.MOVE(20, 30, 240, 120);
+    dialog.SHOW();
+    RECT r;
+    GetWindowRect(dialog.HANDLE(), &r);
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 30);
+    dialog.MOVE(60); // only x changes
+    GetWindowRect(dialog.HANDLE(), &r);
+    EXPECT_EQ(r.left, 60);
+    EXPECT_EQ(r.top, 30);
+    EXPECT_EQ(r.right - r.left, 240);
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    dialog.CENTER(200, 100);
+    GetWindowRect(dialog.HANDLE(), &r);
+    EXPECT_EQ(r.left, work.left + (work.right - work.left - 200) / 2);
+    EXPECT_EQ(r.top, work.top + (work.bottom - work.top - 100) / 2);
+    EXPECT_EQ(r.bottom - r.top, 100);
+}
+
 TEST_F(DialogTest, MessageBoxesCarryTheirCaptionsIconsAndAnswers)
 {
     DLG dialog;
