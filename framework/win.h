@@ -1,0 +1,149 @@
+// WIN: the framework's window object. It wraps one Win record of guikit32, installs its own
+// event callback in it and turns engine events into method calls: a command whose
+// identifier is the value of a symbol calls the method of that name, or ONCMD with the
+// symbol. Also here: the handle-to-object registry the callbacks use, the program-wide
+// application object and main window, message boxes and the common file dialogs.
+//
+// Objects the framework opens by itself (a dialog class named by a command) are owned by
+// the framework and released once their window is gone (ReleaseClosedWindows).
+#pragma once
+
+#include "data/notify.h"
+#include "framework/file_filter.h"
+#include "framework/method_table.h"
+#include "framework/winapi.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace lysora {
+
+class CTLBAR;
+class MENU;
+class WIN;
+
+using WinMethods = MethodTable<WIN>;
+
+// The application object (App_New) every record is created with; the owner of new dialogs.
+void SetApplication(App* app);
+App* Application();
+void SetMainWindow(WIN* main);
+WIN* MainWindow();
+
+// Index (from 1) of the filter row chosen in the last confirmed file dialog.
+int LastFilterIndex();
+
+// Well-known command symbols.
+Symbol SymOK();
+Symbol SymCLOSE();
+
+class WIN : public NotifyTarget {
+public:
+    // A requested coordinate left as it is by MOVE.
+    static constexpr int kKeep = 0x7FFFFFFF;
+
+    // INIT: parent object (or none), engine window type, caption.
+    WIN(WIN* parent, int type, std::string_view text = {});
+    virtual ~WIN();
+    WIN(const WIN&) = delete;
+    WIN& operator=(const WIN&) = delete;
+
+    // ---- Methods reached by name ----
+    static const WinMethods& ClassMethods();
+    virtual const WinMethods& Methods() const { return ClassMethods(); }
+    bool HasMethod(Symbol name) const { return Methods().Find(name) != nullptr; }
+    // Calls the method of that name; false when the class has none.
+    bool CallMethod(Symbol name);
+    // Change notifications of the tables (ONCOMMIT, REFRESH) reach methods by name too.
+    bool SendMethod(Symbol method) override { return CallMethod(method); }
+
+    // ---- Window ----
+    virtual WIN& SHOW(int nShow = SW_SHOW);
+    // Shows or hides the window (created first when needed), keeping it enabled or disabled
+    // as it is: what tab pages do with their controls.
+    virtual void Display(int nShow);
+    virtual void ONCREATE();
+    void SETTIMER(unsigned ms);
+    void KILLTIMER();
+    virtual void CLOSE();
+    virtual bool CANCLOSE() { return true; }
+    void MOVE(int x, int y = kKeep, int w = kKeep, int h = kKeep);
+    void CENTER(int w = kKeep, int h = kKeep);
+    void BKTEXT(std::string_view commands);
+    // Background and text colours from their red, green and blue bytes.
+    void SETCOLOR(int r, int g, int b, int textR = 0, int textG = 0, int textB = 0);
+    static void WHITEONDISABLE(bool on);
+    void SETCTLBAR(const CTLBAR& bar);
+    virtual HWND HANDLE() const;
+    void SETTEXT(std::string_view text);
+    std::string GETTEXT() const;
+    void SETMENU(MENU& menu);
+    virtual void SETICON();
+    virtual void FOCUS();
+    virtual bool ISENABLED() const;
+    bool Exists() const; // the window is created
+    bool IsControl() const; // a child window of a dialog, not a top-level one
+    // The command identifier (and Alt+letter identifier) of a child window: sym's value.
+    virtual void ID(Symbol sym);
+
+    // ---- Messages (French captions, as every framework message) ----
+    bool CONFIRM(std::string_view text, std::string_view title = "Confirmation");
+    void MESSAGE(std::string_view text, std::string_view title = "Message");
+    void ERROR(std::string_view text, std::string_view title = "Erreur");
+
+    // ---- Common file dialogs: the chosen path, empty when cancelled ----
+    std::string GETSAVEFILENAME(const FilterRows& filters = {}, std::string_view directory = {});
+    std::string GETOPENFILENAME(const FilterRows& filters = {}, std::string_view directory = {});
+
+    // ---- Hooks ----
+    WIN* PARENT() const { return parent_; }
+    virtual void ONCLOSE() {}
+    virtual void ONHELP() {}
+    virtual void ONCMD(Symbol) {}
+    int TYPEFENETRE() const;
+
+    Win* Record() const { return record_; }
+    const std::string& Caption() const { return caption_; }
+
+    // The object of a window made by the framework; null for any other window.
+    static WIN* FromHandle(HWND hwnd);
+    // Runs a command chosen in a pop-up menu owned by this window: its WM_COMMAND arrives
+    // while MenuCommandRunning() is true.
+    void RunMenuChoice(unsigned command);
+    static bool MenuCommandRunning();
+    // Hands an object to the framework, which releases it after its window is destroyed.
+    static WIN* Adopt(std::unique_ptr<WIN> object);
+    // Releases the adopted objects whose window is gone.
+    static void ReleaseClosedWindows();
+
+protected:
+    // Engine events of this window; the answer goes back to the engine.
+    virtual LRESULT OnEvent(UINT msg, WPARAM wparam, LPARAM lparam);
+    // Destroys the window now (before the object's parts are released).
+    void DestroyWindowNow();
+    void Register();
+    void Unregister();
+    // WM_DESTROY: timer stopped, table notifications and the object unregistered, ONCLOSE.
+    void Destroyed();
+    // Applies a command: the method of that name, else ONCMD.
+    void RunCommand(Symbol sym);
+
+    bool isMdi_ = false; // __ISMDI
+    bool isSdi_ = false; // __ISSDI
+
+private:
+    static LRESULT CALLBACK Callback(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+    void StartTimer();
+    std::string RunFileDialog(bool save, const FilterRows& filters, std::string_view directory);
+
+    Win* record_ = nullptr; // __PTR
+    WIN* parent_ = nullptr;
+    std::string caption_;
+    bool timerRequested_ = false;
+    unsigned timerMs_ = 0;
+    UINT_PTR timerId_ = 0;
+    bool created_ = false;
+};
+
+} // namespace lysora
