@@ -853,6 +853,15 @@ void Table::Unlock(std::uint32_t recno) {
     while (!locks_.empty()) release(*locks_.begin());
 }
 
+std::string Table::IndexFileBytes() const {
+    std::string bytes;
+    if (cdx_) {
+        bytes.resize(std::size_t(cdx_->Size()));
+        if (!cdx_->Read(0, bytes.data(), bytes.size())) bytes.clear();
+    }
+    return bytes;
+}
+
 bool Table::ReadHeadIfOpen(const std::string& identity, std::size_t n, std::string& out) {
     auto it = Registry().find(identity);
     if (it == Registry().end()) return false;
