@@ -80,10 +80,15 @@ private:
     };
     int Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint32_t r2) const;
     std::size_t BlockFor(const char* key, std::uint32_t rec) const;
+    const char* Fence(std::size_t block) const { return fenceKeys_.data() + block * std::size_t(keyLen_); }
+    void SetFence(std::size_t block);
 
     int keyLen_;
     std::size_t size_ = 0;
     std::vector<Block> blocks_;
+    // Each block's last entry, side by side, so that finding a block reads one array.
+    std::vector<char> fenceKeys_;
+    std::vector<std::uint32_t> fenceRecs_;
 };
 
 struct CdxTag {

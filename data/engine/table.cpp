@@ -704,6 +704,10 @@ Value Table::Get(int pos) {
         double block = ParseNumber(p, std::size_t(f.len));
         if (block < 1 || !dbt_) return Value(std::string());
         std::string text, error;
+        if (block > 4294967295.0) {
+            Fail("memo block " + FormatNumber(block, 10, 0) + " outside the memo file");
+            return Value(std::string());
+        }
         if (!ReadMemo(*dbt_, std::uint32_t(block), text, error)) {
             Fail(error);
             return Value(std::string());
@@ -837,8 +841,9 @@ bool Table::Lock(std::uint32_t recno) {
     return true;
 }
 
+// Nothing to write first: a shared table's changes are already on disk, and nobody else
+// can see an exclusive table's.
 void Table::Unlock(std::uint32_t recno) {
-    if (!shared_ && !readOnly_) Flush();
     auto release = [&](std::uint32_t r) {
         if (shared_ && files_) {
             dbf_->Unlock(kRecordBase - r, 1);
