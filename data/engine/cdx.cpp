@@ -594,10 +594,14 @@ std::string BuildCdx(const std::vector<const CdxTag*>& tags, std::uint32_t maxRe
     // Now the directory, for real, into the pages reserved for it.
     dirEntries.clear();
     for (std::size_t i : byName) dirEntries.push_back({padded[i].data(), headerAt[i]});
+    // Record numbers as wide as the real offsets need: fewer bytes per entry, never more
+    // pages than reserved; a page left over stays unused.
     std::string dir(2 * kPage, '\0');
     PageWriter dw(dir);
-    std::uint32_t dirRoot = WriteTree(dw, dirEntries, 10, bigOffset);
-    assert(dir.size() == tagStart);
+    std::uint32_t widest = headerAt.empty() ? 1 : *std::max_element(headerAt.begin(), headerAt.end());
+    std::uint32_t dirRoot = WriteTree(dw, dirEntries, 10, widest);
+    assert(dir.size() <= tagStart);
+    dir.resize(tagStart, '\0');
     WriteTagHeader(reinterpret_cast<unsigned char*>(dir.data()), dirRoot, 10, 0xE0, "", "");
     std::memcpy(out.data(), dir.data(), dir.size());
     return out;
