@@ -273,6 +273,16 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
         tag.cdx.keys = KeyList(tag.cdx.keyLen);
         tags.push_back(std::move(tag));
     }
+    // Never overwrite a table another program has open: its open lock must be free.
+    // (Released again before the file is emptied: Windows refuses to cut a locked file.)
+    if (FileExists(base + ".dbf")) {
+        auto probe = OpenFile(base + ".dbf", true, false, error);
+        if (!probe || !probe->Lock(kOpenByte, 1, true, false)) {
+            error = "table " + base + ".dbf is in use and cannot be replaced";
+            return false;
+        }
+        probe->Unlock(kOpenByte, 1);
+    }
     std::string bytes = BuildDbfHeader(h) + "\x1A";
     auto dbf = OpenFile(base + ".dbf", true, true, error);
     if (!dbf || !dbf->Write(0, bytes.data(), bytes.size())) {
@@ -788,6 +798,13 @@ bool Table::Append() {
     if (ok && header_.records >= kMaxRecords) ok = Fail("table is full");
     if (ok) {
         recno = header_.records + 1;
+        // Lock the new record before anyone can see it (a shared table only).
+        if (shared_ && !dbf_->Lock(kRecordBase - recno, 1, true, false))
+            ok = Fail("cannot lock the appended record");
+    }
+    if (ok) {
+        if (shared_) files_->recordOwner[recno] = this;
+        locks_.insert(recno);
         data_.append(header_.recordLength, ' ');
         header_.records = recno;
         IndexAdd(recno, Record(recno));
@@ -798,17 +815,6 @@ bool Table::Append() {
         eof_ = bof_ = false;
     }
     ok = EndWrite(ok);
-    if (ok && shared_) {
-        // The new record is ours: nobody else can have locked it yet.
-        if (dbf_->Lock(kRecordBase - recno, 1, true, false)) {
-            files_->recordOwner[recno] = this;
-            locks_.insert(recno);
-        } else {
-            ok = Fail("cannot lock the appended record");
-        }
-    } else if (ok) {
-        locks_.insert(recno);
-    }
     if (shared_) dbf_->Unlock(kAppendByte, 1);
     return ok;
 }
