@@ -4,7 +4,7 @@
 // File layout (512-byte pages; integers little-endian unless marked BE):
 //   A tag header is two pages (1024 bytes):
 //     0   4  offset of the root page          4   4  offset of the free-page list (0)
-//     8   4  (reserved, 0)                    12  2  key length (1..240)
+//     8   4  (reserved; change stamp, BE)      12  2  key length (1..240)
 //     14  1  options: 0x20 compact, 0x40 compound, 0x80 structural, 0x08 FOR, 0x01 unique
 //     15  1  signature (1)                    502 2  0 ascending, 1 descending
 //     504 2  offset of the FOR expression in the pool   506 2  its length with NUL

@@ -158,6 +158,10 @@ std::unique_ptr<Table> Table::OpenFiles(std::unique_ptr<File> dbf, std::unique_p
 }
 
 bool Table::Load(bool withKeys, std::string& error) {
+    return LoadRecords(error) && LoadIndex(withKeys, error);
+}
+
+bool Table::LoadRecords(std::string& error) {
     if (!ReadDbfHeader(*dbf_, header_, error)) return false;
     bool memo = std::any_of(header_.fields.begin(), header_.fields.end(),
                             [](const Field& f) { return f.type == 'M'; });
@@ -171,24 +175,34 @@ bool Table::Load(bool withKeys, std::string& error) {
         return false;
     }
     diskRecords_ = header_.records;
+    return true;
+}
+
+std::uint32_t Table::IndexStamp() const {
+    unsigned char p[4] = {0, 0, 0, 0};
+    if (cdx_) cdx_->Read(8, p, 4);
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+bool Table::LoadIndex(bool withKeys, std::string& error) {
     tags_.clear();
-    if (cdx_) {
-        std::vector<CdxTag> cdxTags;
-        if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) return false;
-        for (CdxTag& c : cdxTags) {
-            Tag tag;
-            tag.cdx = std::move(c);
-            tags_.push_back(std::move(tag));
-        }
-        if (!CompileTags(error)) return false;
-        for (const Tag& tag : tags_)
-            for (auto p = tag.cdx.keys.Begin(); !tag.cdx.keys.IsEnd(p); p = tag.cdx.keys.Next(p))
-                if (tag.cdx.keys.Rec(p) == 0 || tag.cdx.keys.Rec(p) > header_.records) {
-                    error = "tag " + tag.cdx.name + " refers to record " +
-                            std::to_string(tag.cdx.keys.Rec(p)) + " beyond the table";
-                    return false;
-                }
+    if (!cdx_) return true;
+    indexStamp_ = IndexStamp();
+    std::vector<CdxTag> cdxTags;
+    if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) return false;
+    for (CdxTag& c : cdxTags) {
+        Tag tag;
+        tag.cdx = std::move(c);
+        tags_.push_back(std::move(tag));
     }
+    if (!CompileTags(error)) return false;
+    for (const Tag& tag : tags_)
+        for (auto p = tag.cdx.keys.Begin(); !tag.cdx.keys.IsEnd(p); p = tag.cdx.keys.Next(p))
+            if (tag.cdx.keys.Rec(p) == 0 || tag.cdx.keys.Rec(p) > header_.records) {
+                error = "tag " + tag.cdx.name + " refers to record " +
+                        std::to_string(tag.cdx.keys.Rec(p)) + " beyond the table";
+                return false;
+            }
     return true;
 }
 
@@ -328,12 +342,11 @@ bool Table::SyncLocked() {
     std::uint32_t counter = std::uint32_t(prefix[16]) | std::uint32_t(prefix[17]) << 8 |
                             std::uint32_t(prefix[18]) << 16 | std::uint32_t(prefix[19]) << 24;
     if (records == header_.records && counter == header_.changeCounter) return true;
+    // The index is read again only when its writer stamped it anew.
     std::string error;
-    DbfHeader old = header_;
-    if (!Load(true, error)) {
-        header_ = old;
+    const bool indexChanged = cdx_ && IndexStamp() != indexStamp_;
+    if (!LoadRecords(error) || (indexChanged && !LoadIndex(true, error)))
         return Fail("table changed by another user and now unreadable: " + error);
-    }
     if (recno_ > header_.records) eof_ = true;
     return true;
 }
@@ -389,6 +402,10 @@ bool Table::Flush() {
         std::vector<const CdxTag*> cdxTags;
         for (const Tag& t : tags_) cdxTags.push_back(&t.cdx);
         std::string bytes = BuildCdx(cdxTags, std::max<std::uint32_t>(header_.records, 1));
+        // Stamp the index with the table's change counter (big-endian, in the header's
+        // reserved word) so that other processes know to read it again.
+        indexStamp_ = header_.changeCounter;
+        for (int i = 0; i < 4; ++i) bytes[std::size_t(8 + i)] = char(indexStamp_ >> (24 - 8 * i));
         if (!cdx_) {
             std::string error;
             if (files_) {
