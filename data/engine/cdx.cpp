@@ -315,7 +315,13 @@ int KeyList::Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint
     return r1 < r2 ? -1 : r1 > r2 ? 1 : 0;
 }
 
+std::uint64_t KeyList::NextVersion() {
+    static std::uint64_t counter = 0;
+    return ++counter;
+}
+
 void KeyList::Clear() {
+    version_ = NextVersion();
     blocks_.clear();
     fenceKeys_.clear();
     fenceRecs_.clear();
@@ -340,6 +346,7 @@ void KeyList::PushBack(const char* key, std::uint32_t rec) {
     b.keys.insert(b.keys.end(), key, key + keyLen_);
     b.recs.push_back(rec);
     ++size_;
+    version_ = NextVersion();
     SetFence(blocks_.size() - 1);
 }
 
@@ -374,6 +381,7 @@ void KeyList::Insert(const char* key, std::uint32_t rec) {
     b.keys.insert(b.keys.begin() + std::ptrdiff_t(lo * std::size_t(keyLen_)), key, key + keyLen_);
     b.recs.insert(b.recs.begin() + std::ptrdiff_t(lo), rec);
     ++size_;
+    version_ = NextVersion();
     if (b.recs.size() > kBlockMax) { // split in halves
         Block right;
         std::size_t half = b.recs.size() / 2;
@@ -424,6 +432,7 @@ bool KeyList::Erase(const char* key, std::uint32_t rec) {
         SetFence(p.block);
     }
     --size_;
+    version_ = NextVersion();
     return true;
 }
 

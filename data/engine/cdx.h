@@ -50,9 +50,12 @@ public:
         std::size_t block = 0, index = 0;
         friend bool operator==(Pos, Pos) = default;
     };
-    explicit KeyList(int keyLen = 1) : keyLen_(keyLen) {}
+    explicit KeyList(int keyLen = 1) : keyLen_(keyLen), version_(NextVersion()) {}
 
     int KeyLength() const { return keyLen_; }
+    // Changes with every insertion or removal; no two lists ever share a value, so a
+    // position remembered with it stays valid while the version is the same.
+    std::uint64_t Version() const { return version_; }
     std::size_t Size() const { return size_; }
     void Clear();
     // Appends an entry that sorts after every other (building from sorted input).
@@ -82,8 +85,10 @@ private:
     std::size_t BlockFor(const char* key, std::uint32_t rec) const;
     const char* Fence(std::size_t block) const { return fenceKeys_.data() + block * std::size_t(keyLen_); }
     void SetFence(std::size_t block);
+    static std::uint64_t NextVersion();
 
     int keyLen_;
+    std::uint64_t version_;
     std::size_t size_ = 0;
     std::vector<Block> blocks_;
     // Each block's last entry, side by side, so that finding a block reads one array.

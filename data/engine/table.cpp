@@ -540,6 +540,7 @@ void Table::SetPos(const KeyList& keys, KeyList::Pos p) {
     }
     eof_ = false;
     recno_ = keys.Rec(p);
+    where_ = {order_, keys.Version(), recno_, p};
 }
 
 KeyList::Pos Table::SkipDeletedForward(const KeyList& keys, KeyList::Pos p) const {
@@ -556,6 +557,8 @@ KeyList::Pos Table::SkipDeletedBackward(const KeyList& keys, KeyList::Pos p) con
 // FOR condition excludes it) the entry that would follow it.
 KeyList::Pos Table::CurrentPos() const {
     const Tag& tag = tags_[std::size_t(order_ - 1)];
+    if (where_.order == order_ && where_.recno == recno_ && where_.version == tag.cdx.keys.Version())
+        return where_.pos;
     std::string key;
     const bool inTag = KeyOf(tag, Record(recno_), key);
     if (!inTag) {

@@ -155,6 +155,14 @@ private:
 
     std::uint32_t recno_ = 0;
     bool eof_ = true, bof_ = true;
+    // Where recno_ stands in the controlling tag, valid while order, record and the key
+    // list's version are those remembered.
+    struct {
+        int order = -1;
+        std::uint64_t version = 0;
+        std::uint32_t recno = 0;
+        KeyList::Pos pos;
+    } where_;
     int order_ = 0;
     std::optional<std::string> scope_[2];
     std::set<std::uint32_t> locks_;
