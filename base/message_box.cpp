@@ -8,7 +8,10 @@ namespace lysora {
 
 int MessageBoxSink::Show(std::string_view text, std::string_view caption, unsigned style)
 {
-    return MessageBoxA(GetActiveWindow(), std::string(text).c_str(), std::string(caption).c_str(), style);
+    // An empty caption means the platform's default title, which only a null caption gives.
+    const std::string captionText(caption);
+    return MessageBoxA(GetActiveWindow(), std::string(text).c_str(),
+                       captionText.empty() ? nullptr : captionText.c_str(), style);
 }
 
 } // namespace lysora

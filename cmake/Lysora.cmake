@@ -17,3 +17,16 @@ function(lysora_test name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
+
+# lysora_fuzz_target(NAME SOURCES... [LIBS libs...]): a libFuzzer program, built only in a
+# fuzz build (LYSORA_FUZZ, see scripts/fuzz). Its entry point should also run over a fixed
+# corpus in an ordinary test, so that every build exercises it.
+function(lysora_fuzz_target name)
+  if(NOT LYSORA_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES} ${F_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()

@@ -218,8 +218,8 @@ DLG& DLG::CREATEGROUPBOX(std::string_view text, int w, int h)
 void DLG::CreateGroupBoxes()
 {
     for (GroupBox& box : groupBoxes_) {
-        if (box.hwnd)
-            continue;
+        if (box.hwnd && IsWindow(box.hwnd))
+            continue; // a box of an earlier window is gone with it
         box.hwnd = CreateWindowExA(0, "BUTTON", box.text.c_str(), WS_CHILD | WS_VISIBLE | BS_GROUPBOX, box.x, box.y,
                                    box.w, box.h, HANDLE(), nullptr, GetModuleHandleA(nullptr), nullptr);
         if (box.hwnd)
@@ -425,7 +425,7 @@ void DLG::CreateTabStrip()
 void DLG::ShowGroupElements(const Group& group, int nShow)
 {
     for (std::size_t index : group.members)
-        elements_[index].object->SHOW(nShow);
+        elements_[index].object->Display(nShow);
 }
 
 void DLG::ShowMembers(std::size_t group, int nShow)
@@ -444,6 +444,8 @@ DLG& DLG::SHOWGROUP(int nShow, std::string_view group)
 WIN& DLG::SHOW(int nShow)
 {
     if (nShow == GKT_SHOW_CLOSE) {
+        if (!CANCLOSE())
+            return *this; // refused: the dialog stays whole
         for (Element& element : elements_)
             if (element.object->Exists())
                 Win_Show(element.object->Record(), GKT_SHOW_CLOSE);
@@ -462,7 +464,7 @@ WIN& DLG::SHOW(int nShow)
         tabbed = onglet_ && groups_.size() > 1;
         if (tabbed && !onglet_->ASYM().empty()) {
             for (Element& element : elements_)
-                element.object->SHOW(SW_HIDE);
+                element.object->Display(SW_HIDE);
             ShowMembers(0, nShow); // the controls common to every page
             ShowMembers(1, nShow); // the first page
             currentTab_ = onglet_->ASYM().front();
@@ -470,8 +472,10 @@ WIN& DLG::SHOW(int nShow)
             onglet_->SELECTTAB(currentTab_);
             ONTAB(currentTab_);
         }
-        if (onglet_ && onglet_->Exists())
+        if (onglet_ && onglet_->Exists()) {
             SetWindowPos(onglet_->HANDLE(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            PaintLabelsLikePages();
+        }
         ONFLD(Symbol());
         WIN::SHOW(nShow);
         return *this;
@@ -483,10 +487,26 @@ WIN& DLG::SHOW(int nShow)
             ShowGroupElements(*page, nShow);
     } else {
         for (Element& element : elements_)
-            element.object->SHOW(nShow);
+            element.object->Display(nShow);
     }
     WIN::SHOW(nShow);
     return *this;
+}
+
+void DLG::PaintLabelsLikePages()
+{
+    COLORREF page = onglet_->PageColour();
+    if (page == CLR_INVALID)
+        return;
+    for (std::size_t g = 1; g < groups_.size(); ++g) {
+        if (onglet_->IndexOf(Symbol(groups_[g].name)) < 0)
+            continue;
+        for (std::size_t index : groups_[g].members) {
+            WIN& element = *elements_[index].object;
+            if (element.TYPEFENETRE() == GKT_LABEL && !element.Record()->bk_brush)
+                Win_SetColor(element.Record(), page, GetSysColor(COLOR_BTNTEXT));
+        }
+    }
 }
 
 void DLG::ORIG(WIN* orig, bool modal)
@@ -660,10 +680,9 @@ LRESULT DLG::OnCommand(WPARAM wparam, LPARAM lparam)
             return 0;
         if (CallMethod(sym))
             return 0;
-        if (DialogClasses::Instance().Has(sym)) {
-            WIN* opened = Adopt(DialogClasses::Instance().Create(sym));
-            static_cast<DLG*>(opened)->ORIG(this);
-            opened->SHOW();
+        if (std::unique_ptr<DLG> opened = DialogClasses::Instance().Create(sym)) {
+            opened->ORIG(this);
+            Adopt(std::move(opened))->SHOW();
             return 0;
         }
         ONCMD(sym);

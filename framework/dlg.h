@@ -118,6 +118,8 @@ public:
 
     // ---- Tabs ----
     // Creates the tab strip at (x, y), w x h; each tab is a group, filled by "Init_" + name.
+    // Call it from the dialog class's own constructor (or CREATE), where the Init_ methods
+    // of that class are reachable by name.
     DLG& INITONGLET(const std::vector<Symbol>& syms, const std::vector<std::string>& texts, int x, int y, int w,
                     int h);
     ONGLET* Onglet() const { return onglet_.get(); }
@@ -147,6 +149,8 @@ private:
     void ShowGroupElements(const Group& group, int nShow);
     void CreateGroupBoxes();
     void CreateTabStrip();
+    // Labels on a page take the page's colour, which the tab strip's theme decides.
+    void PaintLabelsLikePages();
     void ShowMembers(std::size_t group, int nShow);
 
     int x_ = 15, y_ = 15; // __X, __Y

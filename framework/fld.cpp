@@ -3,6 +3,7 @@
 
 #include "framework/domain_text.h"
 #include "framework/menu.h"
+#include "framework/table_data.h"
 
 #include <algorithm>
 #include <map>
@@ -53,7 +54,12 @@ std::string FLD::VALIDATE()
         value_ = Value(text);
         return {};
     }
-    return Apply(CheckFieldText(*dom_, text), false);
+    FieldCheck check = CheckFieldText(*dom_, text);
+    // A logical (or other non-text) field keeps its value, not the text that shows it, so
+    // that what the dialog stores has the field's own type.
+    if (check.Valid() && dom_->TYP() != "C")
+        check.value = dom_->VAL(text);
+    return Apply(check, false);
 }
 
 void EDIT::ONCREATE()
@@ -216,6 +222,16 @@ CTL_TBL::CTL_TBL(WIN* parent, int codeLen, std::shared_ptr<CodeTable> table, boo
         button_->Record()->req_w = 25;
 }
 
+CTL_TBL::CTL_TBL(WIN* parent, int codeLen, Symbol table, Symbol order, const std::vector<Symbol>& fields,
+                 bool mandatory, std::string_view bitmap)
+    : CTL_TBL(parent, codeLen,
+              fields.empty() ? nullptr
+                             : std::make_shared<TableCodes>(table, order, fields.front(),
+                                                            fields.size() > 1 ? fields[1] : fields.front()),
+              mandatory, bitmap)
+{
+}
+
 std::function<void(CTL_TBL&)>& CTL_TBL::BrowseHook()
 {
     static std::function<void(CTL_TBL&)> hook;
@@ -246,6 +262,17 @@ WIN& CTL_TBL::SHOW(int nShow)
     description_.SHOW(nShow);
     button_->SHOW(nShow);
     return *this;
+}
+
+void CTL_TBL::Display(int nShow)
+{
+    if (!Exists()) {
+        SHOW(nShow);
+        return;
+    }
+    for (WIN* part : {static_cast<WIN*>(this), static_cast<WIN*>(&description_), button_.get()})
+        if (part->Exists())
+            ShowWindow(part->HANDLE(), nShow);
 }
 
 void CTL_TBL::Describe(const std::optional<std::string>& text)

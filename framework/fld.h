@@ -7,6 +7,7 @@
 // field-browse dialog through a hook that stays empty until that dialog exists.
 #pragma once
 
+#include "framework/code_table.h"
 #include "framework/domain.h"
 #include "framework/domain_edit.h"
 #include "framework/win.h"
@@ -117,22 +118,19 @@ public:
     Value GET() override;
 };
 
-// Where a table control finds its codes: the description of a code padded to the code
-// length, or nothing when the table has no such code.
-class CodeTable {
-public:
-    virtual ~CodeTable() = default;
-    virtual std::optional<std::string> Describe(std::string_view paddedCode) = 0;
-};
-
 // A code edit, its description and a "..." button that browses the table.
 class CTL_TBL : public FLD {
 public:
     CTL_TBL(WIN* parent, int codeLen, std::shared_ptr<CodeTable> table, bool mandatory = false,
             std::string_view bitmap = {});
+    // Codes sought in an order of an open table; fields: the code field, then the field
+    // that describes the code (the code itself when there is none).
+    CTL_TBL(WIN* parent, int codeLen, Symbol table, Symbol order, const std::vector<Symbol>& fields,
+            bool mandatory = false, std::string_view bitmap = {});
 
     bool IsTableControl() const override { return true; }
     WIN& SHOW(int nShow = SW_SHOW) override;
+    void Display(int nShow) override;
     void SET(const Value& value) override;
     std::string VALIDATE() override;
     void ONCMD(Symbol sym) override; // the "..." button

@@ -85,6 +85,7 @@ ONGLET::~ONGLET()
 
 bool ONGLET::CREATE(HWND parent, int id)
 {
+    // Clipping its siblings keeps the strip from painting over the controls of its pages.
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER | (MULTILIGNE ? TCS_MULTILINE : 0);
     hwnd_ = CreateWindowExA(0, WC_TABCONTROLA, "", style, X, Y, L, H, parent,
                             reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleA(nullptr), nullptr);
@@ -126,6 +127,24 @@ int ONGLET::IndexOf(Symbol sym) const
         if (asym_[i] == sym)
             return int(i);
     return -1;
+}
+
+COLORREF ONGLET::PageColour() const
+{
+    if (!Exists() || L <= 20 || H <= 40)
+        return CLR_INVALID;
+    // The strip paints itself into a memory bitmap; a point low in the page tells the colour.
+    HDC screen = GetDC(hwnd_);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, L, H);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    SendMessageA(hwnd_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    COLORREF colour = GetPixel(memory, L / 2, H - 10);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(hwnd_, screen);
+    return colour;
 }
 
 CTLBAR& CTLBAR::CMD(Symbol command, std::string_view bitmap)

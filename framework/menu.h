@@ -78,6 +78,8 @@ public:
     const std::vector<Symbol>& ASYM() const { return asym_; }
     const std::vector<std::string>& ATXT() const { return atxt_; }
     int IndexOf(Symbol sym) const; // -1 when not a tab of this strip
+    // The colour the strip paints its pages with (themes differ); CLR_INVALID when unknown.
+    COLORREF PageColour() const;
 
 private:
     std::vector<Symbol> asym_;

@@ -64,6 +64,7 @@ WIN::WIN(WIN* parent, int type, std::string_view text) : parent_(parent), captio
 WIN::~WIN()
 {
     DestroyWindowNow();
+    NOTIFY_UNREGISTER(this);
     Unregister();
     if (record_)
         Win_Del(record_);
@@ -181,6 +182,7 @@ bool WIN::MenuCommandRunning() { return gMenuCommand; }
 void WIN::Destroyed()
 {
     KILLTIMER();
+    NOTIFY_UNREGISTER(this);
     ONCLOSE();
     Unregister();
 }
@@ -206,6 +208,14 @@ WIN& WIN::SHOW(int nShow)
         Win_Show(record_, nShow);
     }
     return *this;
+}
+
+void WIN::Display(int nShow)
+{
+    if (Exists())
+        ShowWindow(HANDLE(), nShow);
+    else
+        SHOW(nShow);
 }
 
 void WIN::ONCREATE()
@@ -255,13 +265,18 @@ void WIN::MOVE(int x, int y, int w, int h)
     for (int i = 0; i < 4; ++i)
         if (given[i] != kKeep)
             *requested[i] = given[i];
-    // The engine moves a window to its resolved geometry: resolve the new request first,
-    // against the parent's client area (or the screen for a top-level window).
+    // The engine moves a window to its resolved geometry: resolve the new request first, as
+    // the engine does, against the parent's client area for a control and the parent's size
+    // for a top-level window (none: the screen's origin).
     int refW = 0, refH = 0;
-    if (record_->parent) {
-        refW = record_->parent->client_width;
-        refH = record_->parent->usable_height + record_->parent->ctlbar_height +
-               record_->parent->statusbar_height;
+    if (const Win* parent = record_->parent) {
+        if (IsControl()) {
+            refW = parent->client_width;
+            refH = parent->usable_height + parent->ctlbar_height + parent->statusbar_height;
+        } else if (parent->w != int(CW_USEDEFAULT) && parent->h != int(CW_USEDEFAULT)) {
+            refW = parent->w;
+            refH = parent->h;
+        }
     }
     guikit::Geometry resolved = guikit::ResolveGeometry(
         {record_->req_x, record_->req_y, record_->req_w, record_->req_h}, refW, refH);
@@ -316,6 +331,8 @@ void WIN::SETCTLBAR(const CTLBAR& bar)
 
 HWND WIN::HANDLE() const { return record_ ? record_->hwnd : nullptr; }
 
+bool WIN::IsControl() const { return record_ && (record_->style & WS_CHILD); }
+
 bool WIN::Exists() const { return record_ && record_->hwnd && IsWindow(record_->hwnd); }
 
 void WIN::SETTEXT(std::string_view text)
@@ -338,18 +355,21 @@ std::string WIN::GETTEXT() const
 
 void WIN::SETMENU(MENU& menu)
 {
-    if (Exists() && SetMenu(HANDLE(), menu.HANDLE()))
-        menu.AttachedToWindow();
-    else if (record_ && !record_->parent) {
-        // Not created yet: the engine passes the menu to window creation.
-        record_->menu_or_id = menu.HANDLE();
-        menu.AttachedToWindow();
+    if (!record_ || IsControl())
+        return; // a control has no menu bar
+    if (Exists()) {
+        if (SetMenu(HANDLE(), menu.HANDLE()))
+            menu.AttachedToWindow();
+        return;
     }
+    // Not created yet: the engine passes the menu to window creation.
+    record_->menu_or_id = menu.HANDLE();
+    menu.AttachedToWindow();
 }
 
 void WIN::SETICON()
 {
-    if (Exists() && !record_->parent)
+    if (Exists() && !IsControl())
         SendMessageA(HANDLE(), WM_SETICON, ICON_BIG,
                      reinterpret_cast<LPARAM>(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION))));
 }

@@ -8,6 +8,7 @@
 // the framework and released once their window is gone (ReleaseClosedWindows).
 #pragma once
 
+#include "data/notify.h"
 #include "framework/file_filter.h"
 #include "framework/method_table.h"
 #include "framework/winapi.h"
@@ -37,7 +38,7 @@ int LastFilterIndex();
 Symbol SymOK();
 Symbol SymCLOSE();
 
-class WIN {
+class WIN : public NotifyTarget {
 public:
     // A requested coordinate left as it is by MOVE.
     static constexpr int kKeep = 0x7FFFFFFF;
@@ -54,9 +55,14 @@ public:
     bool HasMethod(Symbol name) const { return Methods().Find(name) != nullptr; }
     // Calls the method of that name; false when the class has none.
     bool CallMethod(Symbol name);
+    // Change notifications of the tables (ONCOMMIT, REFRESH) reach methods by name too.
+    bool SendMethod(Symbol method) override { return CallMethod(method); }
 
     // ---- Window ----
     virtual WIN& SHOW(int nShow = SW_SHOW);
+    // Shows or hides the window (created first when needed), keeping it enabled or disabled
+    // as it is: what tab pages do with their controls.
+    virtual void Display(int nShow);
     virtual void ONCREATE();
     void SETTIMER(unsigned ms);
     void KILLTIMER();
@@ -77,6 +83,7 @@ public:
     virtual void FOCUS();
     virtual bool ISENABLED() const;
     bool Exists() const; // the window is created
+    bool IsControl() const; // a child window of a dialog, not a top-level one
     // The command identifier (and Alt+letter identifier) of a child window: sym's value.
     virtual void ID(Symbol sym);
 
@@ -117,7 +124,7 @@ protected:
     void DestroyWindowNow();
     void Register();
     void Unregister();
-    // WM_DESTROY: timer stopped, ONCLOSE, object unregistered.
+    // WM_DESTROY: timer stopped, table notifications and the object unregistered, ONCLOSE.
     void Destroyed();
     // Applies a command: the method of that name, else ONCMD.
     void RunCommand(Symbol sym);

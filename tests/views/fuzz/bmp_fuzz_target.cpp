@@ -1,5 +1,5 @@
 // libFuzzer target for the BMP reader's header, size and colour-table checks.
-// Built only by a host build configured with clang and -DLYSORA_FUZZ=ON.
+// Built only by a fuzz build: scripts/fuzz bmp_fuzz.
 #include "tests/views/fuzz/bmp_fuzz_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

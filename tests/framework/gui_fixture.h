@@ -1,0 +1,50 @@
+// What every in-process window test of the framework shares: the application object,
+// a recorder in place of message boxes (the framework's and the engine's), and a pump for
+// the posted messages. No box is ever shown, so no test waits on one.
+#pragma once
+
+#include "base/messages.h"
+#include "framework/dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace lysora::testing {
+
+struct Box {
+    std::string text;
+    std::string caption;
+    unsigned style;
+};
+
+class BoxRecorder : public MessageSink {
+public:
+    int Show(std::string_view text, std::string_view caption, unsigned style) override
+    {
+        boxes.push_back({std::string(text), std::string(caption), style});
+        return answer;
+    }
+    std::vector<Box> boxes;
+    int answer = kIdOk;
+};
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Dispatches every message waiting in the queue.
+    static void Pump();
+    // Pumps for about ms milliseconds (timers).
+    static void PumpFor(int ms);
+    // The texts of the recorded boxes, in order.
+    std::vector<std::string> Texts() const;
+
+    BoxRecorder boxes;
+};
+
+// The window of a dialog element, null when it has none.
+HWND ElementWindow(const DLG& dialog, const char* sym);
+
+} // namespace lysora::testing
