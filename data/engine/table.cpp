@@ -23,9 +23,10 @@ struct SharedFiles {
 
 namespace {
 
+// Never destroyed: tables still open in work areas close after every other static.
 std::map<std::string, std::weak_ptr<SharedFiles>>& Registry() {
-    static std::map<std::string, std::weak_ptr<SharedFiles>> registry;
-    return registry;
+    static auto* registry = new std::map<std::string, std::weak_ptr<SharedFiles>>;
+    return *registry;
 }
 
 std::string StripDbf(std::string_view path) {
@@ -850,6 +851,15 @@ void Table::Unlock(std::uint32_t recno) {
         return;
     }
     while (!locks_.empty()) release(*locks_.begin());
+}
+
+std::string Table::IndexFileBytes() const {
+    std::string bytes;
+    if (cdx_) {
+        bytes.resize(std::size_t(cdx_->Size()));
+        if (!cdx_->Read(0, bytes.data(), bytes.size())) bytes.clear();
+    }
+    return bytes;
 }
 
 bool Table::ReadHeadIfOpen(const std::string& identity, std::size_t n, std::string& out) {

@@ -59,6 +59,7 @@ public:
                        const std::vector<CdxTag>& tagDefs, std::string& error);
     ~Table();
 
+    const DbfHeader& Header() const { return header_; }
     const std::vector<Field>& Fields() const { return header_.fields; }
     const std::vector<Tag>& Tags() const { return tags_; }
     std::uint32_t RecCount() const { return header_.records; }
@@ -98,6 +99,8 @@ public:
     bool Reindex();
     std::vector<std::string> Check() const;
 
+    // The whole compound index file as it stands (tests and fuzzing).
+    std::string IndexFileBytes() const;
     // Reads the first n bytes of an open table file (ReadFileHead).
     static bool ReadHeadIfOpen(const std::string& identity, std::size_t n, std::string& out);
 

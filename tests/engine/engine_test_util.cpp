@@ -43,3 +43,49 @@ std::string Trim(std::string s) {
 }
 
 } // namespace lysora::engine::test
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+extern char** environ;
+#endif
+
+namespace lysora::engine::test {
+
+Peer StartPeer(const std::vector<std::string>& args) {
+#ifdef _WIN32
+    std::string program = "engine_peer.exe";
+#else
+    std::string program = "./engine_peer";
+#endif
+    std::vector<std::string> all{program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    Peer peer;
+#ifdef _WIN32
+    peer.handle = (long long)_spawnv(_P_NOWAIT, program.c_str(), argv.data());
+#else
+    pid_t pid;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0) peer.handle = pid;
+#endif
+    return peer;
+}
+
+int WaitPeer(Peer peer) {
+    if (peer.handle == -1) return -1;
+#ifdef _WIN32
+    int status = 0;
+    if (_cwait(&status, (intptr_t)peer.handle, 0) == -1) return -1;
+    return status;
+#else
+    int status = 0;
+    if (waitpid(pid_t(peer.handle), &status, 0) < 0 || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+#endif
+}
+
+} // namespace lysora::engine::test

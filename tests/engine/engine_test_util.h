@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace lysora::engine::test {
 
@@ -28,5 +29,18 @@ void CreateValuesTable(const std::string& path);
 // Appends (matiere, nutri, tb) to the table open in the current area; asserts success.
 void AppendValue(int matiere, const std::string& nutri, double tb);
 std::string Trim(std::string s);
+
+} // namespace lysora::engine::test
+
+namespace lysora::engine::test {
+
+// Runs the test helper engine_peer (beside the test program) with arguments, without
+// waiting; Wait gives its exit code (-1 when it could not run).
+struct Peer {
+    long long handle = -1;
+};
+Peer StartPeer(const std::vector<std::string>& args);
+int WaitPeer(Peer peer);
+inline int RunPeer(const std::vector<std::string>& args) { return WaitPeer(StartPeer(args)); }
 
 } // namespace lysora::engine::test

@@ -1,0 +1,77 @@
+// The maintenance tool on real files: structure, CSV dump in a tag's order, a check that
+// finds a damaged tag, and a rebuild that mends it. Host build only (runs ./dbftool).
+#include "tests/engine/engine_test_util.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace lysora::engine::test {
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+};
+
+Result Tool(const std::string& args) {
+    Result r{-1, {}};
+    std::FILE* pipe = ::popen(("./dbftool " + args + " 2>&1").c_str(), "r");
+    if (!pipe) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
+    int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+TEST(DbfTool, StructureDumpCheckAndReindex) {
+    ScratchDir dir;
+    std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+    for (int i = 0; i < 2000; ++i) AppendValue(2000 - i, i % 2 ? "LYS" : "MET", i % 100 / 4.0);
+    ASSERT_TRUE(DBAPPEND() && FIELDPUT(1, Value(5)) && FIELDPUT(2, Value("a,\"b")));
+    DBCLOSEAREA();
+
+    Result r = Tool("structure " + path);
+    EXPECT_EQ(0, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("2001 records"));
+    EXPECT_NE(std::string::npos, r.out.find("MAT_NUTRI  key str(MATIERE,4,0)+NUTRI (9 bytes), 2001 keys"));
+    EXPECT_NE(std::string::npos, r.out.find("TB         N   6  2"));
+
+    r = Tool("dump " + path + ".dbf mat_nutri");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(0u, r.out.find("MATIERE,NUTRI,NB_VAL,TB\n1,LYS,0,24.75\n2,MET,0,24.50\n3,LYS,0,24.25\n"));
+    EXPECT_NE(std::string::npos, r.out.find("\n5,LYS,0,23.75\n5,\"a,\"\"b\",0,0.00\n"));
+    EXPECT_EQ(1, Tool("dump " + path + " NOSUCH").status);
+
+    r = Tool("check " + path);
+    EXPECT_EQ(0, r.status) << r.out;
+
+    // Scramble the keys of one leaf page of the tag (the last page of the file is its
+    // root; the first page after the directory (1024-1535) and the tag header (1536-2559)
+    // is a leaf).
+    {
+        std::fstream cdx(path + ".cdx", std::ios::in | std::ios::out | std::ios::binary);
+        cdx.seekp(2560 + 511);
+        cdx.put('\x01');
+        cdx.seekp(2560 + 500);
+        cdx.put('\x7F');
+    }
+    r = Tool("check " + path);
+    EXPECT_NE(0, r.status) << r.out;
+    EXPECT_FALSE(r.out.empty());
+    r = Tool("reindex " + path);
+    EXPECT_EQ(0, r.status) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("1 tags rebuilt over 2001 records"));
+    r = Tool("check " + path);
+    EXPECT_EQ(0, r.status) << r.out;
+
+    EXPECT_EQ(1, Tool("check " + dir.Path("missing")).status);
+    EXPECT_EQ(2, Tool("frobnicate " + path).status);
+}
+
+} // namespace
+} // namespace lysora::engine::test

@@ -1,0 +1,144 @@
+// Independent readers and writers of the published formats agree with the engine:
+// Debian's python3-dbf and dbfread read the tables we write, the engine reads a table
+// python3-dbf writes, and Perl's XBase::Index (index_dump) walks every tag of our
+// compound indexes in the same key order as the engine. Host build only.
+#include "tests/engine/engine_test_util.h"
+
+#include "data/engine/dbf.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace lysora::engine::test {
+namespace {
+
+// Runs a shell command; its standard output, or "<failed>" when it did not exit with 0.
+std::string RunShell(const std::string& command) {
+    std::string out;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return "<failed>";
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+    return ::pclose(pipe) == 0 ? out : "<failed>" + out;
+}
+
+std::string RunPython(const ScratchDir& dir, const std::string& script) {
+    std::string path = dir.Path("script.py");
+    std::ofstream(path) << script;
+    return RunShell("/usr/bin/python3 " + path + " 2>&1");
+}
+
+const char* kNutrients[] = {"LYS", "MET", "CYS", "THR", "TRP", "ILE", "VAL", "LEU", "HIS", "PHE"};
+
+// A values table big enough for interior index pages, and a few deleted records.
+void FillValues(const std::string& path, int count) {
+    CreateValuesTable(path);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false)) << LASTERROR();
+    for (int i = 0; i < count; ++i) AppendValue((i * 7919) % 1200, kNutrients[i % 10], (i % 1000) / 10.0);
+    DBCLOSEAREA();
+}
+
+TEST(EngineInterop, PythonReadsTablesWeWrite) {
+    ScratchDir dir;
+    std::string path = dir.Path("mixed");
+    ASSERT_TRUE(DBCREATE(path,
+                         {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 3}, {"OK", 'L', 1, 0},
+                          {"BORN", 'D', 8, 0}, {"NOTE", 'M', 10, 0}},
+                         {{"NAME", "NAME", ""}}));
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+    ASSERT_TRUE(DBAPPEND() && FIELDPUT(1, Value("Orge")) && FIELDPUT(2, Value(-12.125)) &&
+                FIELDPUT(3, Value(true)) && FIELDPUT(4, Value(Date::FromYmd(2001, 3, 4))) &&
+                FIELDPUT(5, Value(std::string(700, 'm'))));
+    ASSERT_TRUE(DBAPPEND() && FIELDPUT(1, Value("Bl\xE9")) && FIELDPUT(2, Value(3.0)));
+    ASSERT_TRUE(DBAPPEND() && FIELDPUT(1, Value("Gone")) && DBDELETE());
+    DBCLOSEAREA();
+    std::string out = RunPython(dir, R"(
+import dbf, dbfread
+t = dbf.Table(')" + path + R"(.dbf'); t.open()
+for r in t:
+    print('dbf', repr(r.name.rstrip()), r.qty, r.ok, r.born, len(r.note), dbf.is_deleted(r))
+for r in dbfread.DBF(')" + path + R"(.dbf', encoding='cp1252', load=True).records:
+    print('dbfread', repr(r['NAME']), r['QTY'], r['OK'], r['BORN'], len(r['NOTE'] or ''))
+)");
+    EXPECT_EQ("dbf 'Orge' -12.125 True 2001-03-04 700 False\n"
+              "dbf 'Bl\xC3\xA9' 3.0 None None 0 False\n" // UTF-8 output; blank logical and date unknown
+              "dbf 'Gone' None None None 0 True\n"
+              "dbfread 'Orge' -12.125 True 2001-03-04 700\n"
+              "dbfread 'Bl\xC3\xA9' 3.0 None None 0\n",
+              out);
+}
+
+TEST(EngineInterop, WeReadTablesPythonWrites) {
+    ScratchDir dir;
+    std::string path = dir.Path("py");
+    std::string out = RunPython(dir, R"(
+import dbf, datetime
+t = dbf.Table(')" + path + R"(.dbf', 'NAME C(10); QTY N(6,2); OK L; BORN D; NOTE M', dbf_type='db3', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+t.append(('Orge', 12.5, True, datetime.date(2001, 3, 4), 'long memo ' * 100))
+t.append(('Bl\xe9', -3.25, False, None, ''))
+t.close()
+)");
+    ASSERT_EQ("", out);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", true, true)) << LASTERROR();
+    ASSERT_EQ(5, FCOUNT());
+    EXPECT_EQ(Value("N"), DBFIELDINFO(DBS_TYPE, 2));
+    EXPECT_EQ(Value(2), DBFIELDINFO(DBS_DEC, 2));
+    ASSERT_EQ(2, LASTREC());
+    DBGOTOP();
+    EXPECT_EQ("Orge      ", FIELDGET(1).Text());
+    EXPECT_DOUBLE_EQ(12.5, FIELDGET(2).Number());
+    EXPECT_EQ(Value(true), FIELDGET(3));
+    EXPECT_EQ(Value(Date::FromYmd(2001, 3, 4)), FIELDGET(4));
+    std::string memo;
+    for (int i = 0; i < 100; ++i) memo += "long memo ";
+    EXPECT_EQ(memo, FIELDGET(5).Text());
+    DBSKIP();
+    EXPECT_EQ("Bl\xE9       ", FIELDGET(1).Text());
+    EXPECT_DOUBLE_EQ(-3.25, FIELDGET(2).Number());
+    EXPECT_TRUE(FIELDGET(4).GetDate().IsEmpty());
+    EXPECT_EQ("", FIELDGET(5).Text());
+}
+
+TEST(EngineInterop, XBaseIndexWalksEveryTagInOurOrder) {
+    ScratchDir dir;
+    std::string path = dir.Path("valeurs");
+    std::string error;
+    ASSERT_TRUE(DBCREATE(path,
+                         {{"MATIERE", 'N', 4, 0}, {"NUTRI", 'C', 5, 0}, {"NB_VAL", 'N', 3, 0},
+                          {"TB", 'N', 6, 2}, {"OK", 'L', 1, 0}},
+                         {{"MAT_NUTRI", "str(MATIERE,4,0)+NUTRI", ""},
+                          {"NUTRI", "NUTRI", ""},
+                          {"TB", "str(TB,6,2)", ""},
+                          {"OKNUT", "if(OK,'Y','N' )+NUTRI", "NB_VAL > 2"}},
+                         &error))
+        << error;
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+    for (int i = 0; i < 4000; ++i) {
+        ASSERT_TRUE(DBAPPEND() && FIELDPUT(1, Value((i * 7919) % 1200)) &&
+                    FIELDPUT(2, Value(kNutrients[i % 10])) && FIELDPUT(3, Value(i % 7)) &&
+                    FIELDPUT(4, Value((i % 1000) / 10.0)) && FIELDPUT(5, Value(i % 3 == 0)));
+    }
+    ASSERT_TRUE(DBCOMMIT());
+    for (int order = 1; order <= ORDCOUNT(); ++order) {
+        ORDSETFOCUS(order);
+        std::ostringstream ours;
+        for (DBGOTOP(); !DBEOF(); DBSKIP()) {
+            std::string key;
+            if (order == 1) key = FormatNumber(FIELDGET(1).Number(), 4, 0) + FIELDGET(2).Text();
+            if (order == 2) key = FIELDGET(2).Text();
+            if (order == 3) key = FormatNumber(FIELDGET(4).Number(), 6, 2);
+            if (order == 4) key = std::string(FIELDGET(5).Logical() ? "Y" : "N") + FIELDGET(2).Text();
+            while (!key.empty() && key.back() == ' ') key.pop_back();
+            ours << key << " " << RECNO() << "\n";
+        }
+        std::string theirs = RunShell("index_dump -type=char " + path + ".cdx " + ORDNAME(order) + " 2>&1");
+        EXPECT_EQ(ours.str(), theirs) << "tag " << ORDNAME(order);
+        EXPECT_GT(ours.str().size(), 1000u);
+    }
+}
+
+} // namespace
+} // namespace lysora::engine::test

@@ -1,0 +1,78 @@
+// The second process of the engine's multi-process tests. Commands:
+//   engine_peer trylock TABLE RECNO         exit 0 when the record lock was obtained, 1 not
+//   engine_peer open TABLE shared|exclusive exit 0 when the table opened, 1 when refused
+//   engine_peer hold TABLE exclusive|shared READYFILE STOPFILE
+//                 opens the table, creates READYFILE, waits for STOPFILE, exits 0
+//   engine_peer write TABLE COUNT           appends COUNT value records (shared), each
+//                                           committed; exit 0 when all went well
+//   engine_peer put TABLE RECNO TB          locks the record, sets TB, commits, exit 0
+#include "data/engine/engine.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+using namespace lysora;
+using namespace lysora::engine;
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "engine_peer: bad arguments\n");
+    return 2;
+}
+
+bool Open(const char* table, bool shared) {
+    if (DBUSEAREA(true, "DBFCDX", table, "", shared, false)) return true;
+    std::fprintf(stderr, "engine_peer: %s\n", LASTERROR().c_str());
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return Usage();
+    std::string command = argv[1];
+    const char* table = argv[2];
+    if (command == "trylock" && argc == 4) {
+        if (!Open(table, true)) return 3;
+        return DBRLOCK(std::atol(argv[3])) ? 0 : 1;
+    }
+    if (command == "open" && argc == 4) return Open(table, std::string(argv[3]) == "shared") ? 0 : 1;
+    if (command == "hold" && argc == 6) {
+        if (!Open(table, std::string(argv[3]) == "shared")) return 3;
+        std::FILE* ready = std::fopen(argv[4], "w");
+        if (ready) std::fclose(ready);
+        for (int i = 0; i < 6000 && !std::filesystem::exists(argv[5]); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return 0;
+    }
+    if (command == "write" && argc == 4) {
+        if (!Open(table, true)) return 3;
+        ORDSETFOCUS(1);
+        long count = std::atol(argv[3]);
+        for (long i = 1; i <= count; ++i) {
+            // Every field of a record is derived from its feedstuff code, so a reader can
+            // tell a complete record from a mixed one.
+            bool ok = DBAPPEND() && FIELDPUT(1, Value(int(i % 1000))) &&
+                      FIELDPUT(2, Value(i % 2 ? "LYS" : "MET")) && FIELDPUT(3, Value(int(i % 1000))) &&
+                      FIELDPUT(4, Value(double(i % 1000) / 10)) && DBCOMMIT();
+            if (!ok) {
+                std::fprintf(stderr, "engine_peer: %s\n", LASTERROR().c_str());
+                return 1;
+            }
+        }
+        return 0;
+    }
+    if (command == "put" && argc == 5) {
+        if (!Open(table, true)) return 3;
+        return DBRLOCK(std::atol(argv[3])) && DBGOTO(std::atol(argv[3])) &&
+                       FIELDPUT(4, Value(std::atof(argv[4]))) && DBCOMMIT()
+                   ? 0
+                   : 1;
+    }
+    return Usage();
+}
