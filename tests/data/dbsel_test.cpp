@@ -290,20 +290,49 @@ TEST_F(Selections, DefinitionLookUpsGoToTheTable)
     EXPECT_EQ(nutri->TXT(), "Acides aminés");
 }
 
+// The second process of the lock tests, holding one record locked from its start until
+// it is told to let go (at the latest when this object goes).
+class LockHolder {
+public:
+    LockHolder(const std::string& table, int recno, std::string ready, std::string release)
+        : ready_(std::move(ready)), release_(std::move(release))
+    {
+#ifdef _WIN32
+        const std::string program = "data_lock_holder.exe";
+#else
+        const std::string program = "./data_lock_holder";
+#endif
+        std::string command = program + " " + table + " " + std::to_string(recno) + " " + ready_ + " " + release_;
+        thread_ = std::thread([this, command] { exitCode_ = std::system(command.c_str()); });
+    }
+    ~LockHolder() { Release(); }
+
+    bool WaitUntilLocked() const
+    {
+        for (int wait = 0; wait < 1500 && !std::filesystem::exists(ready_); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return std::filesystem::exists(ready_);
+    }
+    int Release() // lets go and waits for the process to end; its exit code
+    {
+        if (thread_.joinable()) {
+            std::ofstream(release_).put('x');
+            thread_.join();
+        }
+        return exitCode_;
+    }
+
+private:
+    std::string ready_, release_;
+    std::thread thread_;
+    int exitCode_ = -1;
+};
+
 // Another process holds a record lock: our lock fails, silently, until it lets go.
 TEST_F(Selections, RecordLockedByAnotherProcess)
 {
-    const std::string ready = PathOf("ready"), release = PathOf("release");
-#ifdef _WIN32
-    const std::string program = "data_lock_holder.exe";
-#else
-    const std::string program = "./data_lock_holder";
-#endif
-    std::string command = program + " " + PathOf("NUTRI") + " 2 " + ready + " " + release;
-    std::thread holder([command] { EXPECT_EQ(std::system(command.c_str()), 0); });
-    for (int wait = 0; wait < 1500 && !std::filesystem::exists(ready); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(std::filesystem::exists(ready)) << "the other process did not take its lock";
+    LockHolder holder(PathOf("NUTRI"), 2, PathOf("ready"), PathOf("release"));
+    ASSERT_TRUE(holder.WaitUntilLocked()) << "the other process did not take its lock";
 
     DBSEL selection(nutri->AREA());
     selection.GOTO(2);
@@ -312,8 +341,7 @@ TEST_F(Selections, RecordLockedByAnotherProcess)
     selection.GOTO(3);
     EXPECT_TRUE(selection.LOCK()) << "its other records are free";
 
-    std::ofstream(release).put('x');
-    holder.join();
+    EXPECT_EQ(holder.Release(), 0);
     selection.GOTO(2);
     EXPECT_TRUE(selection.LOCK());
 }
