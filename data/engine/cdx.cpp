@@ -315,18 +315,39 @@ int KeyList::Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint
     return r1 < r2 ? -1 : r1 > r2 ? 1 : 0;
 }
 
+std::uint64_t KeyList::NextVersion() {
+    static std::uint64_t counter = 0;
+    return ++counter;
+}
+
 void KeyList::Clear() {
+    version_ = NextVersion();
     blocks_.clear();
+    fenceKeys_.clear();
+    fenceRecs_.clear();
     size_ = 0;
 }
 
+void KeyList::SetFence(std::size_t block) {
+    const Block& b = blocks_[block];
+    assert(!b.recs.empty() && fenceRecs_.size() == blocks_.size());
+    std::memcpy(fenceKeys_.data() + block * std::size_t(keyLen_),
+                b.keys.data() + (b.recs.size() - 1) * std::size_t(keyLen_), std::size_t(keyLen_));
+    fenceRecs_[block] = b.recs.back();
+}
+
 void KeyList::PushBack(const char* key, std::uint32_t rec) {
-    if (blocks_.empty() || blocks_.back().recs.size() >= kBlockMax / 2 + kBlockMax / 4)
+    if (blocks_.empty() || blocks_.back().recs.size() >= kBlockMax / 2 + kBlockMax / 4) {
         blocks_.emplace_back();
+        fenceKeys_.resize(fenceKeys_.size() + std::size_t(keyLen_));
+        fenceRecs_.push_back(0);
+    }
     Block& b = blocks_.back();
     b.keys.insert(b.keys.end(), key, key + keyLen_);
     b.recs.push_back(rec);
     ++size_;
+    version_ = NextVersion();
+    SetFence(blocks_.size() - 1);
 }
 
 // The first block whose last entry is not below (key, rec); the last block when none.
@@ -334,9 +355,7 @@ std::size_t KeyList::BlockFor(const char* key, std::uint32_t rec) const {
     std::size_t lo = 0, hi = blocks_.size();
     while (lo < hi) {
         std::size_t mid = (lo + hi) / 2;
-        const Block& b = blocks_[mid];
-        std::size_t last = b.recs.size() - 1;
-        if (Compare(b.keys.data() + last * std::size_t(keyLen_), b.recs[last], key, rec) < 0)
+        if (Compare(Fence(mid), fenceRecs_[mid], key, rec) < 0)
             lo = mid + 1;
         else
             hi = mid;
@@ -362,6 +381,7 @@ void KeyList::Insert(const char* key, std::uint32_t rec) {
     b.keys.insert(b.keys.begin() + std::ptrdiff_t(lo * std::size_t(keyLen_)), key, key + keyLen_);
     b.recs.insert(b.recs.begin() + std::ptrdiff_t(lo), rec);
     ++size_;
+    version_ = NextVersion();
     if (b.recs.size() > kBlockMax) { // split in halves
         Block right;
         std::size_t half = b.recs.size() / 2;
@@ -370,7 +390,12 @@ void KeyList::Insert(const char* key, std::uint32_t rec) {
         b.keys.resize(half * std::size_t(keyLen_));
         b.recs.resize(half);
         blocks_.insert(blocks_.begin() + std::ptrdiff_t(bi + 1), std::move(right));
+        fenceKeys_.insert(fenceKeys_.begin() + std::ptrdiff_t((bi + 1) * std::size_t(keyLen_)),
+                          std::size_t(keyLen_), '\0');
+        fenceRecs_.insert(fenceRecs_.begin() + std::ptrdiff_t(bi + 1), 0);
+        SetFence(bi + 1);
     }
+    SetFence(bi);
 }
 
 KeyList::Pos KeyList::Find(const char* key, std::uint32_t rec) const {
@@ -398,8 +423,16 @@ bool KeyList::Erase(const char* key, std::uint32_t rec) {
     b.keys.erase(b.keys.begin() + std::ptrdiff_t(p.index * std::size_t(keyLen_)),
                  b.keys.begin() + std::ptrdiff_t((p.index + 1) * std::size_t(keyLen_)));
     b.recs.erase(b.recs.begin() + std::ptrdiff_t(p.index));
-    if (b.recs.empty()) blocks_.erase(blocks_.begin() + std::ptrdiff_t(p.block));
+    if (b.recs.empty()) {
+        blocks_.erase(blocks_.begin() + std::ptrdiff_t(p.block));
+        fenceKeys_.erase(fenceKeys_.begin() + std::ptrdiff_t(p.block * std::size_t(keyLen_)),
+                         fenceKeys_.begin() + std::ptrdiff_t((p.block + 1) * std::size_t(keyLen_)));
+        fenceRecs_.erase(fenceRecs_.begin() + std::ptrdiff_t(p.block));
+    } else {
+        SetFence(p.block);
+    }
     --size_;
+    version_ = NextVersion();
     return true;
 }
 
@@ -408,8 +441,7 @@ KeyList::Pos KeyList::LowerBound(std::string_view text) const {
     std::size_t lo = 0, hi = blocks_.size();
     while (lo < hi) {
         std::size_t mid = (lo + hi) / 2;
-        const Block& b = blocks_[mid];
-        if (ComparePrefix(b.keys.data() + (b.recs.size() - 1) * std::size_t(keyLen_), keyLen_, text) < 0)
+        if (ComparePrefix(Fence(mid), keyLen_, text) < 0)
             lo = mid + 1;
         else
             hi = mid;
@@ -431,8 +463,7 @@ KeyList::Pos KeyList::UpperBound(std::string_view text) const {
     std::size_t lo = 0, hi = blocks_.size();
     while (lo < hi) {
         std::size_t mid = (lo + hi) / 2;
-        const Block& b = blocks_[mid];
-        if (ComparePrefix(b.keys.data() + (b.recs.size() - 1) * std::size_t(keyLen_), keyLen_, text) <= 0)
+        if (ComparePrefix(Fence(mid), keyLen_, text) <= 0)
             lo = mid + 1;
         else
             hi = mid;
@@ -572,10 +603,14 @@ std::string BuildCdx(const std::vector<const CdxTag*>& tags, std::uint32_t maxRe
     // Now the directory, for real, into the pages reserved for it.
     dirEntries.clear();
     for (std::size_t i : byName) dirEntries.push_back({padded[i].data(), headerAt[i]});
+    // Record numbers as wide as the real offsets need: fewer bytes per entry, never more
+    // pages than reserved; a page left over stays unused.
     std::string dir(2 * kPage, '\0');
     PageWriter dw(dir);
-    std::uint32_t dirRoot = WriteTree(dw, dirEntries, 10, bigOffset);
-    assert(dir.size() == tagStart);
+    std::uint32_t widest = headerAt.empty() ? 1 : *std::max_element(headerAt.begin(), headerAt.end());
+    std::uint32_t dirRoot = WriteTree(dw, dirEntries, 10, widest);
+    assert(dir.size() <= tagStart);
+    dir.resize(tagStart, '\0');
     WriteTagHeader(reinterpret_cast<unsigned char*>(dir.data()), dirRoot, 10, 0xE0, "", "");
     std::memcpy(out.data(), dir.data(), dir.size());
     return out;

@@ -4,7 +4,7 @@
 // File layout (512-byte pages; integers little-endian unless marked BE):
 //   A tag header is two pages (1024 bytes):
 //     0   4  offset of the root page          4   4  offset of the free-page list (0)
-//     8   4  (reserved, 0)                    12  2  key length (1..240)
+//     8   4  (reserved; change stamp, BE)      12  2  key length (1..240)
 //     14  1  options: 0x20 compact, 0x40 compound, 0x80 structural, 0x08 FOR, 0x01 unique
 //     15  1  signature (1)                    502 2  0 ascending, 1 descending
 //     504 2  offset of the FOR expression in the pool   506 2  its length with NUL
@@ -50,9 +50,12 @@ public:
         std::size_t block = 0, index = 0;
         friend bool operator==(Pos, Pos) = default;
     };
-    explicit KeyList(int keyLen = 1) : keyLen_(keyLen) {}
+    explicit KeyList(int keyLen = 1) : keyLen_(keyLen), version_(NextVersion()) {}
 
     int KeyLength() const { return keyLen_; }
+    // Changes with every insertion or removal; no two lists ever share a value, so a
+    // position remembered with it stays valid while the version is the same.
+    std::uint64_t Version() const { return version_; }
     std::size_t Size() const { return size_; }
     void Clear();
     // Appends an entry that sorts after every other (building from sorted input).
@@ -80,10 +83,17 @@ private:
     };
     int Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint32_t r2) const;
     std::size_t BlockFor(const char* key, std::uint32_t rec) const;
+    const char* Fence(std::size_t block) const { return fenceKeys_.data() + block * std::size_t(keyLen_); }
+    void SetFence(std::size_t block);
+    static std::uint64_t NextVersion();
 
     int keyLen_;
+    std::uint64_t version_;
     std::size_t size_ = 0;
     std::vector<Block> blocks_;
+    // Each block's last entry, side by side, so that finding a block reads one array.
+    std::vector<char> fenceKeys_;
+    std::vector<std::uint32_t> fenceRecs_;
 };
 
 struct CdxTag {

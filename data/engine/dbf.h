@@ -63,9 +63,9 @@ constexpr std::size_t kDbfPrefix = 32;
 constexpr std::uint32_t kMaxRecordLength = 65535;
 constexpr std::uint32_t kMaxRecords = 0x3FFFFFFF; // keeps lock offsets and sizes in range
 
-// Reads and checks the header of a table file of fileSize bytes: signature, field
-// descriptors, lengths consistent with each other, records within the file (a table cut
-// short by a crash reads as the whole records it holds). false + error on a bad file.
+// Reads and checks the header of a table file: signature, field descriptors, lengths
+// consistent with each other, every counted record inside the file (a table cut short
+// is refused rather than read in part). false + error on a bad file.
 bool ReadDbfHeader(File& file, DbfHeader& header, std::string& error);
 // The header bytes (prefix, descriptors, terminator) for header.fields.
 std::string BuildDbfHeader(const DbfHeader& header);

@@ -191,8 +191,8 @@ std::vector<std::string> ORDCHECK();
 // cannot take either. Shared tables only need it; in an exclusive table it succeeds
 // at once. No wait: false when someone else holds it. The record need not be current.
 bool DBRLOCK(long recno = 0);
-// Releases one record lock (recno 0: every lock of this area), writing pending changes
-// first.
+// Releases one record lock (recno 0: every lock of this area). A shared table's changes
+// are on the disk already; an exclusive table's wait for DBCOMMIT or closing.
 void DBRUNLOCK(long recno = 0);
 std::vector<long> DBRLOCKLIST(); // records this area holds locked, ascending
 // Writes every pending change of the area (records, memo, header, index) and asks the

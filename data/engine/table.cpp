@@ -158,6 +158,10 @@ std::unique_ptr<Table> Table::OpenFiles(std::unique_ptr<File> dbf, std::unique_p
 }
 
 bool Table::Load(bool withKeys, std::string& error) {
+    return LoadRecords(error) && LoadIndex(withKeys, error);
+}
+
+bool Table::LoadRecords(std::string& error) {
     if (!ReadDbfHeader(*dbf_, header_, error)) return false;
     bool memo = std::any_of(header_.fields.begin(), header_.fields.end(),
                             [](const Field& f) { return f.type == 'M'; });
@@ -171,24 +175,34 @@ bool Table::Load(bool withKeys, std::string& error) {
         return false;
     }
     diskRecords_ = header_.records;
+    return true;
+}
+
+std::uint32_t Table::IndexStamp() const {
+    unsigned char p[4] = {0, 0, 0, 0};
+    if (cdx_) cdx_->Read(8, p, 4);
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+bool Table::LoadIndex(bool withKeys, std::string& error) {
     tags_.clear();
-    if (cdx_) {
-        std::vector<CdxTag> cdxTags;
-        if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) return false;
-        for (CdxTag& c : cdxTags) {
-            Tag tag;
-            tag.cdx = std::move(c);
-            tags_.push_back(std::move(tag));
-        }
-        if (!CompileTags(error)) return false;
-        for (const Tag& tag : tags_)
-            for (auto p = tag.cdx.keys.Begin(); !tag.cdx.keys.IsEnd(p); p = tag.cdx.keys.Next(p))
-                if (tag.cdx.keys.Rec(p) == 0 || tag.cdx.keys.Rec(p) > header_.records) {
-                    error = "tag " + tag.cdx.name + " refers to record " +
-                            std::to_string(tag.cdx.keys.Rec(p)) + " beyond the table";
-                    return false;
-                }
+    if (!cdx_) return true;
+    indexStamp_ = IndexStamp();
+    std::vector<CdxTag> cdxTags;
+    if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) return false;
+    for (CdxTag& c : cdxTags) {
+        Tag tag;
+        tag.cdx = std::move(c);
+        tags_.push_back(std::move(tag));
     }
+    if (!CompileTags(error)) return false;
+    for (const Tag& tag : tags_)
+        for (auto p = tag.cdx.keys.Begin(); !tag.cdx.keys.IsEnd(p); p = tag.cdx.keys.Next(p))
+            if (tag.cdx.keys.Rec(p) == 0 || tag.cdx.keys.Rec(p) > header_.records) {
+                error = "tag " + tag.cdx.name + " refers to record " +
+                        std::to_string(tag.cdx.keys.Rec(p)) + " beyond the table";
+                return false;
+            }
     return true;
 }
 
@@ -273,6 +287,16 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
         tag.cdx.keys = KeyList(tag.cdx.keyLen);
         tags.push_back(std::move(tag));
     }
+    // Never overwrite a table another program has open: its open lock must be free.
+    // (Released again before the file is emptied: Windows refuses to cut a locked file.)
+    if (FileExists(base + ".dbf")) {
+        auto probe = OpenFile(base + ".dbf", true, false, error);
+        if (!probe || !probe->Lock(kOpenByte, 1, true, false)) {
+            error = "table " + base + ".dbf is in use and cannot be replaced";
+            return false;
+        }
+        probe->Unlock(kOpenByte, 1);
+    }
     std::string bytes = BuildDbfHeader(h) + "\x1A";
     auto dbf = OpenFile(base + ".dbf", true, true, error);
     if (!dbf || !dbf->Write(0, bytes.data(), bytes.size())) {
@@ -318,12 +342,11 @@ bool Table::SyncLocked() {
     std::uint32_t counter = std::uint32_t(prefix[16]) | std::uint32_t(prefix[17]) << 8 |
                             std::uint32_t(prefix[18]) << 16 | std::uint32_t(prefix[19]) << 24;
     if (records == header_.records && counter == header_.changeCounter) return true;
+    // The index is read again only when its writer stamped it anew.
     std::string error;
-    DbfHeader old = header_;
-    if (!Load(true, error)) {
-        header_ = old;
+    const bool indexChanged = cdx_ && IndexStamp() != indexStamp_;
+    if (!LoadRecords(error) || (indexChanged && !LoadIndex(true, error)))
         return Fail("table changed by another user and now unreadable: " + error);
-    }
     if (recno_ > header_.records) eof_ = true;
     return true;
 }
@@ -379,6 +402,10 @@ bool Table::Flush() {
         std::vector<const CdxTag*> cdxTags;
         for (const Tag& t : tags_) cdxTags.push_back(&t.cdx);
         std::string bytes = BuildCdx(cdxTags, std::max<std::uint32_t>(header_.records, 1));
+        // Stamp the index with the table's change counter (big-endian, in the header's
+        // reserved word) so that other processes know to read it again.
+        indexStamp_ = header_.changeCounter;
+        for (int i = 0; i < 4; ++i) bytes[std::size_t(8 + i)] = char(indexStamp_ >> (24 - 8 * i));
         if (!cdx_) {
             std::string error;
             if (files_) {
@@ -513,6 +540,7 @@ void Table::SetPos(const KeyList& keys, KeyList::Pos p) {
     }
     eof_ = false;
     recno_ = keys.Rec(p);
+    where_ = {order_, keys.Version(), recno_, p};
 }
 
 KeyList::Pos Table::SkipDeletedForward(const KeyList& keys, KeyList::Pos p) const {
@@ -529,6 +557,8 @@ KeyList::Pos Table::SkipDeletedBackward(const KeyList& keys, KeyList::Pos p) con
 // FOR condition excludes it) the entry that would follow it.
 KeyList::Pos Table::CurrentPos() const {
     const Tag& tag = tags_[std::size_t(order_ - 1)];
+    if (where_.order == order_ && where_.recno == recno_ && where_.version == tag.cdx.keys.Version())
+        return where_.pos;
     std::string key;
     const bool inTag = KeyOf(tag, Record(recno_), key);
     if (!inTag) {
@@ -704,6 +734,10 @@ Value Table::Get(int pos) {
         double block = ParseNumber(p, std::size_t(f.len));
         if (block < 1 || !dbt_) return Value(std::string());
         std::string text, error;
+        if (block > 4294967295.0) {
+            Fail("memo block " + FormatNumber(block, 10, 0) + " outside the memo file");
+            return Value(std::string());
+        }
         if (!ReadMemo(*dbt_, std::uint32_t(block), text, error)) {
             Fail(error);
             return Value(std::string());
@@ -784,6 +818,13 @@ bool Table::Append() {
     if (ok && header_.records >= kMaxRecords) ok = Fail("table is full");
     if (ok) {
         recno = header_.records + 1;
+        // Lock the new record before anyone can see it (a shared table only).
+        if (shared_ && !dbf_->Lock(kRecordBase - recno, 1, true, false))
+            ok = Fail("cannot lock the appended record");
+    }
+    if (ok) {
+        if (shared_) files_->recordOwner[recno] = this;
+        locks_.insert(recno);
         data_.append(header_.recordLength, ' ');
         header_.records = recno;
         IndexAdd(recno, Record(recno));
@@ -794,17 +835,6 @@ bool Table::Append() {
         eof_ = bof_ = false;
     }
     ok = EndWrite(ok);
-    if (ok && shared_) {
-        // The new record is ours: nobody else can have locked it yet.
-        if (dbf_->Lock(kRecordBase - recno, 1, true, false)) {
-            files_->recordOwner[recno] = this;
-            locks_.insert(recno);
-        } else {
-            ok = Fail("cannot lock the appended record");
-        }
-    } else if (ok) {
-        locks_.insert(recno);
-    }
     if (shared_) dbf_->Unlock(kAppendByte, 1);
     return ok;
 }
@@ -837,8 +867,9 @@ bool Table::Lock(std::uint32_t recno) {
     return true;
 }
 
+// Nothing to write first: a shared table's changes are already on disk, and nobody else
+// can see an exclusive table's.
 void Table::Unlock(std::uint32_t recno) {
-    if (!shared_ && !readOnly_) Flush();
     auto release = [&](std::uint32_t r) {
         if (shared_ && files_) {
             dbf_->Unlock(kRecordBase - r, 1);

@@ -12,7 +12,8 @@
 //   kRecordBase-n the lock of record n.
 // In a shared table every change is written through at once under kUpdateByte, with the
 // header's change counter raised; every movement first compares the counter (and the
-// record count) with the ones last read and reloads records and index when they moved.
+// record count) with the ones last read and reloads the records when they moved, and the
+// index too when its own stamp (offset 8 of the index file) moved.
 // In an exclusive table changes stay in memory until DBCOMMIT, an unlock, or closing.
 #pragma once
 
@@ -107,6 +108,9 @@ public:
 private:
     Table() = default;
     bool Load(bool withKeys, std::string& error);
+    bool LoadRecords(std::string& error);
+    bool LoadIndex(bool withKeys, std::string& error);
+    std::uint32_t IndexStamp() const; // the index header's change stamp
     bool CompileTags(std::string& error);
     bool Refresh();                // shared: take in other processes' changes
     bool SyncLocked();             // the same, the update lock being held
@@ -147,9 +151,18 @@ private:
     std::set<std::uint32_t> dirty_;
     bool headerDirty_ = false, indexDirty_ = false;
     std::uint32_t diskRecords_ = 0; // records the file holds (for the end-of-file byte)
+    std::uint32_t indexStamp_ = 0;  // stamp of the index as last read or written
 
     std::uint32_t recno_ = 0;
     bool eof_ = true, bof_ = true;
+    // Where recno_ stands in the controlling tag, valid while order, record and the key
+    // list's version are those remembered.
+    struct {
+        int order = -1;
+        std::uint64_t version = 0;
+        std::uint32_t recno = 0;
+        KeyList::Pos pos;
+    } where_;
     int order_ = 0;
     std::optional<std::string> scope_[2];
     std::set<std::uint32_t> locks_;

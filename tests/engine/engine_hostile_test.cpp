@@ -150,6 +150,13 @@ TEST(EngineHostile, MemosOutsideTheFileAreErrorsNotCrashes) {
     EXPECT_NE(std::string::npos, table->Error().find("outside the memo file"));
     table->GoTo(2);
     EXPECT_EQ(std::string(600, 'x'), table->Get(2).Text());
+    // A block number beyond any 32-bit offset.
+    dbf.replace(recordStart + 7, 10, "9999999999");
+    table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, error);
+    ASSERT_TRUE(table);
+    table->GoTo(1);
+    EXPECT_EQ("", table->Get(2).Text());
+    EXPECT_NE(std::string::npos, table->Error().find("outside the memo file"));
 }
 
 // Truncations, and bytes set to 0x00, 0xFF or a flipped bit, all along every valid file.

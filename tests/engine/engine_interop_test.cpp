@@ -32,14 +32,6 @@ std::string RunPython(const ScratchDir& dir, const std::string& script) {
 
 const char* kNutrients[] = {"LYS", "MET", "CYS", "THR", "TRP", "ILE", "VAL", "LEU", "HIS", "PHE"};
 
-// A values table big enough for interior index pages, and a few deleted records.
-void FillValues(const std::string& path, int count) {
-    CreateValuesTable(path);
-    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false)) << LASTERROR();
-    for (int i = 0; i < count; ++i) AppendValue((i * 7919) % 1200, kNutrients[i % 10], (i % 1000) / 10.0);
-    DBCLOSEAREA();
-}
-
 TEST(EngineInterop, PythonReadsTablesWeWrite) {
     ScratchDir dir;
     std::string path = dir.Path("mixed");

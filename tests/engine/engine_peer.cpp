@@ -6,6 +6,7 @@
 //   engine_peer write TABLE COUNT           appends COUNT value records (shared), each
 //                                           committed; exit 0 when all went well
 //   engine_peer put TABLE RECNO TB          locks the record, sets TB, commits, exit 0
+//   engine_peer delete TABLE RECNO          locks the record, deletes it, exit 0
 #include "data/engine/engine.h"
 
 #include <chrono>
@@ -73,6 +74,10 @@ int main(int argc, char** argv) {
                        FIELDPUT(4, Value(std::atof(argv[4]))) && DBCOMMIT()
                    ? 0
                    : 1;
+    }
+    if (command == "delete" && argc == 4) {
+        if (!Open(table, true)) return 3;
+        return DBRLOCK(std::atol(argv[3])) && DBGOTO(std::atol(argv[3])) && DBDELETE() ? 0 : 1;
     }
     return Usage();
 }

@@ -47,6 +47,18 @@ TEST(EngineProcesses, RecordLocksExcludeTheOtherProcess) {
     EXPECT_EQ(0, RunPeer({"put", table, "2", "7.5"}));
     DBGOTO(2);
     EXPECT_DOUBLE_EQ(7.5, FIELDGET(4).Number());
+    // A record deleted by the other process: still reachable here by number, marked
+    // deleted, and gone from navigation and seeks.
+    ORDSETFOCUS(1);
+    EXPECT_TRUE(DBSEEK("   2LYS"));
+    EXPECT_EQ(0, RunPeer({"delete", table, "2"}));
+    EXPECT_FALSE(DBSEEK("   2LYS"));
+    DBGOTO(2);
+    EXPECT_TRUE(DELETED());
+    DBGOTOP();
+    EXPECT_EQ(1, RECNO());
+    DBSKIP();
+    EXPECT_TRUE(DBEOF());
 }
 
 TEST(EngineProcesses, ExclusiveOpensAreRefusedBothWays) {
@@ -64,6 +76,9 @@ TEST(EngineProcesses, ExclusiveOpensAreRefusedBothWays) {
     EXPECT_FALSE(DBUSEAREA(true, "DBFCDX", table, "", true, false));
     EXPECT_TRUE(NETERR());
     EXPECT_NE(std::string::npos, LASTERROR().find("exclusively"));
+    std::string error;
+    EXPECT_FALSE(DBCREATE(table, {{"X", 'C', 1, 0}}, {}, &error)); // never under its feet
+    EXPECT_NE(std::string::npos, error.find("in use"));
     Touch(stop);
     EXPECT_EQ(0, WaitPeer(holder));
     EXPECT_TRUE(DBUSEAREA(true, "DBFCDX", table, "", true, false)) << LASTERROR();

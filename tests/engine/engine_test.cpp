@@ -260,3 +260,127 @@ TEST(EngineFiles, CreateRefusesBadDefinitions) {
 
 } // namespace
 } // namespace lysora::engine::test
+
+namespace lysora::engine::test {
+namespace {
+
+TEST(EngineEdges, EmptyAndFullyDeletedTablesStandAtEndOfFile) {
+    ScratchDir dir;
+    std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+    for (int order : {0, 1}) {
+        ORDSETFOCUS(order);
+        DBGOTOP();
+        EXPECT_TRUE(DBEOF());
+        EXPECT_TRUE(BOF());
+        EXPECT_EQ(1, RECNO());
+        DBGOBOTTOM();
+        EXPECT_TRUE(DBEOF());
+        DBSKIP(-1);
+        EXPECT_TRUE(DBEOF());
+        EXPECT_FALSE(DELETED());
+        EXPECT_EQ(Value(), FIELDGET(1));
+        EXPECT_FALSE(FIELDPUT(1, Value(1)));
+        EXPECT_FALSE(DBDELETE());
+        EXPECT_FALSE(DBRLOCK());
+    }
+    AppendValue(1, "LYS", 1);
+    AppendValue(2, "LYS", 1);
+    for (long r : {1, 2}) {
+        DBGOTO(r);
+        ASSERT_TRUE(DBDELETE());
+    }
+    for (int order : {0, 1}) {
+        ORDSETFOCUS(order);
+        DBGOTOP();
+        EXPECT_TRUE(DBEOF()) << order;
+        DBGOBOTTOM();
+        EXPECT_TRUE(DBEOF()) << order;
+    }
+    EXPECT_FALSE(DBSEEK("   1"));
+    EXPECT_TRUE(DBGOTO(2));
+    EXPECT_TRUE(DELETED());
+    EXPECT_FALSE(DBGOTO(3) && !DBEOF());
+    EXPECT_EQ(3, RECNO());
+}
+
+TEST(EngineEdges, SkippingPastDeletedRecordsAtTheScopeEdges) {
+    ScratchDir dir;
+    std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+    for (int m = 1; m <= 5; ++m)
+        for (const char* n : {"A", "B", "C"}) AppendValue(m, n, m);
+    ORDSETFOCUS(1);
+    // Delete the first and last records of feedstuff 3 (keys "   3A" and "   3C").
+    ASSERT_TRUE(DBSEEK("   3A") && DBDELETE());
+    ASSERT_TRUE(DBSEEK("   3C") && DBDELETE());
+    ORDSCOPE(0, std::string("   3"));
+    ORDSCOPE(1, std::string("   3"));
+    DBGOTOP();
+    EXPECT_EQ("B", Trim(FIELDGET(2).Text()));
+    DBGOBOTTOM();
+    EXPECT_EQ("B", Trim(FIELDGET(2).Text()));
+    DBSKIP(1);
+    EXPECT_TRUE(DBEOF());
+    DBSKIP(-1); // back from the end: the last record in scope
+    EXPECT_EQ("B", Trim(FIELDGET(2).Text()));
+    EXPECT_FALSE(DBEOF());
+    DBSKIP(-1);
+    EXPECT_TRUE(BOF());
+    EXPECT_EQ("B", Trim(FIELDGET(2).Text()));
+    EXPECT_TRUE(DBSEEK("   3", true));
+    EXPECT_EQ("B", Trim(FIELDGET(2).Text()));
+    EXPECT_FALSE(DBSEEK("   2", true)); // below the scope: the scope's first record
+    EXPECT_EQ("B", Trim(FIELDGET(2).Text()));
+    EXPECT_FALSE(DBSEEK("   4", true)); // above the scope: end of file
+    EXPECT_TRUE(DBEOF());
+    // Skipping several at once, both ways, over the whole tag.
+    ORDSCOPE(0, std::nullopt);
+    ORDSCOPE(1, std::nullopt);
+    DBGOTOP();
+    DBSKIP(7); // 1A 1B 1C 2A 2B 2C 3B 4A: the deleted two are not counted
+    EXPECT_EQ(4, int(FIELDGET(1).Number()));
+    EXPECT_EQ("A", Trim(FIELDGET(2).Text()));
+    DBSKIP(-2);
+    EXPECT_EQ(2, int(FIELDGET(1).Number()));
+    EXPECT_EQ("C", Trim(FIELDGET(2).Text()));
+    DBSKIP(100);
+    EXPECT_TRUE(DBEOF());
+    DBSKIP(-100);
+    EXPECT_TRUE(BOF());
+    EXPECT_EQ(1, RECNO());
+}
+
+TEST(EngineEdges, KeyExpressionsInTheFormsOrderKeysProduce) {
+    ScratchDir dir;
+    std::string path = dir.Path("t");
+    std::string error;
+    // A width written as Str() writes it, ten wide; logical and date forms.
+    ASSERT_TRUE(DBCREATE(path, {{"MATIERE", 'N', 4, 0}, {"OK", 'L', 1, 0}, {"WHEN", 'D', 8, 0}, {"Q", 'N', 5, 1}},
+                         {{"A", "str(MATIERE,         4,         0)+if(OK,'Y','N' )", ""},
+                          {"B", "DTOS(WHEN)+STR(Q,7,2)", ""},
+                          {"C", "Q", ".NOT. OK .AND. (Q >= 2 .OR. MATIERE = 9)"}},
+                         &error))
+        << error;
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+    ASSERT_TRUE(DBAPPEND() && FIELDPUT(1, Value(12)) && FIELDPUT(2, Value(true)) &&
+                FIELDPUT(3, Value(Date::FromYmd(2020, 2, 29))) && FIELDPUT(4, Value(-3.5)));
+    ASSERT_TRUE(DBAPPEND() && FIELDPUT(1, Value(9)) && FIELDPUT(4, Value(123456.0)) == false);
+    ORDSETFOCUS("A");
+    EXPECT_TRUE(DBSEEK("  12Y"));
+    EXPECT_TRUE(DBSEEK("   9N"));
+    ORDSETFOCUS("B");
+    EXPECT_TRUE(DBSEEK("20200229  -3.50"));
+    EXPECT_TRUE(DBSEEK("           0.00")); // blank date, blank number
+    ORDSETFOCUS("C");
+    DBGOTOP();
+    EXPECT_EQ(2, RECNO()); // only record 2: not OK and MATIERE = 9
+    DBSKIP();
+    EXPECT_TRUE(DBEOF());
+    EXPECT_TRUE(ORDCHECK().empty());
+}
+
+} // namespace
+} // namespace lysora::engine::test
