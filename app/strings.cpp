@@ -186,7 +186,7 @@ std::string LIB(Symbol key)
     return language.texts[std::size_t(found - language.keys.begin())];
 }
 
-std::string LIB(std::string_view text) { return std::string(text); }
+std::string LIB(const std::string& text) { return text; }
 std::string LIB(const char* text) { return std::string(text); }
 
 std::string LIB(const Value& keyOrText)

@@ -32,7 +32,7 @@ void CHARGERCHAINES();
 // The text of key in the current language; "#" + key name when the key is not in the table.
 std::string LIB(Symbol key);
 // A ready text is returned unchanged, even when it equals a key name.
-std::string LIB(std::string_view text);
+std::string LIB(const std::string& text);
 std::string LIB(const char* text);
 // A symbol value is looked up, a text value returned unchanged, anything else gives "".
 std::string LIB(const Value& keyOrText);

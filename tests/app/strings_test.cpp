@@ -73,7 +73,8 @@ TEST_F(StringsTest, LibOfTextsSymbolsAndMissingKeys)
 {
     ASSERT_TRUE(StartIn("FRA"));
     EXPECT_EQ(LIB("ECARTTYPE"), "ECARTTYPE"); // a text is returned as it stands
-    EXPECT_EQ(LIB(std::string_view("Bonjour")), "Bonjour");
+    EXPECT_EQ(LIB(std::string("Bonjour")), "Bonjour");
+    EXPECT_EQ(LIB(std::string_view("TB")), "TB");
     EXPECT_EQ(LIB(Symbol("XYZ")), "#XYZ");
     EXPECT_EQ(LIB(Value(Symbol("QUITTER"))), "&Quitter");
     EXPECT_EQ(LIB(Value("QUITTER")), "QUITTER");

@@ -171,7 +171,7 @@ TEST_F(BrokenSources, ReadingReportsFileAndLine)
     EXPECT_TRUE(Mentions(problems, "TB is not a number with at most 2 decimals: 115.005"));
     EXPECT_TRUE(Mentions(problems, "TB must be O or N"));
     EXPECT_TRUE(Mentions(problems, "COURT ENG missing"));
-    EXPECT_TRUE(Mentions(problems, "ORDRE1 is not a whole number"));
+    EXPECT_TRUE(Mentions(problems, "general.txt:7: ORDRE1 is not a whole number")) << Joined(problems);
 }
 
 TEST_F(BrokenSources, TextsMustConvertToWindows1252AndColumnsStayInOrder)

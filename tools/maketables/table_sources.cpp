@@ -113,10 +113,15 @@ std::optional<int> ParseInteger(const std::string& text)
 
 // Reads a file of "KEY = value" lines, in blocks opened by "[name]" lines (lines before the
 // first block belong to a block with an empty name).
+struct Entry {
+    int line = 0;
+    std::string text; // UTF-8 as written
+};
+
 struct Block {
     int line = 0;
     std::string name;
-    std::map<std::string, std::string> values; // UTF-8 as written
+    std::map<std::string, Entry> values;
 };
 
 std::vector<Block> ParseBlocks(const std::string& file, const std::vector<SourceLine>& lines, Problems& problems)
@@ -134,7 +139,7 @@ std::vector<Block> ParseBlocks(const std::string& file, const std::vector<Source
             continue;
         }
         std::string key = Trim(trimmed.substr(0, equals));
-        if (!blocks.back().values.emplace(key, Trim(trimmed.substr(equals + 1))).second)
+        if (!blocks.back().values.emplace(key, Entry{line.number, Trim(trimmed.substr(equals + 1))}).second)
             problems.Add(file, line.number, "key " + key + " given twice");
     }
     return blocks;
@@ -196,17 +201,29 @@ public:
             problems_.Add(file_, line, std::string(what) + " is not a number with at most 2 decimals: " + text);
         return value;
     }
-    std::string Get(const Block& block, const std::string& key)
+    // The text and the whole number of key in block, reported at the key's line.
+    std::string TextOf(const Block& block, const std::string& key)
+    {
+        const Entry* entry = Find(block, key);
+        return entry ? Text(entry->line, entry->text) : std::string();
+    }
+    int IntegerOf(const Block& block, const std::string& key)
+    {
+        const Entry* entry = Find(block, key);
+        return entry ? Integer(entry->line, entry->text, key.c_str()) : 0;
+    }
+
+private:
+    const Entry* Find(const Block& block, const std::string& key)
     {
         auto found = block.values.find(key);
         if (found == block.values.end()) {
             problems_.Add(file_, block.line, key + " missing");
-            return {};
+            return nullptr;
         }
-        return found->second;
+        return &found->second;
     }
 
-private:
     std::string file_;
     Problems& problems_;
     std::vector<SourceLine> lines_;
@@ -217,14 +234,13 @@ void LoadGeneral(const std::string& directory, General& general, Problems& probl
     Source source(directory, kGeneralFile, problems);
     std::vector<Block> blocks = ParseBlocks(source.File(), source.Lines(), problems);
     const Block& block = blocks.front();
-    int line = source.Lines().empty() ? 0 : source.Lines().front().number;
-    general.titre[kFra] = source.Text(line, source.Get(block, "TITREFRA"));
-    general.titre[kEng] = source.Text(line, source.Get(block, "TITREENG"));
-    general.copy[kFra] = source.Text(line, source.Get(block, "COPYFRA"));
-    general.copy[kEng] = source.Text(line, source.Get(block, "COPYENG"));
-    general.ordre1 = source.Integer(line, source.Get(block, "ORDRE1"), "ORDRE1");
-    general.ordre2 = source.Integer(line, source.Get(block, "ORDRE2"), "ORDRE2");
-    general.nutri = source.Text(line, source.Get(block, "NUTRI"));
+    general.titre[kFra] = source.TextOf(block, "TITREFRA");
+    general.titre[kEng] = source.TextOf(block, "TITREENG");
+    general.copy[kFra] = source.TextOf(block, "COPYFRA");
+    general.copy[kEng] = source.TextOf(block, "COPYENG");
+    general.ordre1 = source.IntegerOf(block, "ORDRE1");
+    general.ordre2 = source.IntegerOf(block, "ORDRE2");
+    general.nutri = source.TextOf(block, "NUTRI");
     if (blocks.size() > 1)
         problems.Add(source.File(), blocks[1].line, "general data has no blocks");
 }
@@ -263,10 +279,9 @@ void LoadFeedstuffs(const std::string& directory, std::vector<Feedstuff>& feedst
         f.code = source.Integer(block.line, block.name, "the feedstuff code");
         const char* suffix[2] = {" FRA", " ENG"};
         for (int language : {kFra, kEng}) {
-            f.libelle[language] = source.Text(block.line, source.Get(block, std::string("LIBELLE") + suffix[language]));
-            f.court[language] = source.Text(block.line, source.Get(block, std::string("COURT") + suffix[language]));
-            f.definition[language] =
-                source.Text(block.line, source.Get(block, std::string("DEFINITION") + suffix[language]));
+            f.libelle[language] = source.TextOf(block, std::string("LIBELLE") + suffix[language]);
+            f.court[language] = source.TextOf(block, std::string("COURT") + suffix[language]);
+            f.definition[language] = source.TextOf(block, std::string("DEFINITION") + suffix[language]);
         }
         if (block.values.size() != 6)
             problems.Add(source.File(), block.line, "a feedstuff has exactly six keys");

@@ -18,7 +18,7 @@ public:
     explicit Writer(std::string directory) : directory_(std::move(directory)) {}
 
     // Creates and opens table, then calls fill to add its records.
-    void Write(DBF& table, const std::function<void(DBF&)>& fill)
+    void Write(DBF& table, const std::function<void()>& fill)
     {
         std::string error;
         if (!CreateTable(table, directory_, error)) {
@@ -30,7 +30,7 @@ public:
             return;
         }
         current_ = &table;
-        fill(table);
+        fill();
         engine::DBSELECTAREA(table.AREA());
         for (const std::string& problem : engine::ORDCHECK())
             problems_.push_back(table.FILENAME() + ": index: " + problem);
@@ -88,7 +88,7 @@ std::vector<std::string> WriteSampleDatabase(const SampleDatabase& db, const std
     for (Language language : {kFra, kEng}) {
         CHOISIRLANGUE(language == kFra ? kFrench : kEnglish);
         DBF_MAT feedstuffs;
-        writer.Write(feedstuffs, [&](DBF&) {
+        writer.Write(feedstuffs, [&] {
             for (const Feedstuff& f : db.feedstuffs) {
                 writer.Append();
                 writer.Put("MATIERE", f.code);
@@ -98,7 +98,7 @@ std::vector<std::string> WriteSampleDatabase(const SampleDatabase& db, const std
             }
         });
         DBF_NUTRI nutrients;
-        writer.Write(nutrients, [&](DBF&) {
+        writer.Write(nutrients, [&] {
             for (const Nutrient& n : db.nutrients) {
                 writer.Append();
                 writer.Put("NUTRI", n.code);
@@ -111,7 +111,7 @@ std::vector<std::string> WriteSampleDatabase(const SampleDatabase& db, const std
         });
     }
     DBF_VAL values;
-    writer.Write(values, [&](DBF&) {
+    writer.Write(values, [&] {
         for (const ValueRecord& v : db.values) {
             writer.Append();
             writer.Put("MATIERE", v.matiere);
@@ -124,7 +124,7 @@ std::vector<std::string> WriteSampleDatabase(const SampleDatabase& db, const std
         }
     });
     DBF_GENERAL general;
-    writer.Write(general, [&](DBF&) {
+    writer.Write(general, [&] {
         const General& g = db.general;
         writer.Append();
         writer.Put("TITREFRA", CRYPTER(g.titre[kFra]));
