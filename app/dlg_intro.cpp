@@ -13,10 +13,6 @@ namespace {
 
 constexpr int kButtonHeight = 30;
 
-// The program's pictures are shipped beside it: named by full path, they are found whatever
-// the working directory.
-std::string ShippedPicture(std::string_view file) { return PROGRAMDIR() + std::string(file); }
-
 } // namespace
 
 DLG_INTRO::DLG_INTRO() : DLG(nullptr, GKT_DIALOG, "Lysora")
@@ -27,8 +23,8 @@ DLG_INTRO::DLG_INTRO() : DLG(nullptr, GKT_DIALOG, "Lysora")
         Record()->ex_style = 0;
     }
     XFLDMIN(0); // fields go exactly where the pen is
-    XY(0, 0).FLD(Symbol("ACCUEIL"), DOM_BITMAP(ShippedPicture("accueil.bmp")).CONTROL(this));
-    XY(282, 40).FLD(Symbol("TITRE"), DOM_BITMAP(ShippedPicture(LIB(Symbol("BMPTITRE")))).CONTROL(this));
+    XY(0, 0).FLD(Symbol("ACCUEIL"), DOM_BITMAP(FICHIERIMAGE("accueil.bmp")).CONTROL(this));
+    XY(282, 40).FLD(Symbol("TITRE"), DOM_BITMAP(FICHIERIMAGE(LIB(Symbol("BMPTITRE")))).CONTROL(this));
     XY(380, 228).CMD(Symbol("FRA"), "&Francais", 0, std::nullopt, "#francais");
     XY(380, 268).CMD(Symbol("ENG"), "&English", 0, std::nullopt, "#english");
     for (const char* language : {"FRA", "ENG"})

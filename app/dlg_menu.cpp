@@ -35,7 +35,7 @@ DLG_MENU::DLG_MENU() : DLG(nullptr, GKT_DIALOG, DONNEESGENERALES().titre)
     if (Record())
         Record()->style |= WS_MINIMIZEBOX;
     XFLDMIN(0); // fields go exactly where the pen is
-    XY(0, 0).FLD(Symbol("FOND"), DOM_BITMAP(PROGRAMDIR() + "menu.bmp").CONTROL(this));
+    XY(0, 0).FLD(Symbol("FOND"), DOM_BITMAP(FICHIERIMAGE("menu.bmp")).CONTROL(this));
     for (int k = 0; k < int(std::size(kItems)); ++k)
         MENUITEM(Symbol(kItems[k]), 50 + 27 * k);
     XY(380, 280).CMD(SymCLOSE(), LIB(Symbol("QUITTER")), 0, std::nullopt, "#" + LIB(Symbol("BTQUITTER")));

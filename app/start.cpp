@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "app/reftables.h"
 #include "app/screen.h"
+#include "app/settings.h"
 #include "app/strings.h"
 
 #include <memory>
@@ -43,6 +44,8 @@ COLORREF COULEURACCENT() { return Program().accent; }
 COLORREF COULEURENTETE() { return Program().header; }
 HBRUSH BROSSEENTETE() { return Program().headerBrush; }
 HICON ICONEPROGRAMME() { return Program().icon; }
+
+std::string FICHIERIMAGE(std::string_view file) { return PROGRAMDIR() + std::string(file); }
 
 void SETICONFENETRE(WIN& window)
 {

@@ -7,6 +7,7 @@
 
 #include "framework/win.h"
 
+#include <string>
 #include <string_view>
 
 namespace lysora {
@@ -24,6 +25,9 @@ COLORREF COULEURACCENT();  // background of the comparison dialogs
 COLORREF COULEURENTETE();  // light header colour of the graphs
 HBRUSH BROSSEENTETE();     // solid brush of the header colour: the grid's header cells
 HICON ICONEPROGRAMME();    // the program icon, for every window
+// The full path of a picture file shipped beside the program: named so, it is found
+// whatever the working directory.
+std::string FICHIERIMAGE(std::string_view file);
 // Gives a window the program icon (for the windows whose SETICON the program defines).
 void SETICONFENETRE(WIN& window);
 
