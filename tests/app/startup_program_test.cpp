@@ -124,6 +124,21 @@ TEST_F(StartupProgram, WithoutSettingsTheIntroIsEnglishAndFocusesEnglish)
     ExpectMenuIn(menu, tables::kEng);
     EXPECT_EQ(FocusedText(copy, "&Quit"), "&Quit");
     EXPECT_FALSE(copy.SettingsBytes());
+    GetWindowRect(menu, &frame);
+    EXPECT_EQ(frame.right - frame.left, 538);
+    EXPECT_EQ(frame.bottom - frame.top, 342);
+
+    // The views are not part of this program yet: their items open nothing and say nothing.
+    for (const char* item : {"&Feedstuffs", "&Comparison of feedstuffs"}) {
+        HWND button = nullptr;
+        for (HWND child : ProgramCopy::Children(menu))
+            if (ProgramCopy::ClassOf(child) == "GKT-BUTTON" && ProgramCopy::Text(child) == item)
+                button = child;
+        ASSERT_TRUE(button) << item;
+        ProgramCopy::Click(button);
+    }
+    EXPECT_FALSE(copy.WaitBox(std::chrono::milliseconds(500)));
+    EXPECT_EQ(copy.Windows(), std::vector<HWND>{menu});
     Quit(copy, menu);
 }
 
