@@ -10,6 +10,12 @@
 #include <string>
 #include <string_view>
 
+// _DEBUG below is the program's own name for its debug-copy test; a build must not define
+// it as a macro (some toolchains do for their debug runtimes).
+#ifdef _DEBUG
+#error "_DEBUG names the debug-copy test of the program: do not define it as a macro"
+#endif
+
 namespace lysora {
 
 struct Rgb {
