@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdlib>
 
 namespace lysora::engine {
 namespace {
@@ -22,8 +23,16 @@ struct Engine {
     std::string lastError;
 };
 
+// The engine is never destroyed: tables are also closed from the destructors of static
+// objects (the program's database), which run in no order we control, and must find the
+// engine alive. Tables still open when the process ends are closed (their pending changes
+// written) by an exit handler; closing them again later does nothing.
 Engine& E() {
-    static Engine engine;
+    static Engine& engine = []() -> Engine& {
+        Engine* created = new Engine;
+        std::atexit([] { DBCLOSEALL(); });
+        return *created;
+    }();
     return engine;
 }
 

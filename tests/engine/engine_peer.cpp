@@ -7,6 +7,10 @@
 //                                           committed; exit 0 when all went well
 //   engine_peer put TABLE RECNO TB          locks the record, sets TB, commits, exit 0
 //   engine_peer delete TABLE RECNO          locks the record, deletes it, exit 0
+//   engine_peer lateclose TABLE RECNO TB    exclusive open, sets TB without commit; a static
+//                                           object closes the table after main, as the
+//                                           program's database does; exit 0
+//   engine_peer leaveopen TABLE RECNO TB    the same, but nothing closes the table; exit 0
 #include "data/engine/engine.h"
 
 #include <chrono>
@@ -25,6 +29,15 @@ int Usage() {
     std::fprintf(stderr, "engine_peer: bad arguments\n");
     return 2;
 }
+
+// Closes the current area when static objects are destroyed, after main has returned.
+struct CloseAtExit {
+    bool armed = false;
+    ~CloseAtExit() {
+        if (armed) DBCLOSEAREA();
+    }
+};
+CloseAtExit closeAtExit; // constructed before the engine is first used
 
 bool Open(const char* table, bool shared) {
     if (DBUSEAREA(true, "DBFCDX", table, "", shared, false)) return true;
@@ -74,6 +87,11 @@ int main(int argc, char** argv) {
                        FIELDPUT(4, Value(std::atof(argv[4]))) && DBCOMMIT()
                    ? 0
                    : 1;
+    }
+    if ((command == "lateclose" || command == "leaveopen") && argc == 5) {
+        if (!Open(table, false)) return 3;
+        closeAtExit.armed = command == "lateclose";
+        return DBGOTO(std::atol(argv[3])) && FIELDPUT(4, Value(std::atof(argv[4]))) ? 0 : 1;
     }
     if (command == "delete" && argc == 4) {
         if (!Open(table, true)) return 3;

@@ -61,6 +61,27 @@ TEST(EngineProcesses, RecordLocksExcludeTheOtherProcess) {
     EXPECT_TRUE(DBEOF());
 }
 
+// A process that ends with a table still open, or closes it from a static destructor after
+// main (as the program's database does), keeps its uncommitted changes and a sound index.
+TEST(EngineProcesses, TablesClosedAtProcessEndKeepTheirChanges) {
+    for (const char* ending : {"lateclose", "leaveopen"}) {
+        SCOPED_TRACE(ending);
+        ScratchDir dir;
+        std::string table = dir.Path("valeurs");
+        CreateValuesTable(table);
+        ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", table, "", false, false));
+        for (int matiere : {1, 2, 3})
+            AppendValue(matiere, "LYS", 1.0);
+        DBCLOSEAREA();
+        ASSERT_EQ(0, RunPeer({ending, table, "2", "42.5"}));
+        ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", table, "", true, true));
+        ASSERT_TRUE(DBGOTO(2));
+        EXPECT_EQ(42.5, FIELDGET(4).Number());
+        EXPECT_TRUE(ORDCHECK().empty());
+        DBCLOSEAREA();
+    }
+}
+
 TEST(EngineProcesses, ExclusiveOpensAreRefusedBothWays) {
     ScratchDir dir;
     std::string table = dir.Path("valeurs");
