@@ -13,9 +13,7 @@ namespace lysora {
 namespace {
 
 constexpr int kNutriWidth = 5; // width of the nutrient code, also the seek key's width
-// The definition is meant to be 600 characters wide. The table engine does not yet create
-// text fields wider than 254 (it reads them), so the field stays at 254 until it does.
-constexpr int kDefinitionWidth = 254;
+constexpr int kDefinitionWidth = 600; // the feedstuff's definition text
 
 std::unique_ptr<DATABASE>& ProgramDatabase()
 {

@@ -115,7 +115,7 @@ bool ReadDbfHeader(File& file, DbfHeader& h, std::string& error) {
             f.dec = 0;
         }
         std::string bad = CheckFieldSpec(f.name, f.type, f.len, f.dec);
-        if (!bad.empty() && !(f.type == 'C' && f.len > 254 && f.len <= 65000)) {
+        if (!bad.empty()) {
             error = "field " + std::to_string(h.fields.size() + 1) + ": " + bad;
             return false;
         }
@@ -161,8 +161,9 @@ std::string BuildDbfHeader(const DbfHeader& h) {
         std::memcpy(d, f.name.data(), std::min<std::size_t>(f.name.size(), 10));
         d[11] = (unsigned char)f.type;
         PutLe32(d + 12, std::uint32_t(f.offset));
-        d[16] = (unsigned char)f.len;
-        d[17] = (unsigned char)f.dec;
+        // A text field's width above 255 goes on in the decimals byte.
+        d[16] = (unsigned char)(f.len & 0xFF);
+        d[17] = (unsigned char)(f.type == 'C' ? f.len >> 8 : f.dec);
     }
     p[h.headerLength - 1] = 0x0D;
     return bytes;
@@ -187,7 +188,9 @@ std::string CheckFieldSpec(const std::string& name, char type, int len, int dec)
         if (!std::isalnum((unsigned char)c) && c != '_') return "bad character in field name " + name;
     switch (type) {
     case 'C':
-        if (len < 1 || len > 254 || dec != 0) return "text field " + name + ": width 1 to 254";
+        // Widths above 255 keep their high byte in the decimals byte (see the header notes).
+        if (len < 1 || len > kMaxTextWidth || dec != 0)
+            return "text field " + name + ": width 1 to " + std::to_string(kMaxTextWidth);
         break;
     case 'N':
         if (len < 1 || len > 20 || dec < 0 || dec > 15 || (dec > 0 && dec > len - 2))

@@ -20,6 +20,7 @@
 //                  0  11 name, upper case, NUL-padded
 //                  11 1  type letter C N L D M (F read as N)
 //                  12 4  (displacement, ignored)   16 1 width   17 1 decimals
+//                  (a C field wider than 255 keeps the high byte of its width in byte 17)
 //                  18 14 reserved
 //   then 0x0D, (FoxPro: 263 bytes of backlink), then the records at the header length:
 //   each record is 1 byte ' ' (live) or '*' (deleted) followed by the fields as text:
@@ -61,6 +62,7 @@ struct DbfHeader {
 
 constexpr std::size_t kDbfPrefix = 32;
 constexpr std::uint32_t kMaxRecordLength = 65535;
+constexpr int kMaxTextWidth = 65000; // a C field's width, with the high byte in byte 17
 constexpr std::uint32_t kMaxRecords = 0x3FFFFFFF; // keeps lock offsets and sizes in range
 
 // Reads and checks the header of a table file: signature, field descriptors, lengths

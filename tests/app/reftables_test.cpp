@@ -212,7 +212,7 @@ std::string Layout(const DBF& table)
 TEST_F(RefTablesTest, DeclarationsGiveFieldsDomainsCaptionsAndOrders)
 {
     EXPECT_EQ(Layout(DBF_MAT()), "Matiere première: MATIERE N4.0 \"Code\" LIBELLE C100.0! \"Libellé\" COURT C20.0! "
-                                 "\"Libellé court\" DEFINITION C254.0! \"Définition\" | MATIERE str(MATIERE,4,0) | "
+                                 "\"Libellé court\" DEFINITION C600.0! \"Définition\" | MATIERE str(MATIERE,4,0) | "
                                  "LIBELLE LIBELLE");
     EXPECT_EQ(Layout(DBF_NUTRI()),
               "Nutriment: NUTRI C5.0! \"Code\" COURT C5.0! \"Nom court\" LONG C35.0! \"Nom long\" ORDRE N3.0 "

@@ -246,6 +246,34 @@ TEST(EngineFiles, WorkAreasAliasesAndOpenModes) {
     EXPECT_FALSE(DBSELECTAREA(101));
 }
 
+// A feedstuff definition is a 600-wide text field: its width's high byte lives in the
+// decimals byte of the descriptor, and the text round-trips whole.
+TEST(EngineFiles, TextFieldsWiderThan255RoundTrip) {
+    ScratchDir dir;
+    std::string path = dir.Path("wide");
+    std::string error;
+    ASSERT_TRUE(DBCREATE(path, {{"CODE", 'N', 4, 0}, {"DEFINITION", 'C', 600, 0}, {"TAIL", 'C', 3, 0}},
+                         {}, &error))
+        << error;
+    std::string head = ReadFileHead(path + ".dbf", 32 + 3 * 32);
+    ASSERT_EQ(128u, head.size());
+    EXPECT_EQ(600 % 256, (unsigned char)head[64 + 16]);
+    EXPECT_EQ(600 / 256, (unsigned char)head[64 + 17]);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false)) << LASTERROR();
+    std::string text(599, 'd');
+    text += '!';
+    ASSERT_TRUE(DBAPPEND() && FIELDPUT(1, Value(7)) && FIELDPUT(2, Value(text)) && FIELDPUT(3, Value("end")));
+    DBCLOSEAREA();
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", true, true)) << LASTERROR();
+    EXPECT_EQ(600, DBFIELDINFO(DBS_LEN, 2).Number());
+    EXPECT_EQ(0, DBFIELDINFO(DBS_DEC, 2).Number());
+    ASSERT_TRUE(DBGOTO(1));
+    EXPECT_EQ(text, FIELDGET(2).Text());
+    EXPECT_EQ("end", FIELDGET(3).Text());
+    DBCLOSEAREA();
+    EXPECT_FALSE(DBCREATE(dir.Path("t"), {{"A", 'C', 65001, 0}}, {}, &error));
+}
+
 TEST(EngineFiles, CreateRefusesBadDefinitions) {
     ScratchDir dir;
     std::string error;
