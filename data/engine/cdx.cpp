@@ -436,34 +436,20 @@ bool KeyList::Erase(const char* key, std::uint32_t rec) {
     return true;
 }
 
-KeyList::Pos KeyList::LowerBound(std::string_view text) const {
-    // Blocks: the first whose last key is not below text.
-    std::size_t lo = 0, hi = blocks_.size();
-    while (lo < hi) {
-        std::size_t mid = (lo + hi) / 2;
-        if (ComparePrefix(Fence(mid), keyLen_, text) < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    if (lo >= blocks_.size()) return End();
-    const Block& b = blocks_[lo];
-    std::size_t l = 0, h = b.recs.size();
-    while (l < h) {
-        std::size_t mid = (l + h) / 2;
-        if (ComparePrefix(b.keys.data() + mid * std::size_t(keyLen_), keyLen_, text) < 0)
-            l = mid + 1;
-        else
-            h = mid;
-    }
-    return {lo, l};
-}
+KeyList::Pos KeyList::LowerBound(std::string_view text) const { return Bound(text, false); }
+KeyList::Pos KeyList::UpperBound(std::string_view text) const { return Bound(text, true); }
 
-KeyList::Pos KeyList::UpperBound(std::string_view text) const {
+// The first key above text (pastEqual) or not below it: first the block, by its last key
+// (its fence), then the key within the block; both binary searches.
+KeyList::Pos KeyList::Bound(std::string_view text, bool pastEqual) const {
+    auto before = [&](const char* key) {
+        int c = ComparePrefix(key, keyLen_, text);
+        return pastEqual ? c <= 0 : c < 0;
+    };
     std::size_t lo = 0, hi = blocks_.size();
     while (lo < hi) {
         std::size_t mid = (lo + hi) / 2;
-        if (ComparePrefix(Fence(mid), keyLen_, text) <= 0)
+        if (before(Fence(mid)))
             lo = mid + 1;
         else
             hi = mid;
@@ -473,7 +459,7 @@ KeyList::Pos KeyList::UpperBound(std::string_view text) const {
     std::size_t l = 0, h = b.recs.size();
     while (l < h) {
         std::size_t mid = (l + h) / 2;
-        if (ComparePrefix(b.keys.data() + mid * std::size_t(keyLen_), keyLen_, text) <= 0)
+        if (before(b.keys.data() + mid * std::size_t(keyLen_)))
             l = mid + 1;
         else
             h = mid;

@@ -85,6 +85,7 @@ private:
     std::size_t BlockFor(const char* key, std::uint32_t rec) const;
     const char* Fence(std::size_t block) const { return fenceKeys_.data() + block * std::size_t(keyLen_); }
     void SetFence(std::size_t block);
+    Pos Bound(std::string_view text, bool pastEqual) const;
     static std::uint64_t NextVersion();
 
     int keyLen_;
