@@ -13,6 +13,7 @@ namespace lysora {
 namespace {
 
 constexpr int kNutriWidth = 5; // width of the nutrient code, also the seek key's width
+constexpr int kNutriListWidth = 200; // the value table's nutrient drop-down list
 constexpr int kDefinitionWidth = 600; // the feedstuff's definition text
 
 std::unique_ptr<DATABASE>& ProgramDatabase()
@@ -90,7 +91,8 @@ DBF_VAL::DBF_VAL() : DBF("valeurs")
     TXT(Value("Valeurs"), Value());
     FLD(Symbol("MATIERE"), Numeric(4), "Matière première");
     FLD(Symbol("NUTRI"),
-        std::make_shared<DOM_CARTBL>(kNutriWidth, true, TABLENUTRI(), Symbol("NUTRI"), Symbol("NUTRI"), Symbol("LONG")),
+        std::make_shared<DOM_CARTBL>(kNutriWidth, true, TABLENUTRI(), Symbol("NUTRI"), Symbol("NUTRI"), Symbol("LONG"),
+                                     kNutriListWidth),
         "Nutriment");
     FLD(Symbol("NB_VAL"), Numeric(3), "Nombre de valeurs");
     FLD(Symbol("TB"), Numeric(6, 2), "Teneur brute");

@@ -21,8 +21,8 @@ std::string ListText(DBSEL& selection, Symbol field)
 } // namespace
 
 DOM_CARTBL::DOM_CARTBL(int len, bool notnull, Symbol table, Symbol order, Symbol valueField,
-                       Symbol textField)
-    : DOM_CARLST(len, notnull, {}, {}),
+                       Symbol textField, int width)
+    : DOM_CARLST(len, notnull, {}, {}, width),
       table_(table), order_(order), valueField_(valueField), textField_(textField)
 {
 }

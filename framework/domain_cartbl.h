@@ -9,8 +9,10 @@ namespace lysora {
 
 class DOM_CARTBL : public DOM_CARLST {
 public:
-    // length, mandatory, and the table (its alias), the order, the value and text fields.
-    DOM_CARTBL(int len, bool notnull, Symbol table, Symbol order, Symbol valueField, Symbol textField);
+    // length, mandatory, and the table (its alias), the order, the value and text fields;
+    // width of the drop-down list (0: the list rule decides).
+    DOM_CARTBL(int len, bool notnull, Symbol table, Symbol order, Symbol valueField, Symbol textField,
+               int width = 0);
 
     // Reads the lists unless they are read already; false (lists left empty, read again
     // next time) while the table is not open.

@@ -230,8 +230,12 @@ TEST_F(RefTablesTest, DeclarationsGiveFieldsDomainsCaptionsAndOrders)
               "General: TITREFRA C100.0 \"Titre français du logiciel\" TITREENG C100.0 \"Titre anglais du logiciel\" "
               "COPYFRA C200.0 \"Copyright français\" COPYENG C200.0 \"Copyright anglais\" ORDRE1 N3.0 \"Premier "
               "numéro d'ordre\" ORDRE2 N3.0 \"Second numéro d'ordre\" NUTRI C5.0! \"Nutriment permanent\"");
-    // The values table's nutrient is chosen from the nutrient table of the language.
-    EXPECT_NE(dynamic_cast<DOM_CARTBL*>(DBF_VAL().FLDOBJ(Symbol("NUTRI"))), nullptr);
+    // The values table's nutrient is chosen from the nutrient table of the language, in a
+    // drop-down list 200 wide.
+    DBF_VAL values;
+    auto* nutrient = dynamic_cast<DOM_CARTBL*>(values.FLDOBJ(Symbol("NUTRI")));
+    ASSERT_NE(nutrient, nullptr);
+    EXPECT_EQ(nutrient->PlanControl().width, 200);
 }
 
 } // namespace
