@@ -81,6 +81,4 @@ void DLG_INTRO::ONCLOSE()
     WIN::Adopt(std::make_unique<DLG_MENU>())->SHOW();
 }
 
-void DLG_INTRO::SETICON() { SETICONFENETRE(*this); }
-
 } // namespace lysora

@@ -24,7 +24,6 @@ public:
     void ENG();
     void ONTIMER();
     void ONCLOSE() override;
-    void SETICON() override;
 
 private:
     // Makes code the language (written to the settings file when it changes), then closes.

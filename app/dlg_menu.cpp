@@ -108,6 +108,4 @@ void DLG_MENU::ONCLOSE()
     PostQuitMessage(0);
 }
 
-void DLG_MENU::SETICON() { SETICONFENETRE(*this); }
-
 } // namespace lysora

@@ -30,7 +30,6 @@ public:
     void AVERTISSEMENT();
     void ONHELP() override;
     void ONCLOSE() override;
-    void SETICON() override;
 
 private:
     // Shows a help file: command 3 (contents) with data 0, or 1 (context) with a topic.

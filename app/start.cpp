@@ -38,6 +38,7 @@ COLORREF ToColorref(Rgb colour, bool paletteRelative)
 void SETICON(std::string_view name)
 {
     Program().icon = LoadIconA(GetModuleHandleA(nullptr), std::string(name).c_str());
+    WIN::SetProgramIcon(Program().icon);
 }
 
 COLORREF COULEURACCENT() { return Program().accent; }
@@ -46,12 +47,6 @@ HBRUSH BROSSEENTETE() { return Program().headerBrush; }
 HICON ICONEPROGRAMME() { return Program().icon; }
 
 std::string FICHIERIMAGE(std::string_view file) { return PROGRAMDIR() + std::string(file); }
-
-void SETICONFENETRE(WIN& window)
-{
-    if (window.Exists() && Program().icon)
-        SendMessageA(window.HANDLE(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Program().icon));
-}
 
 void START()
 {

@@ -28,7 +28,5 @@ HICON ICONEPROGRAMME();    // the program icon, for every window
 // The full path of a picture file shipped beside the program: named so, it is found
 // whatever the working directory.
 std::string FICHIERIMAGE(std::string_view file);
-// Gives a window the program icon (for the windows whose SETICON the program defines).
-void SETICONFENETRE(WIN& window);
 
 } // namespace lysora

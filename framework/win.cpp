@@ -367,11 +367,18 @@ void WIN::SETMENU(MENU& menu)
     menu.AttachedToWindow();
 }
 
+namespace {
+HICON gProgramIcon = nullptr;
+}
+
+void WIN::SetProgramIcon(HICON icon) { gProgramIcon = icon; }
+
 void WIN::SETICON()
 {
-    if (Exists() && !IsControl())
-        SendMessageA(HANDLE(), WM_SETICON, ICON_BIG,
-                     reinterpret_cast<LPARAM>(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION))));
+    if (!Exists() || IsControl())
+        return;
+    HICON icon = gProgramIcon ? gProgramIcon : LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    SendMessageA(HANDLE(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
 void WIN::FOCUS()

@@ -79,7 +79,9 @@ public:
     void SETTEXT(std::string_view text);
     std::string GETTEXT() const;
     void SETMENU(MENU& menu);
-    virtual void SETICON();
+    virtual void SETICON(); // the program icon (below), or the system's until one is set
+    // The program icon every window shows; start-up sets it from the program's resources.
+    static void SetProgramIcon(HICON icon);
     virtual void FOCUS();
     virtual bool ISENABLED() const;
     bool Exists() const; // the window is created

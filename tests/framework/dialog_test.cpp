@@ -120,6 +120,20 @@ TEST_F(DialogTest, AButtonCallsTheMethodOfItsNameOrOnCmd)
     EXPECT_EQ(dialog.calls, (std::vector<std::string>{"FICHEMAT", "ONCMD AUTRE", "FICHEMAT"}));
 }
 
+TEST_F(DialogTest, EveryDialogShowsTheProgramIconOnceItIsSet)
+{
+    HICON system = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    HICON program = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION));
+    DLG before;
+    before.SHOW();
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(before.HANDLE(), WM_GETICON, ICON_BIG, 0)), system);
+    WIN::SetProgramIcon(program);
+    DLG after;
+    after.SHOW();
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(after.HANDLE(), WM_GETICON, ICON_BIG, 0)), program);
+    WIN::SetProgramIcon(nullptr);
+}
+
 TEST_F(DialogTest, ACommandNamingADialogClassOpensItWithItsOrigin)
 {
     RegisterDialogClass<DLG_OUVERT>("DLG_OUVERT");
