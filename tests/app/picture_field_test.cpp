@@ -180,7 +180,11 @@ TEST_F(PictureFieldTest, AFailedPictureLeavesAnEmptyFieldAndAnotherReplacesIt)
     EXPECT_EQ(field.H(), 0);
     EXPECT_EQ(WindowSize(field.HANDLE()).cx, 0) << "no border around nothing";
 
-    Write("deep.bmp", BmpSpec{.width = 20, .height = 10, .bitCount = 24});
+    BmpSpec deep;
+    deep.width = 20;
+    deep.height = 10;
+    deep.bitCount = 24;
+    Write("deep.bmp", deep);
     field.SET(Value("deep.bmp"));
     ASSERT_EQ(messages_.shown.size(), 2u);
     EXPECT_EQ(messages_.shown[1].text, (dir_ / "deep.bmp").string() + " a 24 bits par pixel (non supporté)");

@@ -67,8 +67,9 @@ protected:
         EXPECT_TRUE(intro);
         if (!intro)
             return nullptr;
-        if (!focused.empty())
+        if (!focused.empty()) {
             EXPECT_EQ(FocusedText(copy, focused), focused);
+        }
         HWND button = ProgramCopy::ChildWithText(intro, caption);
         EXPECT_TRUE(button) << caption;
         if (!button)
