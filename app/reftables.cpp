@@ -4,6 +4,7 @@
 #include "app/strings.h"
 #include "app/utilities.h"
 #include "base/messages.h"
+#include "base/text.h"
 #include "framework/domain.h"
 #include "framework/domain_cartbl.h"
 
@@ -32,17 +33,9 @@ DomPtr Numeric(int len, int dec = 0) { return std::make_shared<DOM_NUM>(len, dec
 DomPtr Character(int len, bool mandatory = false) { return std::make_shared<DOM_CAR>(len, mandatory); }
 DomPtr Flag() { return std::make_shared<DOM_BOOL>(); }
 
-std::string TrimBlanks(const std::string& text)
-{
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string TextField(DBSEL& selection, const std::string& field)
 {
-    return TrimBlanks(selection.Get(Symbol(field)).Text());
+    return AllTrim(selection.Get(Symbol(field)).Text());
 }
 
 // The field of a general-table text: trimmed of its padding, then unscrambled.

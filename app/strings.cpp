@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "base/messages.h"
+#include "base/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -115,20 +116,6 @@ Language& Current()
 {
     static Language language;
     return language;
-}
-
-std::string UpperCase(std::string text)
-{
-    for (char& c : text)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string LowerCase(std::string text)
-{
-    for (char& c : text)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 } // namespace

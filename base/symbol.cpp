@@ -1,5 +1,7 @@
 #include "base/symbol.h"
 
+#include "base/text.h"
+
 #include <cctype>
 #include <deque>
 #include <mutex>
@@ -19,14 +21,6 @@ SymbolTable& Table()
 {
     static SymbolTable table;
     return table;
-}
-
-std::string UpperCase(std::string_view name)
-{
-    std::string upper(name);
-    for (char& c : upper)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return upper;
 }
 
 } // namespace

@@ -126,18 +126,4 @@ bool IsBlankDateText(std::string_view text)
     return true;
 }
 
-std::string AllTrim(std::string_view text) { return LTrim(Trim(text)); }
-
-std::string Trim(std::string_view text)
-{
-    std::size_t end = text.find_last_not_of(' ');
-    return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
-}
-
-std::string LTrim(std::string_view text)
-{
-    std::size_t start = text.find_first_not_of(' ');
-    return start == std::string_view::npos ? std::string() : std::string(text.substr(start));
-}
-
 } // namespace lysora

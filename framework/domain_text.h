@@ -4,6 +4,8 @@
 // Dates are written dd/mm/yy; a two-digit year falls in the hundred years from the epoch.
 #pragma once
 
+#include "base/text.h" // AllTrim, Trim, LTrim
+
 #include "base/value.h"
 
 #include <string>
@@ -40,10 +42,5 @@ Date CToD(std::string_view text);
 // True when the text holds no digit, only blanks and separators: the empty date's text.
 bool IsBlankDateText(std::string_view text);
 
-// The text without leading and trailing blanks (AllTrim), without trailing (Trim) or
-// leading ones (LTrim).
-std::string AllTrim(std::string_view text);
-std::string Trim(std::string_view text);
-std::string LTrim(std::string_view text);
 
 } // namespace lysora

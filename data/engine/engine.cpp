@@ -3,6 +3,7 @@
 #include "data/engine/engine.h"
 
 #include "data/engine/table.h"
+#include "base/text.h"
 
 #include <array>
 #include <cctype>
@@ -34,12 +35,6 @@ Engine& E() {
         return *created;
     }();
     return engine;
-}
-
-std::string Upper(std::string_view s) {
-    std::string u(s);
-    for (char& c : u) c = char(std::toupper((unsigned char)c));
-    return u;
 }
 
 // The current area's table, or null with LASTERROR set.
@@ -99,7 +94,7 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
         e.lastError = std::move(why);
         return false;
     };
-    if (!driver.empty() && Upper(driver) != "DBFCDX") return fail("unknown driver " + std::string(driver));
+    if (!driver.empty() && UpperCase(driver) != "DBFCDX") return fail("unknown driver " + std::string(driver));
     int area = e.current;
     if (newArea) {
         area = 0;
@@ -112,7 +107,7 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
     std::string error;
     auto table = Table::Open(file, shared, readOnly, false, error);
     if (!table) return fail(error);
-    std::string name = Upper(alias.empty() ? std::string_view(table->BaseName()) : alias);
+    std::string name = UpperCase(alias.empty() ? std::string_view(table->BaseName()) : alias);
     if (name.empty() || SELECT(name) != 0) return fail("alias " + name + " already in use");
     e.areas[std::size_t(area)] = {std::move(table), name};
     e.current = area;
@@ -141,7 +136,7 @@ void DBCLOSEALL() {
 int SELECT() { return E().current; }
 
 int SELECT(std::string_view alias) {
-    std::string name = Upper(alias);
+    std::string name = UpperCase(alias);
     for (int i = 1; i <= kMaxAreas; ++i)
         if (E().areas[std::size_t(i)].table && E().areas[std::size_t(i)].alias == name) return i;
     return 0;
@@ -187,7 +182,7 @@ std::string FIELDNAME(int pos) {
 int FIELDPOS(std::string_view name) {
     Table* t = Current();
     if (!t) return 0;
-    std::string n = Upper(name);
+    std::string n = UpperCase(name);
     for (std::size_t i = 0; i < t->Fields().size(); ++i)
         if (t->Fields()[i].name == n) return int(i + 1);
     return 0;
@@ -323,7 +318,7 @@ std::string ORDSETFOCUS(int order) {
 std::string ORDSETFOCUS(std::string_view name) {
     Table* t = Current();
     if (!t) return {};
-    std::string n = Upper(name);
+    std::string n = UpperCase(name);
     if (n.empty()) return ORDSETFOCUS(0);
     for (std::size_t i = 0; i < t->Tags().size(); ++i)
         if (t->Tags()[i].cdx.name == n) return ORDSETFOCUS(int(i + 1));

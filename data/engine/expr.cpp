@@ -3,6 +3,8 @@
 // key is a few copies, as reindexing hundreds of thousands of records needs.
 #include "data/engine/expr.h"
 
+#include "base/text.h"
+
 #include <cassert>
 #include <cctype>
 #include <cstring>
@@ -27,12 +29,6 @@ struct V {
     double n = 0;
     bool b = false;
 };
-
-std::string Upper(std::string_view s) {
-    std::string u(s);
-    for (char& ch : u) ch = char(std::toupper((unsigned char)ch));
-    return u;
-}
 
 class Parser {
 public:
@@ -178,7 +174,7 @@ private:
         }
         std::size_t start = pos_;
         while (pos_ < s_.size() && (std::isalnum((unsigned char)s_[pos_]) || s_[pos_] == '_')) ++pos_;
-        std::string name = Upper(s_.substr(start, pos_ - start));
+        std::string name = UpperCase(s_.substr(start, pos_ - start));
         if (Eat("(")) return ParseCall(name);
         for (std::size_t i = 0; i < fields_.size(); ++i) {
             if (fields_[i].name == name) {

@@ -1,4 +1,5 @@
 #include "base/value.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,23 @@ TEST(Value, HoldsOneTypeAndAnswersNeutralValuesForOthers)
     Value b = a; // copies share the array, as the program's arrays do
     b.Array().push_back(2);
     EXPECT_EQ(a.Array().size(), 4u);
+}
+
+} // namespace
+} // namespace lysora
+
+namespace lysora {
+namespace {
+
+TEST(Text, TrimsBlanksOnlyAndChangesTheCaseOfAsciiLettersOnly)
+{
+    EXPECT_EQ(AllTrim("  Blé tendre  "), "Blé tendre");
+    EXPECT_EQ(Trim("  Orge  "), "  Orge");
+    EXPECT_EQ(LTrim("  Orge  "), "Orge  ");
+    EXPECT_EQ(AllTrim("\tx "), "\tx"); // a tab is not a blank in a DBF field
+    EXPECT_EQ(AllTrim("    "), "");
+    EXPECT_EQ(UpperCase("dbfcdx-é"), "DBFCDX-é");
+    EXPECT_EQ(LowerCase("FRA"), "fra");
 }
 
 } // namespace
