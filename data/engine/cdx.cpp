@@ -363,13 +363,8 @@ std::size_t KeyList::BlockFor(const char* key, std::uint32_t rec) const {
     return lo;
 }
 
-void KeyList::Insert(const char* key, std::uint32_t rec) {
-    if (blocks_.empty()) {
-        PushBack(key, rec);
-        return;
-    }
-    std::size_t bi = std::min(BlockFor(key, rec), blocks_.size() - 1);
-    Block& b = blocks_[bi];
+// The place of the entry (key, rec) within block b: the first entry not below it.
+std::size_t KeyList::PlaceInBlock(const Block& b, const char* key, std::uint32_t rec) const {
     std::size_t lo = 0, hi = b.recs.size();
     while (lo < hi) {
         std::size_t mid = (lo + hi) / 2;
@@ -378,6 +373,17 @@ void KeyList::Insert(const char* key, std::uint32_t rec) {
         else
             hi = mid;
     }
+    return lo;
+}
+
+void KeyList::Insert(const char* key, std::uint32_t rec) {
+    if (blocks_.empty()) {
+        PushBack(key, rec);
+        return;
+    }
+    std::size_t bi = std::min(BlockFor(key, rec), blocks_.size() - 1);
+    Block& b = blocks_[bi];
+    std::size_t lo = PlaceInBlock(b, key, rec);
     b.keys.insert(b.keys.begin() + std::ptrdiff_t(lo * std::size_t(keyLen_)), key, key + keyLen_);
     b.recs.insert(b.recs.begin() + std::ptrdiff_t(lo), rec);
     ++size_;
@@ -402,14 +408,7 @@ KeyList::Pos KeyList::Find(const char* key, std::uint32_t rec) const {
     std::size_t bi = BlockFor(key, rec);
     if (bi >= blocks_.size()) return End();
     const Block& b = blocks_[bi];
-    std::size_t lo = 0, hi = b.recs.size();
-    while (lo < hi) {
-        std::size_t mid = (lo + hi) / 2;
-        if (Compare(b.keys.data() + mid * std::size_t(keyLen_), b.recs[mid], key, rec) < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
+    std::size_t lo = PlaceInBlock(b, key, rec);
     if (lo < b.recs.size() && b.recs[lo] == rec &&
         std::memcmp(b.keys.data() + lo * std::size_t(keyLen_), key, std::size_t(keyLen_)) == 0)
         return {bi, lo};

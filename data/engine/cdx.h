@@ -83,6 +83,7 @@ private:
     };
     int Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint32_t r2) const;
     std::size_t BlockFor(const char* key, std::uint32_t rec) const;
+    std::size_t PlaceInBlock(const Block& b, const char* key, std::uint32_t rec) const;
     const char* Fence(std::size_t block) const { return fenceKeys_.data() + block * std::size_t(keyLen_); }
     void SetFence(std::size_t block);
     Pos Bound(std::string_view text, bool pastEqual) const;
