@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "base/messages.h"
+#include "tests/support/message_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +17,8 @@
 
 namespace lysora::test {
 
-struct RecordedMessage {
-    std::string text, caption;
-    unsigned style;
-};
-
-struct MessageRecorder final : MessageSink {
-    std::vector<RecordedMessage> shown;
-    MessageRecorder() { SetMessages(this); }
-    ~MessageRecorder() override { SetMessages(nullptr); }
-    int Show(std::string_view text, std::string_view caption, unsigned style) override
-    {
-        shown.push_back({std::string(text), std::string(caption), style});
-        return kIdOk;
-    }
-};
+using RecordedMessage = testing::ShownMessage;
+using MessageRecorder = testing::MessageRecorder;
 
 // A fresh empty directory made the program directory for the test's lifetime.
 class ProgramDirFixture : public ::testing::Test {

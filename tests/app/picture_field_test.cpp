@@ -6,7 +6,7 @@
 
 #include "framework/dlg.h"
 #include "tests/views/bmp_test_files.h"
-#include "tests/views/message_recorder.h"
+#include "tests/support/message_recorder.h"
 
 #include <gtest/gtest.h>
 

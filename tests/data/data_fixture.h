@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/messages.h"
+#include "tests/support/message_recorder.h"
 #include "data/database.h"
 #include "data/dbsel.h"
 #include "data/dbf.h"
@@ -18,26 +19,7 @@
 
 namespace lysora::testing {
 
-struct Shown {
-    std::string text, caption;
-    unsigned style;
-};
-
-struct MessageRecorder final : MessageSink {
-    std::vector<Shown> shown;
-    int Show(std::string_view text, std::string_view caption, unsigned style) override
-    {
-        shown.push_back({std::string(text), std::string(caption), style});
-        return kIdOk;
-    }
-    std::string Texts() const // "caption: text" lines, for readable failures
-    {
-        std::string all;
-        for (const Shown& s : shown)
-            all += s.caption + ": " + s.text + "\n";
-        return all;
-    }
-};
+using Shown = ShownMessage;
 
 inline Symbol S(const char* name) { return Symbol(name); }
 

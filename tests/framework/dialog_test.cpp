@@ -184,8 +184,8 @@ TEST_F(DialogTest, EnterInAFieldActsAsOkValidatingStoringAndClosing)
     SendMessageA(name, WM_CHAR, VK_RETURN, 0);
     Pump();
     ASSERT_EQ(Texts(), std::vector<std::string>{"Saisie obligatoire"});
-    EXPECT_EQ(boxes.boxes[0].caption, "Erreur");
-    EXPECT_EQ(boxes.boxes[0].style, kMbOk | kMbIconStop);
+    EXPECT_EQ(boxes.shown[0].caption, "Erreur");
+    EXPECT_EQ(boxes.shown[0].style, kMbOk | kMbIconStop);
     EXPECT_TRUE(dialog.Exists());
     EXPECT_EQ(GetFocus(), name);
     EXPECT_EQ(record.commits, 0);
@@ -223,7 +223,7 @@ TEST_F(DialogTest, ClickingPastAnInvalidFieldShowsItsErrorWithoutMovingTheFocus)
     SetFocus(ElementWindow(dialog, "TAUX"));
     SetFocus(ElementWindow(dialog, "NOM"));
     Pump();
-    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(dialog.IERROR(), 0);
     EXPECT_EQ(dialog.FLD(Symbol("JOUR"))->GETTEXT(), "01/02/03");
     EXPECT_EQ(dialog.FLDGET(Symbol("JOUR")), Value(Date::FromYmd(1903, 2, 1)));
@@ -330,7 +330,7 @@ TEST_F(DialogTest, PagesPlaceTheirControlsOnTheTabAndPageDownMovesOnlyWhenThePag
     SendMessageA(weight, WM_KEYDOWN, VK_NEXT, 0);
     EXPECT_TRUE(IsWindowVisible(note));
     EXPECT_FALSE(IsWindowEnabled(note));
-    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
 TEST_F(DialogTest, TheTabControlAsksBeforeChangingAndRefusesWhileThePageIsInvalid)
@@ -438,14 +438,14 @@ TEST_F(DialogTest, MessageBoxesCarryTheirCaptionsIconsAndAnswers)
     EXPECT_FALSE(dialog.CONFIRM("Suppression ?", "Fiche"));
     dialog.MESSAGE("Terminé");
     dialog.ERROR("Fichier non trouvé");
-    ASSERT_EQ(boxes.boxes.size(), 4u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Confirmation");
-    EXPECT_EQ(boxes.boxes[0].style, kMbYesNo | kMbIconQuestion);
-    EXPECT_EQ(boxes.boxes[1].caption, "Fiche");
-    EXPECT_EQ(boxes.boxes[2].caption, "Message");
-    EXPECT_EQ(boxes.boxes[2].style, kMbOk | kMbIconInformation);
-    EXPECT_EQ(boxes.boxes[3].caption, "Erreur");
-    EXPECT_EQ(boxes.boxes[3].style, kMbOk | kMbIconStop);
+    ASSERT_EQ(boxes.shown.size(), 4u);
+    EXPECT_EQ(boxes.shown[0].caption, "Confirmation");
+    EXPECT_EQ(boxes.shown[0].style, kMbYesNo | kMbIconQuestion);
+    EXPECT_EQ(boxes.shown[1].caption, "Fiche");
+    EXPECT_EQ(boxes.shown[2].caption, "Message");
+    EXPECT_EQ(boxes.shown[2].style, kMbOk | kMbIconInformation);
+    EXPECT_EQ(boxes.shown[3].caption, "Erreur");
+    EXPECT_EQ(boxes.shown[3].style, kMbOk | kMbIconStop);
 }
 
 class DLG_TIMER : public DLG {

@@ -73,7 +73,7 @@ void GuiTest::PumpFor(int ms)
 std::vector<std::string> GuiTest::Texts() const
 {
     std::vector<std::string> texts;
-    for (const Box& box : boxes.boxes)
+    for (const Box& box : boxes.shown)
         texts.push_back(box.text);
     return texts;
 }

@@ -3,6 +3,8 @@
 // the posted messages. No box is ever shown, so no test waits on one.
 #pragma once
 
+#include "tests/support/message_recorder.h"
+
 #include "base/messages.h"
 #include "framework/dlg.h"
 
@@ -13,22 +15,8 @@
 
 namespace lysora::testing {
 
-struct Box {
-    std::string text;
-    std::string caption;
-    unsigned style;
-};
-
-class BoxRecorder : public MessageSink {
-public:
-    int Show(std::string_view text, std::string_view caption, unsigned style) override
-    {
-        boxes.push_back({std::string(text), std::string(caption), style});
-        return answer;
-    }
-    std::vector<Box> boxes;
-    int answer = kIdOk;
-};
+using Box = ShownMessage;
+using BoxRecorder = MessageRecorder;
 
 class GuiTest : public ::testing::Test {
 protected:

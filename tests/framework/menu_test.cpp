@@ -153,7 +153,7 @@ TEST_F(MenuTest, ToolbarEntriesReachTheEngineInOrderWithTheirGaps)
     EXPECT_EQ(b[1].x, b[0].x + b[0].width + 5 + 5) << "the usual spacing plus the 5-pixel gap";
     EXPECT_EQ(b[2].x, b[1].x + b[1].width + 5 + 12);
     EXPECT_EQ(b[2].command, Symbol("QUITTER").Id());
-    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(MenuTest, BitmapButtonsAreOwnerDrawnWithTheirFace)
@@ -171,8 +171,8 @@ TEST_F(MenuTest, BitmapButtonsAreOwnerDrawnWithTheirFace)
     dialog.SHOW();
     UpdateWindow(dialog.HANDLE());
     // This program has no "ok" bitmap: the engine says so while painting the face.
-    ASSERT_FALSE(boxes.boxes.empty());
-    EXPECT_EQ(boxes.boxes[0].text, "Ressource non trouvée");
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown[0].text, "Ressource non trouvée");
     EXPECT_EQ(ok->GETTEXT(), "&Ok") << "the caption still gives Alt+O";
 }
 

@@ -2,7 +2,7 @@
 // headers that lie about sizes.
 #include "views/bmp_reader.h"
 
-#include "tests/views/message_recorder.h"
+#include "tests/support/message_recorder.h"
 #include "tests/views/bmp_test_files.h"
 
 #include <gtest/gtest.h>

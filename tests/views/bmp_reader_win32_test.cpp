@@ -2,7 +2,7 @@
 // the palette, and the picture field's loading of named pictures.
 #include "views/bmp_reader_win32.h"
 
-#include "tests/views/message_recorder.h"
+#include "tests/support/message_recorder.h"
 #include "tests/views/bmp_test_files.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // language buttons at y 228; menu 538 x 342).
 #include "views/bmp_reader.h"
 
-#include "tests/views/message_recorder.h"
+#include "tests/support/message_recorder.h"
 
 #include <gtest/gtest.h>
 
