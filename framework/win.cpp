@@ -430,7 +430,7 @@ std::string WIN::RunFileDialog(bool save, const FilterRows& filters, std::string
     char file[252] = {};
     std::string initialDir(directory);
     OPENFILENAMEA ofn{};
-    ofn.lStructSize = 76; // the record size of the dialog's first version
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A; // the dialog's first version, no places bar
     ofn.hwndOwner = HANDLE();
     ofn.hInstance = GetModuleHandleA(nullptr);
     ofn.lpstrFilter = filter.c_str();

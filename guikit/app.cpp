@@ -73,12 +73,12 @@ COLORREF DisabledColour() { return disabled_colour; }
 Win* RecordOf(HWND hwnd)
 {
     if (!hwnd || !IsLibraryWindow(hwnd)) return nullptr;
-    return reinterpret_cast<Win*>(GetWindowLongA(hwnd, GKT_EXTRA_RECORD));
+    return reinterpret_cast<Win*>(GetWindowLongPtrA(hwnd, GKT_EXTRA_RECORD));
 }
 
 void Attach(HWND hwnd, Win* win)
 {
-    SetWindowLongA(hwnd, GKT_EXTRA_RECORD, reinterpret_cast<LONG>(win));
+    SetWindowLongPtrA(hwnd, GKT_EXTRA_RECORD, reinterpret_cast<LONG_PTR>(win));
     if (win) win->hwnd = hwnd;
 }
 
@@ -115,7 +115,7 @@ void Destroyed(Win* win)
     win->mdi_client = nullptr;
     win->focused_child = nullptr;
     // Later messages of this window (WM_NCDESTROY...) find no record.
-    SetWindowLongA(hwnd, GKT_EXTRA_RECORD, 0);
+    SetWindowLongPtrA(hwnd, GKT_EXTRA_RECORD, 0);
     if (win->auto_delete) Win_Del(win);
 }
 
@@ -207,7 +207,7 @@ GUIKIT_API int __stdcall Win_Del(Win* win)
     if (!win) return 0;
     // A record freed while its window still exists is detached first, so that the window's
     // later messages find no record instead of freed memory.
-    if (win->hwnd && RecordOf(win->hwnd) == win) SetWindowLongA(win->hwnd, GKT_EXTRA_RECORD, 0);
+    if (win->hwnd && RecordOf(win->hwnd) == win) SetWindowLongPtrA(win->hwnd, GKT_EXTRA_RECORD, 0);
     std::free(win->command_text);
     if (win->bk_brush) DeleteObject(win->bk_brush);
     FreeCtlBar(win);
@@ -215,7 +215,7 @@ GUIKIT_API int __stdcall Win_Del(Win* win)
     return 0;
 }
 
-GUIKIT_API int __stdcall Win_Ptr(HWND hwnd) { return reinterpret_cast<int>(RecordOf(hwnd)); }
+GUIKIT_API INT_PTR __stdcall Win_Ptr(HWND hwnd) { return reinterpret_cast<INT_PTR>(RecordOf(hwnd)); }
 
 GUIKIT_API int __stdcall Win_Handle2Link(HWND hwnd)
 {

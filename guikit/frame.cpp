@@ -452,7 +452,7 @@ GUIKIT_API LRESULT CALLBACK MDI_Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | MDIS_ALLCHILDSTYLES,
                                  0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(1),
                                  win->app ? win->app->instance : nullptr, &ccs);
-        SetWindowLongA(hwnd, GKT_EXTRA_MDICLIENT, reinterpret_cast<LONG>(client));
+        SetWindowLongPtrA(hwnd, GKT_EXTRA_MDICLIENT, reinterpret_cast<LONG_PTR>(client));
         win->mdi_client = client;
         return 0;
     }

@@ -2,8 +2,9 @@
 //
 // The programs drive windows through flat exported functions and through records whose
 // fields they read and write directly: the application object (App), one window record per
-// window (Win) and the toolbar of a frame window (CtlBar). Every field is 32 bits wide and the
-// field order is fixed: the offsets are checked below, so the programs and the library always
+// window (Win) and the toolbar of a frame window (CtlBar). In the 32-bit build every field is
+// 32 bits wide; in the 64-bit build pointers and handles are 64 bits. The field order is fixed
+// and the offsets of both builds are checked below, so the programs and the library always
 // agree on a record's layout.
 //
 // Every export is a plain __stdcall function with an undecorated name; no C++ exception and
@@ -223,13 +224,46 @@ GUIKIT_STATIC_ASSERT(sizeof(Win) == 136, "Win layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, grid_left) == 136, "WinBrw layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, columns) == 136 + 14 * 4, "WinBrw layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinPreview, landscape) == 136 + 11 * 4, "WinPreview layout");
+#elif defined(_WIN64)
+// The 64-bit set keeps the field order with natural sizes: pointers and handles take 8
+// bytes, aligned, and the 32-bit fields stay 4.
+GUIKIT_STATIC_ASSERT(sizeof(App) == 24, "App layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(App, decimal_char) == 16, "App layout");
+GUIKIT_STATIC_ASSERT(sizeof(CtlBarButton) == 24, "CtlBarButton layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(CtlBar, pressed) == 24, "CtlBar layout");
+GUIKIT_STATIC_ASSERT(sizeof(CtlBar) == 800, "CtlBar layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, parent) == 8, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, command) == 24, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, callback) == 32, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, req_x) == 40, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, style) == 56, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, app) == 64, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, hwnd) == 72, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, type) == 96, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, class_name) == 112, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, auto_delete) == 120, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, x) == 124, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, client_width) == 140, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, ctlbar) == 152, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, command_text) == 168, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, text_color) == 188, "Win layout");
+GUIKIT_STATIC_ASSERT(sizeof(Win) == 192, "Win layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, grid_left) == 192, "WinBrw layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, columns) == 256, "WinBrw layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinPreview, landscape) == 248, "WinPreview layout");
 #endif
 
-// Window extra data of every library window: 16 bytes. The record pointer is in the
-// fourth slot; an MDI frame keeps its MDI client in the third.
-#define GKT_EXTRA_BYTES 16
-#define GKT_EXTRA_MDICLIENT 8
-#define GKT_EXTRA_RECORD 12
+// Window extra data of every library window: four pointer-sized slots (16 bytes in the
+// 32-bit build). The record pointer is in the fourth slot; an MDI frame keeps its MDI client
+// in the third. Read and write them with Get/SetWindowLongPtrA.
+#define GKT_EXTRA_SLOT ((int)sizeof(LONG_PTR))
+#define GKT_EXTRA_BYTES (4 * GKT_EXTRA_SLOT)
+#define GKT_EXTRA_MDICLIENT (2 * GKT_EXTRA_SLOT)
+#define GKT_EXTRA_RECORD (3 * GKT_EXTRA_SLOT)
+#if defined(_WIN32) && !defined(_WIN64)
+GUIKIT_STATIC_ASSERT(GKT_EXTRA_BYTES == 16 && GKT_EXTRA_MDICLIENT == 8 && GKT_EXTRA_RECORD == 12,
+                     "window extra data layout");
+#endif
 
 // ---------------------------------------------------------------------------------------
 // Application object, window registry and message loop
@@ -247,8 +281,8 @@ GUIKIT_API Win* __stdcall Win_New(App* app, int type);
 // Frees the record and what it owns (command text, background brush). Never destroys the
 // window: call it only once the window is gone or never existed. Returns 0.
 GUIKIT_API int __stdcall Win_Del(Win* win);
-// The record attached to a window (as int), 0 when it has none.
-GUIKIT_API int __stdcall Win_Ptr(HWND hwnd);
+// The record attached to a window (as a pointer-sized integer), 0 when it has none.
+GUIKIT_API INT_PTR __stdcall Win_Ptr(HWND hwnd);
 // The record's link field, -1 when the window has no record.
 GUIKIT_API int __stdcall Win_Handle2Link(HWND hwnd);
 // The shared control font (bold "MS Sans Serif", height 8).
@@ -279,9 +313,9 @@ GUIKIT_API int __stdcall __Out_RegisterBitmapInstance(HINSTANCE instance);
 // Applies the defaults of a window type (class, styles, size, font); instance is ignored.
 GUIKIT_API int __stdcall Win_ParamSetDefault(Win* win, HINSTANCE instance, int type);
 // Resolves the requested geometry against the parent and creates the window.
-GUIKIT_API int __stdcall Win_Create(Win* win);
+GUIKIT_API INT_PTR __stdcall Win_Create(Win* win);
 // Creates the window from the record as it stands (resolved geometry already set).
-GUIKIT_API int __stdcall _Win_Create(Win* win);
+GUIKIT_API INT_PTR __stdcall _Win_Create(Win* win);
 // Creates (when needed), enables or disables, and shows; see GKT_SHOW_* flags.
 GUIKIT_API int __stdcall Win_Show(Win* win, int flags);
 // Moves the window to the resolved geometry (not resolved again).

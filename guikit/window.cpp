@@ -95,7 +95,7 @@ HWND CreateRecordWindow(Win* win)
     HWND hwnd = nullptr;
     HINSTANCE instance = win->app ? win->app->instance : nullptr;
     if (IsMdiChildType(win->type)) {
-        win->mdi_client = parent ? reinterpret_cast<HWND>(GetWindowLongA(parent, GKT_EXTRA_MDICLIENT)) : nullptr;
+        win->mdi_client = parent ? reinterpret_cast<HWND>(GetWindowLongPtrA(parent, GKT_EXTRA_MDICLIENT)) : nullptr;
         if (win->mdi_client) {
             MDICREATESTRUCTA mdi = {};
             mdi.szClass = win->class_name;
@@ -135,7 +135,7 @@ static int ShowRecord(Win* win, int flags)
         // Forgotten even when the callback refused the close. The window that stays is then
         // detached from the record too: the caller may free the record, and the window must
         // not reach it afterwards.
-        if (hwnd && IsWindow(hwnd) && RecordOf(hwnd) == win) SetWindowLongA(hwnd, GKT_EXTRA_RECORD, 0);
+        if (hwnd && IsWindow(hwnd) && RecordOf(hwnd) == win) SetWindowLongPtrA(hwnd, GKT_EXTRA_RECORD, 0);
         win->hwnd = nullptr;
         return 0;
     }
@@ -175,17 +175,17 @@ GUIKIT_API int __stdcall Win_ParamSetDefault(Win* win, HINSTANCE, int type)
     return 0;
 }
 
-GUIKIT_API int __stdcall Win_Create(Win* win)
+GUIKIT_API INT_PTR __stdcall Win_Create(Win* win)
 {
     if (!win) return 0;
     ResolveForCreation(win);
-    return reinterpret_cast<int>(CreateRecordWindow(win));
+    return reinterpret_cast<INT_PTR>(CreateRecordWindow(win));
 }
 
-GUIKIT_API int __stdcall _Win_Create(Win* win)
+GUIKIT_API INT_PTR __stdcall _Win_Create(Win* win)
 {
     if (!win) return 0;
-    return reinterpret_cast<int>(CreateRecordWindow(win));
+    return reinterpret_cast<INT_PTR>(CreateRecordWindow(win));
 }
 
 GUIKIT_API int __stdcall Win_Show(Win* win, int flags)

@@ -1,49 +1,131 @@
-# Shared by the project's scripts: paths, builds, and one Xvfb display with one persistent
-# wineserver for the Windows programs. Source it; do not run it.
+# Shared by the project's scripts: paths, builds, the choice of Windows architecture, and
+# one Xvfb display with one persistent wineserver for the Windows programs. Source it; do
+# not run it.
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$top/.wine}"
-export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-# setup_if_needed: installs packages and the Wine prefix unless this tree already did.
+# wine_env ARCH: the Wine of one Windows architecture (win32 or win64), each with a prefix
+# of its own in the tree. Sets WINEPREFIX, WINEARCH, WINELOADER and WINESERVER.
+wine_env() {
+  case "$1" in
+    win32)
+      export WINEPREFIX="$top/.wine" WINEARCH=win32 WINELOADER=/usr/lib/wine/wine
+      WINESERVER=/usr/lib/wine/wineserver32
+      [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+      export WINESERVER ;;
+    win64)
+      export WINEPREFIX="$top/.wine64" WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+      export WINESERVER=/usr/lib/wine/wineserver64 ;;
+    *)
+      echo "unknown Windows architecture '$1' (win32 or win64)" >&2
+      return 1 ;;
+  esac
+}
+
+# machine_runs_i386: whether this kernel executes 32-bit x86 programs at all (some have it
+# switched off, and then 32-bit Wine cannot start). Runs a hand-made 84-byte static i386 ELF
+# whose only instruction sequence is exit(42): no package needed.
+machine_runs_i386() {
+  local probe status
+  probe=$(mktemp)
+  python3 - "$probe" <<'PY'
+import struct, sys
+code = b"\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80"  # mov eax,1; mov ebx,42; int 0x80
+base, size = 0x08048000, 52 + 32 + len(code)
+header = b"\x7fELF\x01\x01\x01" + bytes(9) + struct.pack(
+    "<HHIIIIIHHHHHH", 2, 3, 1, base + 84, 52, 0, 0, 52, 32, 1, 0, 0, 0)
+segment = struct.pack("<IIIIIIII", 1, 0, base, base, size, size, 5, 0x1000)
+open(sys.argv[1], "wb").write(header + segment + code)
+PY
+  chmod +x "$probe"
+  "$probe" 2>/dev/null
+  status=$?
+  rm -f "$probe"
+  [ "$status" -eq 42 ]
+}
+
+# wine_runs ARCH: whether this machine's Wine runs a program of that architecture in its
+# prefix (Wine without its 32-bit half exits 0 without running anything: prove it ran).
+wine_runs() {
+  (
+    wine_env "$1" || exit 1
+    [ -x "$WINELOADER" ] && [ -f "$WINEPREFIX/system.reg" ] || exit 1
+    [ "$1" = win32 ] && ! machine_runs_i386 && exit 1
+    out=$(timeout 120 "$WINELOADER" cmd /c echo lysora-wine-ok </dev/null 2>/dev/null | tr -d '\r')
+    [ "$out" = "lysora-wine-ok" ]
+  )
+}
+
+# windows_archs: the architectures whose Windows programs are run here, one per line.
+# LYSORA_WINDOWS=win32|win64|both forces the choice; otherwise win32 where it runs (the
+# specified deliverables), else win64.
+windows_archs() {
+  case "${LYSORA_WINDOWS:-}" in
+    win32|win64) echo "$LYSORA_WINDOWS" ;;
+    both) echo win32; echo win64 ;;
+    "") if wine_runs win32; then echo win32; else echo win64; fi ;;
+    *) echo "LYSORA_WINDOWS must be win32, win64 or both (not '$LYSORA_WINDOWS')" >&2
+       return 1 ;;
+  esac
+}
+
+# setup_if_needed: installs packages and the Wine prefixes unless this tree already did.
 setup_if_needed() {
-  local stamp="$WINEPREFIX/.lysora-setup-done"
-  if [ ! -f "$stamp" ] || [ "$top/scripts/setup" -nt "$stamp" ]; then
-    "$top/scripts/setup"
+  local stamp="$top/.wine-setup-done"
+  if [ ! -f "$stamp" ] || [ "$top/scripts/setup" -nt "$stamp" ] \
+     || [ "$top/scripts/lib/common.sh" -nt "$stamp" ]; then
+    "$top/scripts/setup" || return 1
     touch "$stamp"
   fi
 }
 
 # configure_and_build DIR [cmake args...] [-- ninja targets...]
+# Configures again whenever the cmake arguments differ from the last configure's.
 configure_and_build() {
   local dir="$1"; shift
   local args=() targets=()
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
   [ "${1:-}" = "--" ] && shift && targets=("$@")
   case "$dir" in /*) ;; *) dir="$top/$dir" ;; esac
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$top" -B "$dir" -G Ninja "${args[@]}" >/dev/null
+  local wanted="${args[*]}"
+  if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.configure-args" 2>/dev/null)" != "$wanted" ]; then
+    cmake -S "$top" -B "$dir" -G Ninja "${args[@]}" >/dev/null || return 1
+    printf '%s' "$wanted" >"$dir/.configure-args"
   fi
   ninja -C "$dir" "${targets[@]}"
 }
 
-# LYSORA_BUILD names the folder of the two build trees (default build/), so that several
+# LYSORA_BUILD names the folder of the build trees (default build/), so that several
 # checkouts' worth of work can build side by side without sharing a Ninja tree.
 build_dir="${LYSORA_BUILD:-build}"
 case "$build_dir" in /*) ;; *) build_dir="$top/$build_dir" ;; esac
 build_host()  { configure_and_build "$build_dir/host" -DCMAKE_BUILD_TYPE=Debug "$@"; }
-build_win32() {
-  configure_and_build "$build_dir/win32" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" "$@"
+build_win64() {
+  configure_and_build "$build_dir/win64" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" "$@"
 }
+# The 32-bit build writes its reference tables with its own maketables.exe where 32-bit
+# Wine runs, else with the 64-bit build's (build_win64 first): the tables are the same bytes.
+build_win32() {
+  local writer=()
+  if ! wine_runs win32; then
+    ninja -C "$build_dir/win64" maketables >/dev/null 2>&1 || build_win64 >/dev/null || return 1
+    writer=(-DLYSORA_TABLE_WRITER="$top/scripts/wine-exec;win64;$build_dir/win64/bin/maketables.exe")
+  fi
+  configure_and_build "$build_dir/win32" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" "${writer[@]}" "$@"
+}
+build_windows() { build_win64 "$@" && build_win32 "$@"; }
 
-# start_display [WxH]: a private Xvfb display and a persistent wineserver; stop_display
-# undoes both. Callers trap stop_display on EXIT so a failure never leaves them running.
+# start_display ARCH [WxH]: a private Xvfb display and a persistent wineserver for the
+# Wine of ARCH; stop_display undoes both. Callers trap stop_display on EXIT so that a
+# failure never leaves them running.
 xvfb_pid=""
 start_display() {
-  local size="${1:-1280x1024}" n
+  local arch="$1" size="${2:-1280x1024}" n
+  wine_env "$arch" || return 1
   for n in $(seq 90 130); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
   done
@@ -55,14 +137,14 @@ start_display() {
     return 1
   fi
   export DISPLAY=":$n"
-  wineserver -p
+  "$WINESERVER" -p
   # Start Wine's own services now, detached from our output: started by the first test
   # instead, they would inherit its output pipe and keep CTest waiting for ever.
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 stop_display() {
-  wineserver -k 2>/dev/null || true
+  [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k 2>/dev/null || true
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true

@@ -73,14 +73,14 @@ TEST_F(Registry, WindowLeadsBackToItsRecordButAForeignWindowHasNone)
 {
     Win* dialog = NewDialog();
     dialog->link = 77;
-    EXPECT_EQ(Win_Ptr(dialog->hwnd), reinterpret_cast<int>(dialog));
+    EXPECT_EQ(Win_Ptr(dialog->hwnd), reinterpret_cast<INT_PTR>(dialog));
     EXPECT_EQ(Win_Handle2Link(dialog->hwnd), 77);
-    EXPECT_EQ(GetWindowLongA(dialog->hwnd, GKT_EXTRA_RECORD), reinterpret_cast<LONG>(dialog));
+    EXPECT_EQ(GetWindowLongPtrA(dialog->hwnd, GKT_EXTRA_RECORD), reinterpret_cast<LONG_PTR>(dialog));
 
     // A system dialog has more than 16 extra bytes: they must not be read as a record.
     HWND foreign = CreateWindowExA(0, "#32770", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(foreign, nullptr);
-    SetWindowLongA(foreign, GKT_EXTRA_RECORD, 0x1234);
+    SetWindowLongPtrA(foreign, GKT_EXTRA_RECORD, 0x1234);
     EXPECT_EQ(Win_Ptr(foreign), 0);
     EXPECT_EQ(Win_Handle2Link(foreign), -1);
     DestroyWindow(foreign);
@@ -255,7 +255,7 @@ TEST_F(Frames, FixedWindowGivesItsOwnerBackWhenDestroyed)
     fixed->owner = owner;
     Win_Show(fixed, SW_SHOW);
     EXPECT_FALSE(IsWindowEnabled(owner->hwnd));
-    EXPECT_EQ(Win_Ptr(fixed->hwnd), reinterpret_cast<int>(fixed));
+    EXPECT_EQ(Win_Ptr(fixed->hwnd), reinterpret_cast<INT_PTR>(fixed));
     SendMessageA(fixed->hwnd, WM_KEYDOWN, VK_ESCAPE, 0); // closes without asking
     Pump();
     EXPECT_EQ(fixed->hwnd, nullptr);
@@ -302,7 +302,7 @@ TEST_F(Frames, MdiFrameRefusesOrEndsTheLoop)
     Win* frame = NewWin(GKT_MDIFRAME, nullptr, 0, 0, 500, 400);
     Win_Show(frame, SW_SHOW);
     ASSERT_NE(frame->mdi_client, nullptr);
-    EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongA(frame->hwnd, GKT_EXTRA_MDICLIENT)), frame->mdi_client);
+    EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongPtrA(frame->hwnd, GKT_EXTRA_MDICLIENT)), frame->mdi_client);
     EXPECT_TRUE(EventsOf(WM_CREATE).empty()); // the frame does not report its creation
 
     g_refuse_close = 1;
@@ -327,7 +327,7 @@ TEST_F(Frames, MdiChildClosesOnCtrlF4WithoutAsking)
     ASSERT_NE(child->hwnd, nullptr);
     EXPECT_EQ(child->mdi_client, frame->mdi_client);
     EXPECT_EQ(GetParent(child->hwnd), frame->mdi_client);
-    EXPECT_EQ(Win_Ptr(child->hwnd), reinterpret_cast<int>(child));
+    EXPECT_EQ(Win_Ptr(child->hwnd), reinterpret_cast<INT_PTR>(child));
     EXPECT_EQ(Win_Enable(child, TRUE), 1);
 
     g_refuse_close = 1;
