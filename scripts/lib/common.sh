@@ -3,6 +3,9 @@
 # not run it.
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# ccache: paths under the tree are hashed relative to it, so another checkout of the same
+# sources (a CI clone, a second work tree) reuses the compiled objects.
+export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
