@@ -25,27 +25,20 @@ DLG_INTRO::DLG_INTRO() : DLG(nullptr, GKT_DIALOG, "Lysora")
     XFLDMIN(0); // fields go exactly where the pen is
     XY(0, 0).FLD(Symbol("ACCUEIL"), DOM_BITMAP(FICHIERIMAGE("accueil.bmp")).CONTROL(this));
     XY(282, 40).FLD(Symbol("TITRE"), DOM_BITMAP(FICHIERIMAGE(LIB(Symbol("BMPTITRE")))).CONTROL(this));
-    XY(380, 228).CMD(Symbol("FRA"), "&Francais", 0, std::nullopt, "#francais");
-    XY(380, 268).CMD(Symbol("ENG"), "&English", 0, std::nullopt, "#english");
-    for (const char* language : {"FRA", "ENG"})
-        if (WIN* button = CMD(Symbol(language)); button && button->Record())
+    XY(380, 228).CMD(cmd::FRA, "&Francais", 0, std::nullopt, "#francais");
+    XY(380, 268).CMD(cmd::ENG, "&English", 0, std::nullopt, "#english");
+    for (Command language : {cmd::FRA, cmd::ENG})
+        if (WIN* button = CMD(language); button && button->Record())
             button->Record()->req_h = kButtonHeight;
     SETTIMER(kDelayMs);
     CENTER(kWidth, kHeight);
 }
 
-DLG_INTRO::~DLG_INTRO()
-{
-    DestroyWindowNow();
-    if (MainWindow() == this)
-        SetMainWindow(nullptr);
-}
-
 const WinMethods& DLG_INTRO::ClassMethods()
 {
     static const WinMethods table(&DLG::ClassMethods(),
-                                  {Named<WIN>("FRA", &DLG_INTRO::FRA), Named<WIN>("ENG", &DLG_INTRO::ENG),
-                                   Named<WIN>("ONTIMER", &DLG_INTRO::ONTIMER)});
+                                  {Named<WIN>(cmd::FRA, &DLG_INTRO::FRA), Named<WIN>(cmd::ENG, &DLG_INTRO::ENG),
+                                   Named<WIN>(cmd::ONTIMER, &DLG_INTRO::ONTIMER)});
     return table;
 }
 

@@ -8,13 +8,18 @@
 
 namespace lysora {
 
+// The intro's commands: one per language button, and its timer.
+namespace cmd {
+inline constexpr Command FRA{"FRA"};
+inline constexpr Command ENG{"ENG"};
+} // namespace cmd
+
 class DLG_INTRO : public DLG {
 public:
     static constexpr unsigned kDelayMs = 10000;
     static constexpr int kWidth = 538, kHeight = 323;
 
     DLG_INTRO();
-    ~DLG_INTRO() override;
 
     static const WinMethods& ClassMethods();
     const WinMethods& Methods() const override { return ClassMethods(); }

@@ -16,8 +16,8 @@ constexpr int kHelpContext = 1;  // WinHelp HELP_CONTEXT
 constexpr unsigned long kTopicTable = 50, kTopicAuthors = 9, kTopicNotice = 15, kTopicMenu = 10;
 
 // The items in menu order, from top to bottom.
-constexpr const char* kItems[] = {"MODEEMPLOI", "CONCEPTMETHODOLOGIE", "FICHEMAT", "COMPMAT",
-                                  "IMPTABLE",   "AUTEURS",             "AVERTISSEMENT"};
+constexpr Command kItems[] = {cmd::MODEEMPLOI, cmd::CONCEPTMETHODOLOGIE, cmd::FICHEMAT,     cmd::COMPMAT,
+                              cmd::IMPTABLE,   cmd::AUTEURS,             cmd::AVERTISSEMENT};
 
 void Resize(WIN* element, int w, int h)
 {
@@ -37,34 +37,29 @@ DLG_MENU::DLG_MENU() : DLG(nullptr, GKT_DIALOG, DONNEESGENERALES().titre)
     XFLDMIN(0); // fields go exactly where the pen is
     XY(0, 0).FLD(Symbol("FOND"), DOM_BITMAP(FICHIERIMAGE("menu.bmp")).CONTROL(this));
     for (int k = 0; k < int(std::size(kItems)); ++k)
-        MENUITEM(Symbol(kItems[k]), 50 + 27 * k);
-    XY(380, 280).CMD(SymCLOSE(), LIB(Symbol("QUITTER")), 0, std::nullopt, "#" + LIB(Symbol("BTQUITTER")));
-    XY(490, 280).CMD(Symbol("ONHELP"), "", kItemSize, std::nullopt, "#Aide");
+        MENUITEM(kItems[k], 50 + 27 * k);
+    XY(380, 280).CMD(cmd::CLOSE, LIB(Symbol("QUITTER")), 0, std::nullopt, "#" + LIB(Symbol("BTQUITTER")));
+    XY(490, 280).CMD(cmd::ONHELP, "", kItemSize, std::nullopt, "#Aide");
     CENTER(kWidth, kHeight);
-}
-
-DLG_MENU::~DLG_MENU()
-{
-    DestroyWindowNow();
-    if (MainWindow() == this)
-        SetMainWindow(nullptr);
 }
 
 const WinMethods& DLG_MENU::ClassMethods()
 {
     static const WinMethods table(
         &DLG::ClassMethods(),
-        {Named<WIN>("MODEEMPLOI", &DLG_MENU::MODEEMPLOI), Named<WIN>("CONCEPTMETHODOLOGIE", &DLG_MENU::CONCEPTMETHODOLOGIE),
-         Named<WIN>("FICHEMAT", &DLG_MENU::FICHEMAT), Named<WIN>("COMPMAT", &DLG_MENU::COMPMAT),
-         Named<WIN>("IMPTABLE", &DLG_MENU::IMPTABLE), Named<WIN>("AUTEURS", &DLG_MENU::AUTEURS),
-         Named<WIN>("AVERTISSEMENT", &DLG_MENU::AVERTISSEMENT), Named<WIN>("ONHELP", &DLG_MENU::ONHELP)});
+        {Named<WIN>(cmd::MODEEMPLOI, &DLG_MENU::MODEEMPLOI),
+         Named<WIN>(cmd::CONCEPTMETHODOLOGIE, &DLG_MENU::CONCEPTMETHODOLOGIE),
+         Named<WIN>(cmd::FICHEMAT, &DLG_MENU::FICHEMAT), Named<WIN>(cmd::COMPMAT, &DLG_MENU::COMPMAT),
+         Named<WIN>(cmd::IMPTABLE, &DLG_MENU::IMPTABLE), Named<WIN>(cmd::AUTEURS, &DLG_MENU::AUTEURS),
+         Named<WIN>(cmd::AVERTISSEMENT, &DLG_MENU::AVERTISSEMENT), Named<WIN>(cmd::ONHELP, &DLG_MENU::ONHELP)});
     return table;
 }
 
-void DLG_MENU::MENUITEM(Symbol sym, int y)
+void DLG_MENU::MENUITEM(Command command, int y)
 {
+    const Symbol sym = command.Sym();
     const std::string text = LIB(sym);
-    XY(280, y).CMD(sym, text, 0, std::nullopt, "#Menu");
+    XY(280, y).CMD(command, text, 0, std::nullopt, "#Menu");
     Resize(CMD(sym), kItemSize, kItemSize);
     const Symbol label("LBL" + sym.Name());
     XY(310, y + 1).LBL(label, text);
@@ -75,7 +70,7 @@ void DLG_MENU::MENUITEM(Symbol sym, int y)
 void DLG_MENU::ONFLD(Symbol sym)
 {
     if (sym.IsNull())
-        FOCUS(SymCLOSE());
+        FOCUS(cmd::CLOSE);
 }
 
 void DLG_MENU::Help(const std::string& file, unsigned command, unsigned long data)

@@ -7,18 +7,28 @@
 
 namespace lysora {
 
+// The menu's commands: its seven items, top to bottom.
+namespace cmd {
+inline constexpr Command MODEEMPLOI{"MODEEMPLOI"};
+inline constexpr Command CONCEPTMETHODOLOGIE{"CONCEPTMETHODOLOGIE"};
+inline constexpr Command FICHEMAT{"FICHEMAT"};
+inline constexpr Command COMPMAT{"COMPMAT"};
+inline constexpr Command IMPTABLE{"IMPTABLE"};
+inline constexpr Command AUTEURS{"AUTEURS"};
+inline constexpr Command AVERTISSEMENT{"AVERTISSEMENT"};
+} // namespace cmd
+
 class DLG_MENU : public DLG {
 public:
     static constexpr int kWidth = 538, kHeight = 342;
 
     DLG_MENU();
-    ~DLG_MENU() override;
 
     static const WinMethods& ClassMethods();
     const WinMethods& Methods() const override { return ClassMethods(); }
 
-    // A square picture button with command sym at (280, y) and its label at (310, y + 1).
-    void MENUITEM(Symbol sym, int y);
+    // A square picture button with the command at (280, y) and its label at (310, y + 1).
+    void MENUITEM(Command command, int y);
 
     void ONFLD(Symbol sym) override;
     void MODEEMPLOI();

@@ -3,7 +3,7 @@
 
 #include "app/program_dir.h"
 #include "app/settings.h"
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 #include <clocale>
 #include <locale>

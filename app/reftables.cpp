@@ -5,8 +5,8 @@
 #include "app/utilities.h"
 #include "base/messages.h"
 #include "base/text.h"
-#include "framework/domain.h"
-#include "framework/domain_cartbl.h"
+#include "data/domain.h"
+#include "data/domain_cartbl.h"
 
 #include <memory>
 

@@ -126,7 +126,7 @@ bool INITLANGUE()
     if (code.empty())
         code = kEnglish;
     if (code != kFrench && code != kEnglish) {
-        ShowMessage(code + " is not a valid language", "Error", kMbIconStop | kMbSetForeground);
+        ShowMessage(code + " is not a valid language", "Error", kMbIconStop | kMbSetForeground | kMbNoOwner);
         return false;
     }
     return CHOISIRLANGUE(code);

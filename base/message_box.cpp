@@ -10,8 +10,9 @@ int MessageBoxSink::Show(std::string_view text, std::string_view caption, unsign
 {
     // An empty caption means the platform's default title, which only a null caption gives.
     const std::string captionText(caption);
-    return MessageBoxA(GetActiveWindow(), std::string(text).c_str(),
-                       captionText.empty() ? nullptr : captionText.c_str(), style);
+    HWND owner = (style & kMbNoOwner) ? nullptr : GetActiveWindow();
+    return MessageBoxA(owner, std::string(text).c_str(), captionText.empty() ? nullptr : captionText.c_str(),
+                       style & ~unsigned(kMbNoOwner));
 }
 
 } // namespace lysora

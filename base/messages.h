@@ -20,6 +20,8 @@ enum : unsigned {
     kMbIconError = 0x0010,
     kMbTaskModal = 0x2000,
     kMbSetForeground = 0x10000,
+    // Not a Windows style: the box has no owner window, even while a window is active.
+    kMbNoOwner = 0x80000000,
 };
 enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 

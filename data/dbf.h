@@ -12,7 +12,7 @@
 
 #include "base/symbol.h"
 #include "base/value.h"
-#include "framework/domain.h"
+#include "data/domain.h"
 
 #include <array>
 #include <optional>

@@ -32,6 +32,8 @@ const std::vector<std::string> kNoTexts;
 
 } // namespace
 
+bool DBSEL::ISOPEN(Symbol alias) { return engine::SELECT(alias.Name()) != 0; }
+
 DBSEL::DBSEL(AreaRef area) : area_(std::int16_t(ResolveArea(area))), dbo_(I_AREADBF[area_]) {}
 
 DBSEL::DBSEL(AreaRef area, ItemRef order, std::string keyMin, std::optional<std::string> keyMax)

@@ -33,6 +33,9 @@ public:
     // The record number the selection keeps at end of file (0 means end of file too).
     static constexpr std::int32_t kEofRecno = 2147483647;
 
+    // True when a table is open under that alias: a selection on it can be made.
+    static bool ISOPEN(Symbol alias);
+
     // INIT: the selection on the table open in area; with an order, ORD is applied too.
     explicit DBSEL(AreaRef area);
     DBSEL(AreaRef area, ItemRef order, std::string keyMin = {},

@@ -4,7 +4,7 @@
 // RecordBuffer is the plain in-memory one: a list of declared fields and their values.
 #pragma once
 
-#include "framework/domain.h"
+#include "data/domain.h"
 
 #include <string>
 #include <utility>

@@ -3,16 +3,15 @@
 #include "framework/dlg.h"
 
 #include "base/messages.h"
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 #include <algorithm>
 
 namespace lysora {
 namespace {
 
-constexpr int kLabelMinX = 115;
-constexpr int kTabStripHeight = 25;
-constexpr int kButtonStep = 30;
+// A label sits this much lower than the field on its line, so their texts line up.
+constexpr int kLabelDrop = 3;
 
 // Width of a caption in the engine's control font.
 int TextWidth(std::string_view text)
@@ -34,14 +33,25 @@ DLG::DLG(WIN* parent, int type, std::string_view text) : WIN(parent, type, text)
 
 DLG::~DLG()
 {
-    // The element windows go with the dialog's window, before the elements are released.
+    // The dialog's window (its elements' windows with it) goes while the dialog part still
+    // answers its WM_DESTROY (origin activated, blocked window enabled), before the elements
+    // are released.
     DestroyWindowNow();
+}
+
+void DLG::Forget(const WIN& gone)
+{
+    if (orig_ == &gone)
+        orig_ = nullptr;
+    if (blocked_ == &gone)
+        blocked_ = nullptr;
+    WIN::Forget(gone);
 }
 
 const WinMethods& DLG::ClassMethods()
 {
     static const WinMethods table(&WIN::ClassMethods(),
-                                  {Named<WIN>("OK", &DLG::OK), Named<WIN>("CLOSE", &DLG::CLOSE)});
+                                  {Named<WIN>(cmd::OK, &DLG::OK), Named<WIN>(cmd::CLOSE, &DLG::CLOSE)});
     return table;
 }
 
@@ -63,7 +73,7 @@ DLG& DLG::XY(int x, int y) { return X(x).Y(y); }
 
 DLG& DLG::LN(int dy)
 {
-    x_ = 15;
+    x_ = kMargin;
     y_ += dy;
     return *this;
 }
@@ -104,19 +114,19 @@ DLG& DLG::LBL(Symbol sym, std::string_view text)
 {
     std::string trimmed = AllTrim(text);
     if (sym.IsNull() && (trimmed.empty() || trimmed == ":")) {
-        x_ = std::max(x_, kLabelMinX);
+        x_ = std::max(x_, kFieldColumn);
         return *this;
     }
     auto label = std::make_unique<WIN>(this, GKT_LABEL, text);
     label->ID(sym);
-    POINT at = Placed(x_, y_ + 3, false);
+    POINT at = Placed(x_, y_ + kLabelDrop, false);
     int width = TextWidth(text);
     if (Win* record = label->Record()) {
         record->req_x = at.x;
         record->req_y = at.y;
         record->req_w = width + 1;
     }
-    x_ = std::max(x_ + width, kLabelMinX);
+    x_ = std::max(x_ + width, kFieldColumn);
     Append(sym, std::move(label), text, Check::Off);
     return *this;
 }
@@ -155,8 +165,10 @@ WIN* DLG::FLD(Symbol sym) const
     return index < 0 ? nullptr : elements_[std::size_t(index)].object.get();
 }
 
-DLG& DLG::CMD(Symbol sym, std::string_view text, int width, std::optional<bool> validate, std::string_view commands)
+DLG& DLG::CMD(Command command, std::string_view text, int width, std::optional<bool> validate,
+              std::string_view commands)
 {
+    const Symbol sym = command.Sym();
     std::unique_ptr<WIN> button;
     if (commands.empty()) {
         button = std::make_unique<WIN>(this, GKT_BUTTON, text);
@@ -172,7 +184,7 @@ DLG& DLG::CMD(Symbol sym, std::string_view text, int width, std::optional<bool> 
             record->req_w = width;
     }
     button->ID(sym);
-    Check check = sym == SymOK() || validate.has_value() ? Check::Off : Check::Nil;
+    Check check = sym == cmd::OK.Sym() || validate.has_value() ? Check::Off : Check::Nil;
     Append(sym, std::move(button), text, check);
     y_ += kButtonStep;
     return *this;
@@ -190,18 +202,18 @@ DLG& DLG::DATALBLFLDLN(const std::vector<Symbol>& syms)
 
 DLG& DLG::CMDOKCANCEL()
 {
-    XY(-90, 15);
-    CMD(SymOK(), "&Ok", 75);
-    return CMD(SymCLOSE(), "&Annuler", 75);
+    XY(kButtonColumn, kMargin);
+    CMD(cmd::OK, "&Ok", kButtonWidth);
+    return CMD(cmd::CLOSE, "&Annuler", kButtonWidth);
 }
 
-DLG& DLG::GCMDOK() { return CMD(SymOK(), "&Ok", 75, std::nullopt, "@5:1 #ok @35:2 F+'&Ok'"); }
+DLG& DLG::GCMDOK() { return CMD(cmd::OK, "&Ok", kButtonWidth, std::nullopt, "@5:1 #ok @35:2 F+'&Ok'"); }
 
-DLG& DLG::GCMDCANCEL() { return CMD(SymCLOSE(), "&Annuler", 75, std::nullopt, "@5:1 #cancel @23:2 F+'&Annuler'"); }
+DLG& DLG::GCMDCANCEL() { return CMD(cmd::CLOSE, "&Annuler", kButtonWidth, std::nullopt, "@5:1 #cancel @23:2 F+'&Annuler'"); }
 
 DLG& DLG::GCMDOKCANCEL()
 {
-    XY(-90, 15);
+    XY(kButtonColumn, kMargin);
     GCMDOK();
     return GCMDCANCEL();
 }
@@ -245,6 +257,17 @@ const std::vector<std::size_t>* DLG::GRP()
     return nullptr;
 }
 
+const DLG::Group* DLG::PageOf(std::size_t element)
+{
+    if (!onglet_)
+        return nullptr;
+    for (const Group& group : groups_)
+        if (onglet_->IndexOf(Symbol(group.name)) >= 0 &&
+            std::find(group.members.begin(), group.members.end(), element) != group.members.end())
+            return &group;
+    return nullptr;
+}
+
 DLG::Group* DLG::FindGroup(std::string_view name)
 {
     for (Group& group : groups_)
@@ -256,13 +279,11 @@ DLG::Group* DLG::FindGroup(std::string_view name)
 void DLG::SETZORDER()
 {
     HWND after = HWND_TOP;
-    for (const Element& element : elements_) {
-        HWND hwnd = element.object->HANDLE();
-        if (!hwnd)
-            continue;
-        SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        after = hwnd;
-    }
+    for (const Element& element : elements_)
+        for (HWND hwnd : element.object->Windows()) {
+            SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            after = hwnd;
+        }
 }
 
 int DLG::IndexOf(Symbol sym) const
@@ -338,8 +359,9 @@ void DLG::FOCUS(Symbol sym)
 void DLG::FLDSHOW(const std::vector<Symbol>& syms, bool show)
 {
     for (Symbol sym : syms)
-        if (WIN* element = FLD(sym); element && element->Exists())
-            ShowWindow(element->HANDLE(), show ? SW_SHOW : SW_HIDE);
+        if (WIN* element = FLD(sym))
+            for (HWND hwnd : element->Windows())
+                ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
 }
 
 void DLG::FLDDISABLEBLANK(const std::vector<Symbol>& syms, bool disable)
@@ -350,8 +372,8 @@ void DLG::FLDDISABLEBLANK(const std::vector<Symbol>& syms, bool disable)
             continue;
         if (disable)
             FLDSET(sym, Value()); // a disabled field shows no stale value
-        if (element->Exists())
-            EnableWindow(element->HANDLE(), !disable);
+        for (HWND hwnd : element->Windows())
+            EnableWindow(hwnd, !disable);
     }
 }
 
@@ -385,8 +407,16 @@ std::string DLG::VALIDATE_(std::size_t upTo, bool all, bool focus, std::string_v
         return {};
     }
     validating_ = true;
-    if (focus)
+    if (focus) {
+        // A field on a page not shown is shown first, so the focus goes where the user sees.
+        const Group* page = PageOf(std::size_t(ierror_ - 1));
+        if (page && Symbol(page->name) != currentTab_ && onglet_) {
+            onglet_->SELECTTAB(Symbol(page->name));
+            SHOWTAB(Symbol(page->name));
+            ONTAB(currentTab_);
+        }
         failed->FOCUS();
+    }
     ERRORMSG(error);
     validating_ = false;
     return error;
@@ -444,12 +474,13 @@ DLG& DLG::SHOWGROUP(int nShow, std::string_view group)
 WIN& DLG::SHOW(int nShow)
 {
     if (nShow == GKT_SHOW_CLOSE) {
+        // Asked once: once the dialog agreed, its controls go and so does the dialog.
         if (!CANCLOSE())
             return *this; // refused: the dialog stays whole
         for (Element& element : elements_)
             if (element.object->Exists())
                 Win_Show(element.object->Record(), GKT_SHOW_CLOSE);
-        CLOSE();
+        CloseAccepted();
         return *this;
     }
     bool tabbed = onglet_ && groups_.size() > 1;
@@ -534,7 +565,7 @@ void DLG::ONCREATE()
 void DLG::ONKEY(int key)
 {
     if (key == VK_RETURN) {
-        SendMessageA(HANDLE(), WM_COMMAND, MAKEWPARAM(SymOK().Id(), 0), 0);
+        SendMessageA(HANDLE(), WM_COMMAND, MAKEWPARAM(cmd::OK.Sym().Id(), 0), 0);
         return;
     }
     if ((key != GKT_CHAR_PAGEUP && key != GKT_CHAR_PAGEDOWN) || !onglet_)
@@ -565,7 +596,7 @@ DLG& DLG::INITONGLET(const std::vector<Symbol>& syms, const std::vector<std::str
     int penX = x_, penY = y_;
     for (Symbol sym : syms) {
         GRP(sym.Name(), x);
-        XY(15, 10); // the pen on the page
+        XY(kMargin, kPageTop); // the pen on the page
         CallMethod(Symbol("INIT_" + sym.Name()));
     }
     currentGroup_ = common;

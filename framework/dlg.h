@@ -44,6 +44,14 @@ public:
         std::vector<std::size_t> members; // element indices
     };
 
+    // The layout, in pixels of the client area: the pen starts kMargin from the top left and
+    // goes back to kMargin on a new line, kLineHeight lower; fields stand at kFieldColumn at
+    // least; a button moves the pen kButtonStep down; OK and Cancel stand kButtonColumn from
+    // the right edge, kButtonWidth wide; a page's pen starts kMargin, kPageTop into the page,
+    // below the tab strip.
+    static constexpr int kMargin = 15, kLineHeight = 25, kFieldColumn = 115, kButtonStep = 30;
+    static constexpr int kButtonColumn = -90, kButtonWidth = 75, kTabStripHeight = 25, kPageTop = 10;
+
     explicit DLG(WIN* parent = MainWindow(), int type = GKT_DIALOG, std::string_view text = {});
     ~DLG() override;
 
@@ -54,8 +62,8 @@ public:
     DLG& X(int x);
     DLG& Y(int y);
     DLG& XY(int x, int y);
-    DLG& LN(int dy = 25);
-    DLG& XFLDMIN(int x = 115);
+    DLG& LN(int dy = kLineHeight);
+    DLG& XFLDMIN(int x = kFieldColumn);
     int PenX() const { return x_; }
     int PenY() const { return y_; }
 
@@ -68,7 +76,7 @@ public:
     WIN* FLD(Symbol sym) const; // the element of sym, null when none
     // A button; validate: true/false when its command is preceded by validation, none when
     // not; with drawing commands, a bitmap button.
-    DLG& CMD(Symbol sym, std::string_view text, int width = 0, std::optional<bool> validate = std::nullopt,
+    DLG& CMD(Command command, std::string_view text, int width = 0, std::optional<bool> validate = std::nullopt,
              std::string_view commands = {});
     WIN* CMD(Symbol sym) const { return FLD(sym); }
     DLG& DATALBLFLDLN(const std::vector<Symbol>& syms);
@@ -134,6 +142,7 @@ public:
 
 protected:
     LRESULT OnEvent(UINT msg, WPARAM wparam, LPARAM lparam) override;
+    void Forget(const WIN& gone) override;
     // Adds an element (to the current group too) and answers it.
     Element& Append(Symbol sym, std::unique_ptr<WIN> object, std::string_view text, Check check);
 
@@ -152,9 +161,11 @@ private:
     // Labels on a page take the page's colour, which the tab strip's theme decides.
     void PaintLabelsLikePages();
     void ShowMembers(std::size_t group, int nShow);
+    // The tab page an element is on; null when it is on none (common to every page).
+    const Group* PageOf(std::size_t element);
 
-    int x_ = 15, y_ = 15; // __X, __Y
-    int xfld_ = 115;      // __XFLD
+    int x_ = kMargin, y_ = kMargin; // __X, __Y
+    int xfld_ = kFieldColumn;       // __XFLD
     std::vector<Element> elements_;
     std::vector<Group> groups_;
     std::string currentGroup_;

@@ -1,7 +1,7 @@
 // The text side of the field controls (see domain_edit.h).
 #include "framework/domain_edit.h"
 
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // window text in and show the text that comes back.
 #pragma once
 
-#include "framework/domain.h"
+#include "data/domain.h"
 
 #include <string>
 #include <string_view>

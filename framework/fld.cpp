@@ -1,7 +1,7 @@
 // Field controls and DOM:CONTROL (see fld.h).
 #include "framework/fld.h"
 
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 #include "framework/menu.h"
 #include "framework/table_data.h"
 
@@ -12,6 +12,12 @@ namespace lysora {
 namespace {
 
 bool IsBlank(std::string_view text) { return AllTrim(text).empty(); }
+
+// The parts of a table-code field on their line: code edit, description, "..." button.
+constexpr int kPixelsPerChar = 10, kEditPadding = 10;
+constexpr int kDescriptionChars = 20;
+constexpr int kPartGap = 5;
+constexpr int kBrowseButtonWidth = 25, kBrowseButtonHeight = 20;
 
 } // namespace
 
@@ -208,9 +214,9 @@ CTL_TBL::CTL_TBL(WIN* parent, int codeLen, std::shared_ptr<CodeTable> table, boo
 {
     NBCAR = codeLen;
     if (Record())
-        Record()->req_w = RoundControlWidth(codeLen * 10 + 10);
+        Record()->req_w = RoundControlWidth(codeLen * kPixelsPerChar + kEditPadding);
     if (description_.Record()) {
-        description_.Record()->req_w = RoundControlWidth(20 * 10 + 10);
+        description_.Record()->req_w = RoundControlWidth(kDescriptionChars * kPixelsPerChar + kEditPadding);
         description_.Record()->style |= ES_READONLY;
         description_.Record()->style &= ~DWORD(WS_TABSTOP);
     }
@@ -219,7 +225,7 @@ CTL_TBL::CTL_TBL(WIN* parent, int codeLen, std::shared_ptr<CodeTable> table, boo
     else
         button_ = std::make_unique<BITMAPBUTTON>(parent, std::string("#") + std::string(bitmap));
     if (button_->Record())
-        button_->Record()->req_w = 25;
+        button_->Record()->req_w = kBrowseButtonWidth;
 }
 
 CTL_TBL::CTL_TBL(WIN* parent, int codeLen, Symbol table, Symbol order, const std::vector<Symbol>& fields,
@@ -250,11 +256,11 @@ WIN& CTL_TBL::SHOW(int nShow)
     Win* code = Record();
     if (code && description_.Record() && button_->Record() && !Exists()) {
         Win* text = description_.Record();
-        text->req_x = code->req_x + code->req_w + 5;
+        text->req_x = code->req_x + code->req_w + kPartGap;
         text->req_y = code->req_y;
-        button_->Record()->req_x = text->req_x + text->req_w + 5;
+        button_->Record()->req_x = text->req_x + text->req_w + kPartGap;
         button_->Record()->req_y = code->req_y;
-        button_->Record()->req_h = 20;
+        button_->Record()->req_h = kBrowseButtonHeight;
     }
     FLD::SHOW(nShow);
     if (Exists())
@@ -270,9 +276,18 @@ void CTL_TBL::Display(int nShow)
         SHOW(nShow);
         return;
     }
-    for (WIN* part : {static_cast<WIN*>(this), static_cast<WIN*>(&description_), button_.get()})
+    for (HWND hwnd : Windows())
+        ShowWindow(hwnd, nShow);
+}
+
+std::vector<HWND> CTL_TBL::Windows() const
+{
+    std::vector<HWND> parts;
+    for (const WIN* part : {static_cast<const WIN*>(this), static_cast<const WIN*>(&description_),
+                            static_cast<const WIN*>(button_.get())})
         if (part->Exists())
-            ShowWindow(part->HANDLE(), nShow);
+            parts.push_back(part->HANDLE());
+    return parts;
 }
 
 void CTL_TBL::Describe(const std::optional<std::string>& text)
@@ -340,7 +355,7 @@ std::unique_ptr<FLD> CONTROL(const DomPtr& dom, WIN* parent, std::string_view pi
 {
     if (!dom)
         return nullptr;
-    ControlSpec spec = dom->PlanControl();
+    ControlSpec spec = PlanControl(*dom);
     std::unique_ptr<FLD> control = factory ? factory(parent) : DomainControls().at(spec.kind)(parent);
     if (!control)
         return nullptr;

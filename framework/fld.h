@@ -7,8 +7,9 @@
 // field-browse dialog through a hook that stays empty until that dialog exists.
 #pragma once
 
+#include "data/domain.h"
 #include "framework/code_table.h"
-#include "framework/domain.h"
+#include "framework/control_plan.h"
 #include "framework/domain_edit.h"
 #include "framework/win.h"
 
@@ -135,6 +136,7 @@ public:
     std::string VALIDATE() override;
     void ONCMD(Symbol sym) override; // the "..." button
     void ID(Symbol sym) override;
+    std::vector<HWND> Windows() const override; // the code edit, its description, "..."
     std::string Description() const { return description_.GETTEXT(); }
     int CodeLength() const { return codeLen_; }
 

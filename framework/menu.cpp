@@ -14,7 +14,7 @@ MENU::~MENU()
         DestroyMenu(handle_);
 }
 
-MENU& MENU::APPEND(Symbol command, std::string_view text) { return APPEND(int(command.Id()), text); }
+MENU& MENU::APPEND(Command command, std::string_view text) { return APPEND(int(command.Sym().Id()), text); }
 
 MENU& MENU::APPEND(int command, std::string_view text)
 {
@@ -147,9 +147,9 @@ COLORREF ONGLET::PageColour() const
     return colour;
 }
 
-CTLBAR& CTLBAR::CMD(Symbol command, std::string_view bitmap)
+CTLBAR& CTLBAR::CMD(Command command, std::string_view bitmap)
 {
-    entries_.push_back({command, std::string(bitmap), 0});
+    entries_.push_back({command.Sym(), std::string(bitmap), 0});
     return *this;
 }
 

@@ -22,7 +22,7 @@ public:
     MENU(const MENU&) = delete;
     MENU& operator=(const MENU&) = delete;
 
-    MENU& APPEND(Symbol command, std::string_view text); // text item
+    MENU& APPEND(Command command, std::string_view text); // text item
     MENU& APPEND(int command, std::string_view text);    // text item with a plain identifier
     MENU& APPEND(MENU& subMenu);                         // sub-menu under its text
     MENU& APPEND();                                      // separator
@@ -95,7 +95,7 @@ public:
         std::string bitmap; // its bitmap resource; empty for a separator
         int gap = 0;        // a separator's gap in pixels
     };
-    CTLBAR& CMD(Symbol command, std::string_view bitmap);
+    CTLBAR& CMD(Command command, std::string_view bitmap);
     CTLBAR& SEPAR(int gap = 5);
     const std::vector<Entry>& Entries() const { return entries_; }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "base/symbol.h"
+#include "framework/command.h"
 
 #include <functional>
 #include <initializer_list>
@@ -45,12 +46,13 @@ private:
     std::vector<Entry> entries_;
 };
 
-// One entry of a MethodTable: the method of class T (derived from Root) reached by name.
-// The method takes no argument; what it answers is dropped, as a command has no result.
+// One entry of a MethodTable: the method of class T (derived from Root) reached by the name
+// of a command constant. The method takes no argument; what it answers is dropped, as a
+// command has no result.
 template <class Root, class T, class R>
-typename MethodTable<Root>::Entry Named(const char* name, R (T::*method)())
+typename MethodTable<Root>::Entry Named(Command name, R (T::*method)())
 {
-    return {Symbol(name), [method](Root& object) { (static_cast<T&>(object).*method)(); }};
+    return {name.Sym(), [method](Root& object) { (static_cast<T&>(object).*method)(); }};
 }
 
 // Class names to factories, for the classes of one root type.

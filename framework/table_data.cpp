@@ -1,8 +1,7 @@
 // Selections as data objects and tables as code lists (see table_data.h).
 #include "framework/table_data.h"
 
-#include "data/engine/engine.h"
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 namespace lysora {
 
@@ -30,7 +29,7 @@ TableCodes::TableCodes(Symbol table, Symbol order, Symbol codeField, Symbol text
 
 std::optional<std::string> TableCodes::Describe(std::string_view paddedCode)
 {
-    if (engine::SELECT(table_.Name()) == 0)
+    if (!DBSEL::ISOPEN(table_))
         return std::nullopt; // the table is not open: no code can be found
     DBSEL selection(table_, order_);
     if (!selection.SEEK(paddedCode))

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <exception>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace lysora {
@@ -19,12 +20,16 @@ WIN* gMainWindow = nullptr;
 int gLastFilterIndex = 1;
 
 constexpr UINT_PTR kTimerId = 100;
+// How often the message loop looks for adopted objects to release while callbacks still run.
+constexpr UINT kReleaseRetryMs = 10;
 
-// The handle-to-object registry: the record's link field holds the key.
+// The handle-to-object registry: the record's link field holds the key. Every object alive
+// is listed too, so that one being destroyed can be forgotten by the others.
 struct Registry {
     std::map<int, WIN*> objects;
     int nextLink = 1;
     std::vector<std::unique_ptr<WIN>> adopted;
+    std::set<WIN*> alive;
 };
 
 Registry& TheRegistry()
@@ -37,6 +42,24 @@ Registry& TheRegistry()
 // no callback is running.
 int gCallbackDepth = 0;
 bool gMenuCommand = false;
+UINT_PTR gReleaseTimer = 0;
+
+// A thread timer: the message loop calls it from its own level, where no window procedure
+// is half-way through a message (a window being destroyed, its children still to follow).
+void CALLBACK ReleaseFromLoop(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (gCallbackDepth > 0)
+        return; // a nested loop (a message box): try again once the callbacks are done
+    KillTimer(nullptr, gReleaseTimer);
+    gReleaseTimer = 0;
+    WIN::ReleaseClosedWindows();
+}
+
+void ReleaseFromTheLoopSoon()
+{
+    if (gReleaseTimer == 0)
+        gReleaseTimer = SetTimer(nullptr, 0, kReleaseRetryMs, &ReleaseFromLoop);
+}
 
 } // namespace
 
@@ -45,11 +68,10 @@ App* Application() { return gApp; }
 void SetMainWindow(WIN* main) { gMainWindow = main; }
 WIN* MainWindow() { return gMainWindow; }
 int LastFilterIndex() { return gLastFilterIndex; }
-Symbol SymOK() { return Symbol("OK"); }
-Symbol SymCLOSE() { return Symbol("CLOSE"); }
 
 WIN::WIN(WIN* parent, int type, std::string_view text) : parent_(parent), caption_(text)
 {
+    TheRegistry().alive.insert(this);
     isMdi_ = type == GKT_MDIFRAME;
     isSdi_ = type == GKT_MAINDIALOG;
     record_ = Win_New(gApp, type);
@@ -63,16 +85,35 @@ WIN::WIN(WIN* parent, int type, std::string_view text) : parent_(parent), captio
 
 WIN::~WIN()
 {
+    // The window goes first, with its children; its WM_DESTROY runs the close handling.
     DestroyWindowNow();
+    Registry& registry = TheRegistry();
+    registry.alive.erase(this);
+    for (WIN* other : registry.alive)
+        other->Forget(*this);
+    if (gMainWindow == this)
+        gMainWindow = nullptr;
     NOTIFY_UNREGISTER(this);
     Unregister();
     if (record_)
         Win_Del(record_);
 }
 
+void WIN::Forget(const WIN& gone)
+{
+    if (parent_ == &gone)
+        parent_ = nullptr;
+    if (record_ && gone.record_) {
+        if (record_->parent == gone.record_)
+            record_->parent = nullptr;
+        if (record_->owner == gone.record_)
+            record_->owner = nullptr;
+    }
+}
+
 const WinMethods& WIN::ClassMethods()
 {
-    static const WinMethods table(nullptr, {Named<WIN>("CLOSE", &WIN::CLOSE)});
+    static const WinMethods table(nullptr, {Named<WIN>(cmd::CLOSE, &WIN::CLOSE)});
     return table;
 }
 
@@ -112,17 +153,24 @@ WIN* WIN::FromHandle(HWND hwnd)
 WIN* WIN::Adopt(std::unique_ptr<WIN> object)
 {
     WIN* raw = object.get();
+    if (!raw)
+        return nullptr;
     TheRegistry().adopted.push_back(std::move(object));
+    ReleaseFromTheLoopSoon(); // released even if its window is never made
     return raw;
 }
 
 void WIN::ReleaseClosedWindows()
 {
+    if (gCallbackDepth > 0) {
+        ReleaseFromTheLoopSoon();
+        return;
+    }
     auto& adopted = TheRegistry().adopted;
     // An object released here may close others: take the closed ones out first.
     std::vector<std::unique_ptr<WIN>> closed;
     for (auto& object : adopted)
-        if (object && object->created_ && !object->Exists())
+        if (object && !object->Exists())
             closed.push_back(std::move(object));
     std::erase(adopted, nullptr);
     closed.clear();
@@ -131,8 +179,6 @@ void WIN::ReleaseClosedWindows()
 LRESULT CALLBACK WIN::Callback(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
     // Nothing may escape into the engine: a failure is reported here.
-    if (gCallbackDepth == 0)
-        ReleaseClosedWindows();
     WIN* object = FromHandle(hwnd);
     if (!object)
         return 0;
@@ -154,9 +200,9 @@ LRESULT WIN::OnEvent(UINT msg, WPARAM wparam, LPARAM)
     switch (msg) {
     case WM_COMMAND: RunCommand(Symbol::FromId(LOWORD(wparam))); return 0;
     case WM_HELP: ONHELP(); return 0;
-    case WM_TIMER: CallMethod(Symbol("ONTIMER")); return 0;
+    case WM_TIMER: CallMethod(cmd::ONTIMER); return 0;
     case WM_DESTROY: Destroyed(); return 0;
-    case GKTM_CANCLOSE: return CANCLOSE() ? 0 : 1;
+    case GKTM_CANCLOSE: return closeAccepted_ || CANCLOSE() ? 0 : 1;
     default: return 0;
     }
 }
@@ -185,6 +231,46 @@ void WIN::Destroyed()
     NOTIFY_UNREGISTER(this);
     ONCLOSE();
     Unregister();
+    closeAccepted_ = false;
+    if (!TheRegistry().adopted.empty())
+        ReleaseFromTheLoopSoon();
+}
+
+void WIN::CloseAccepted()
+{
+    closeAccepted_ = true;
+    CLOSE();
+    closeAccepted_ = false;
+}
+
+std::vector<HWND> WIN::Windows() const
+{
+    if (!Exists())
+        return {};
+    return {HANDLE()};
+}
+
+void WIN::WAITCURSOR(bool wait)
+{
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(wait ? IDC_WAIT : IDC_ARROW)));
+}
+
+void WIN::DOEVENTS()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+int WIN::GETTEXTWIDTH(std::string_view text)
+{
+    HDC dc = GetDC(nullptr);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), int(text.size()), &size);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
 }
 
 void WIN::DestroyWindowNow()
@@ -220,7 +306,6 @@ void WIN::Display(int nShow)
 
 void WIN::ONCREATE()
 {
-    created_ = true;
     if (timerRequested_ && timerId_ == 0)
         StartTimer();
     SETICON();
@@ -233,7 +318,7 @@ void WIN::StartTimer()
 
 void WIN::SETTIMER(unsigned ms)
 {
-    if (!HasMethod(Symbol("ONTIMER"))) {
+    if (!HasMethod(cmd::ONTIMER)) {
         ERROR("La méthode OnTimer n'est pas définie");
         return;
     }
@@ -296,10 +381,20 @@ void WIN::CENTER(int w, int h)
         record_->req_w = w;
     if (h != kKeep)
         record_->req_h = h;
+    // Without a size of its own (the system's default or one relative to the parent), the
+    // window is centred with the size it has; not created yet, it has none to centre.
+    int width = record_->req_w, height = record_->req_h;
+    if (width <= 0 || height <= 0) {
+        RECT shown{};
+        if (!Exists() || !GetWindowRect(HANDLE(), &shown))
+            return;
+        width = shown.right - shown.left;
+        height = shown.bottom - shown.top;
+    }
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    MOVE(work.left + (work.right - work.left - record_->req_w) / 2,
-         work.top + (work.bottom - work.top - record_->req_h) / 2);
+    MOVE(work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2, width,
+         height);
 }
 
 void WIN::BKTEXT(std::string_view commands)

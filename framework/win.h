@@ -4,8 +4,12 @@
 // symbol. Also here: the handle-to-object registry the callbacks use, the program-wide
 // application object and main window, message boxes and the common file dialogs.
 //
-// Objects the framework opens by itself (a dialog class named by a command) are owned by
-// the framework and released once their window is gone (ReleaseClosedWindows).
+// Teardown happens here, in one place, for every window object: destroying an object
+// destroys its window (children with it), drops every reference other objects hold to it
+// (parent, origin, owner record), leaves the main-window slot and frees the engine record.
+// Objects handed to the framework (Adopt: a dialog class named by a command, a view) are
+// released once their window is gone or was never made, always from the message loop, never
+// while a callback runs or a window is being destroyed.
 #pragma once
 
 #include "data/notify.h"
@@ -16,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lysora {
 
@@ -33,10 +38,6 @@ WIN* MainWindow();
 
 // Index (from 1) of the filter row chosen in the last confirmed file dialog.
 int LastFilterIndex();
-
-// Well-known command symbols.
-Symbol SymOK();
-Symbol SymCLOSE();
 
 class WIN : public NotifyTarget {
 public:
@@ -116,12 +117,29 @@ public:
     static bool MenuCommandRunning();
     // Hands an object to the framework, which releases it after its window is destroyed.
     static WIN* Adopt(std::unique_ptr<WIN> object);
-    // Releases the adopted objects whose window is gone.
+    // Releases the adopted objects whose window is gone (or never existed). Called while a
+    // callback runs, it waits for the message loop.
     static void ReleaseClosedWindows();
+
+    // ---- Helpers every view shares ----
+    // The wait cursor (true) or the arrow (false).
+    static void WAITCURSOR(bool wait);
+    // Dispatches every message waiting in the thread's queue, then returns.
+    static void DOEVENTS();
+    // Width in pixels of a text in the screen's default font.
+    static int GETTEXTWIDTH(std::string_view text);
+
+    // The windows that make up this element, in stacking order: its own, and for a compound
+    // control its other parts. What showing, enabling and stacking an element act on.
+    virtual std::vector<HWND> Windows() const;
 
 protected:
     // Engine events of this window; the answer goes back to the engine.
     virtual LRESULT OnEvent(UINT msg, WPARAM wparam, LPARAM lparam);
+    // Another object is being destroyed: every reference to it is dropped.
+    virtual void Forget(const WIN& gone);
+    // Closes the window without asking CANCLOSE again (the caller asked it already).
+    void CloseAccepted();
     // Destroys the window now (before the object's parts are released).
     void DestroyWindowNow();
     void Register();
@@ -145,7 +163,7 @@ private:
     bool timerRequested_ = false;
     unsigned timerMs_ = 0;
     UINT_PTR timerId_ = 0;
-    bool created_ = false;
+    bool closeAccepted_ = false; // CANCLOSE was asked already: the close goes through
 };
 
 } // namespace lysora

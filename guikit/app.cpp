@@ -5,7 +5,11 @@
 //
 // There is no table of windows: the record pointer lives in the window's extra data. A
 // window is taken as the library's only when its class is one the library registered, so a
-// foreign window never has its extra bytes read as a record.
+// foreign window never has its extra bytes read as a record. The wrapped system controls keep
+// the system class's own extra bytes first; the library's slots follow them.
+//
+// Loading the library creates nothing: the shared font, the common controls and the classes
+// come with the first App_New, outside the loader's lock.
 #include "guikit/internal.h"
 
 #include <commctrl.h>
@@ -19,28 +23,38 @@ HFONT shared_font;
 HBRUSH disabled_brush;
 COLORREF disabled_colour;
 GktMessageBoxFn message_box;
+int app_count; // application objects alive; the shared objects go with the last one
 
-// Atoms of the classes registered by the library; a window of any other class has no record.
+// The classes registered by the library, each with the offset of the library's slots in its
+// windows' extra data; a window of any other class has no record.
+struct LibraryClass {
+    ATOM atom;
+    int base;
+};
 constexpr int kMaxClasses = 16;
-ATOM class_atoms[kMaxClasses];
+LibraryClass classes[kMaxClasses];
 int class_count;
 
-void RememberClass(ATOM atom)
+void RememberClass(ATOM atom, int base)
 {
     if (atom == 0) return;
     for (int i = 0; i < class_count; ++i) {
-        if (class_atoms[i] == atom) return;
+        if (classes[i].atom == atom) {
+            classes[i].base = base;
+            return;
+        }
     }
-    if (class_count < kMaxClasses) class_atoms[class_count++] = atom;
+    if (class_count < kMaxClasses) classes[class_count++] = {atom, base};
 }
 
-bool IsLibraryWindow(HWND hwnd)
+// The offset of the library's slots in the window's extra data; -1 for a foreign window.
+int SlotBase(HWND hwnd)
 {
     ATOM atom = static_cast<ATOM>(GetClassWord(hwnd, GCW_ATOM));
     for (int i = 0; i < class_count; ++i) {
-        if (class_atoms[i] == atom) return true;
+        if (classes[i].atom == atom) return classes[i].base;
     }
-    return false;
+    return -1;
 }
 
 std::size_t RecordSize(int type)
@@ -72,15 +86,20 @@ COLORREF DisabledColour() { return disabled_colour; }
 
 Win* RecordOf(HWND hwnd)
 {
-    if (!hwnd || !IsLibraryWindow(hwnd)) return nullptr;
-    return reinterpret_cast<Win*>(GetWindowLongPtrA(hwnd, GKT_EXTRA_RECORD));
+    int base = hwnd ? SlotBase(hwnd) : -1;
+    if (base < 0) return nullptr;
+    return reinterpret_cast<Win*>(GetWindowLongPtrA(hwnd, base + GKT_EXTRA_RECORD));
 }
 
 void Attach(HWND hwnd, Win* win)
 {
-    SetWindowLongPtrA(hwnd, GKT_EXTRA_RECORD, reinterpret_cast<LONG_PTR>(win));
+    int base = SlotBase(hwnd);
+    if (base < 0) return;
+    SetWindowLongPtrA(hwnd, base + GKT_EXTRA_RECORD, reinterpret_cast<LONG_PTR>(win));
     if (win) win->hwnd = hwnd;
 }
+
+void Detach(HWND hwnd) { Attach(hwnd, nullptr); }
 
 Win* AttachFromCreate(HWND hwnd, LPARAM lparam)
 {
@@ -115,7 +134,7 @@ void Destroyed(Win* win)
     win->mdi_client = nullptr;
     win->focused_child = nullptr;
     // Later messages of this window (WM_NCDESTROY...) find no record.
-    SetWindowLongPtrA(hwnd, GKT_EXTRA_RECORD, 0);
+    Detach(hwnd);
     if (win->auto_delete) Win_Del(win);
 }
 
@@ -127,7 +146,7 @@ void ReportFocus(HWND control, Win* win, bool gained)
                  reinterpret_cast<LPARAM>(win));
 }
 
-void RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, int background)
+bool RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, int background)
 {
     WNDCLASSA wc = {};
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
@@ -138,33 +157,22 @@ void RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, in
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
     wc.lpszClassName = name;
-    RegisterClassA(&wc);
-    RememberClassName(instance, name);
+    return RegisterOnce(wc, 0);
 }
 
-void RememberClassName(HINSTANCE instance, const char* name)
+bool RegisterOnce(const WNDCLASSA& wc, int slot_base)
 {
-    WNDCLASSA wc;
-    RememberClass(static_cast<ATOM>(GetClassInfoA(instance, name, &wc)));
+    // A second application object of the same program finds its classes already there.
+    if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    WNDCLASSA registered;
+    ATOM atom = static_cast<ATOM>(GetClassInfoA(wc.hInstance, wc.lpszClassName, &registered));
+    RememberClass(atom, slot_base);
+    return atom != 0;
 }
 
 } // namespace guikit
 
 using namespace guikit;
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        shared_font = CreateBoldFont();
-        InitCommonControls();
-    } else if (reason == DLL_PROCESS_DETACH) {
-        if (shared_font) DeleteObject(shared_font);
-        if (disabled_brush) DeleteObject(disabled_brush);
-        shared_font = nullptr;
-        disabled_brush = nullptr;
-    }
-    return TRUE;
-}
 
 GUIKIT_API int __stdcall Test(void) { return 999; }
 
@@ -179,10 +187,17 @@ GUIKIT_API App* __stdcall App_New(HINSTANCE instance)
 {
     auto* app = static_cast<App*>(std::calloc(1, sizeof(App)));
     if (!app) return nullptr;
+    if (app_count++ == 0) {
+        InitCommonControls();
+        shared_font = CreateBoldFont();
+    }
     app->instance = instance;
     app->font = CreateBoldFont();
-    RegisterFrameClasses(instance);
-    RegisterControlClasses(instance);
+    if (!RegisterFrameClasses(instance) || !RegisterControlClasses(instance)) {
+        ShowBox(nullptr, "Erreur RegisterClass()", "", MB_OK);
+        App_Delete(app);
+        return nullptr;
+    }
     return app;
 }
 
@@ -191,6 +206,11 @@ GUIKIT_API void __stdcall App_Delete(App* app)
     if (!app) return;
     if (app->font) DeleteObject(app->font);
     std::free(app);
+    if (--app_count > 0) return;
+    if (shared_font) DeleteObject(shared_font);
+    if (disabled_brush) DeleteObject(disabled_brush);
+    shared_font = nullptr;
+    disabled_brush = nullptr;
 }
 
 GUIKIT_API Win* __stdcall Win_New(App* app, int type)
@@ -207,7 +227,7 @@ GUIKIT_API int __stdcall Win_Del(Win* win)
     if (!win) return 0;
     // A record freed while its window still exists is detached first, so that the window's
     // later messages find no record instead of freed memory.
-    if (win->hwnd && RecordOf(win->hwnd) == win) SetWindowLongPtrA(win->hwnd, GKT_EXTRA_RECORD, 0);
+    if (win->hwnd && RecordOf(win->hwnd) == win) Detach(win->hwnd);
     std::free(win->command_text);
     if (win->bk_brush) DeleteObject(win->bk_brush);
     FreeCtlBar(win);

@@ -22,19 +22,23 @@ LRESULT ToParent(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 }
 
 // Registers the library class name from the system class system_name; remembers the
-// system procedure in *system.
-void RegisterWrapped(HINSTANCE instance, const char* system_name, const char* name, WNDPROC proc, WNDPROC* system)
+// system procedure in *system. The system procedure keeps its own extra bytes; the library's
+// slots come after them.
+bool RegisterWrapped(HINSTANCE instance, const char* system_name, const char* name, WNDPROC proc, WNDPROC* system)
 {
     WNDCLASSA wc = {};
-    if (!GetClassInfoA(nullptr, system_name, &wc)) ShowBox(nullptr, "Erreur GetClassInfo()", "", MB_OK);
+    if (!GetClassInfoA(nullptr, system_name, &wc)) {
+        ShowBox(nullptr, "Erreur GetClassInfo()", "", MB_OK);
+        return false;
+    }
     *system = wc.lpfnWndProc;
+    const int system_bytes = wc.cbWndExtra;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.lpszClassName = name;
-    wc.cbWndExtra = GKT_EXTRA_BYTES;
+    wc.cbWndExtra = system_bytes + GKT_EXTRA_BYTES;
     wc.style &= ~CS_GLOBALCLASS;
-    RegisterClassA(&wc);
-    RememberClassName(instance, name);
+    return RegisterOnce(wc, system_bytes);
 }
 
 // Colour answer of edits and drop-down lists (GKTM_CTLCOLOR, wparam = the DC).
@@ -157,14 +161,14 @@ LRESULT CALLBACK Button_WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
 
 } // namespace
 
-void RegisterControlClasses(HINSTANCE instance)
+bool RegisterControlClasses(HINSTANCE instance)
 {
-    RegisterWrapped(instance, "BUTTON", "GKT-BUTTON", Button_WndProc, &button_proc);
-    RegisterWrapped(instance, "STATIC", "GKT-STATIC", _Static_WndProc, &static_proc);
-    RegisterWrapped(instance, "EDIT", "GKT-EDIT", _Edit_WndProc, &edit_proc);
-    RegisterWrapped(instance, "COMBOBOX", "GKT-COMBO", _Combo_WndProc, &combo_proc);
-    RegisterLibraryClass(instance, "GKT-CHECKBOX", CheckBox_Proc, COLOR_WINDOW);
-    RegisterLibraryClass(instance, "GKT-COLORBOX", ColorBox_Proc, COLOR_WINDOW);
+    return RegisterWrapped(instance, "BUTTON", "GKT-BUTTON", Button_WndProc, &button_proc) &&
+           RegisterWrapped(instance, "STATIC", "GKT-STATIC", _Static_WndProc, &static_proc) &&
+           RegisterWrapped(instance, "EDIT", "GKT-EDIT", _Edit_WndProc, &edit_proc) &&
+           RegisterWrapped(instance, "COMBOBOX", "GKT-COMBO", _Combo_WndProc, &combo_proc) &&
+           RegisterLibraryClass(instance, "GKT-CHECKBOX", CheckBox_Proc, COLOR_WINDOW) &&
+           RegisterLibraryClass(instance, "GKT-COLORBOX", ColorBox_Proc, COLOR_WINDOW);
 }
 
 } // namespace guikit

@@ -35,6 +35,11 @@ bool CommonDrawnMessage(Win* win, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
         InvalidateRect(hwnd, nullptr, erase);
         return true;
     case WM_ENABLE: InvalidateRect(hwnd, nullptr, erase); return true;
+    case WM_SETTEXT:
+        // The text is the state: a new one, however it comes, is drawn at once.
+        *result = DefWindowProcA(hwnd, msg, wparam, lparam);
+        InvalidateRect(hwnd, nullptr, erase);
+        return true;
     case WM_KEYDOWN:
     case WM_SYSCHAR: *result = SendMessageA(GetParent(hwnd), msg, wparam, lparam); return true;
     case GKTM_PARENTSIZE: FollowParentSize(win, lparam); return true;
@@ -71,7 +76,6 @@ void SetChecked(HWND hwnd, bool checked)
 {
     if (IsChecked(hwnd) == checked) return;
     SetWindowTextA(hwnd, checked ? "Y" : "");
-    InvalidateRect(hwnd, nullptr, TRUE);
     NotifyChange(hwnd);
 }
 
@@ -177,7 +181,6 @@ void ChooseBoxColour(HWND hwnd)
         std::snprintf(text, sizeof text, "r%ug%ub%u", static_cast<unsigned>(GetRValue(cc.rgbResult)),
                       static_cast<unsigned>(GetGValue(cc.rgbResult)), static_cast<unsigned>(GetBValue(cc.rgbResult)));
         SetWindowTextA(hwnd, text);
-        InvalidateRect(hwnd, nullptr, TRUE);
         NotifyChange(hwnd);
     }
     SetFocus(hwnd);

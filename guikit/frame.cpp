@@ -20,10 +20,11 @@ bool IsTabStop(HWND hwnd)
     return (GetWindowLongA(hwnd, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(hwnd) && IsWindowVisible(hwnd);
 }
 
-HWND FirstVisibleTabStop(HWND frame)
+// The first child that can take the focus: a visible, enabled tab stop.
+HWND FirstTabStop(HWND frame)
 {
     for (HWND child = GetWindow(frame, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(child)) return child;
+        if (IsTabStop(child)) return child;
     }
     return nullptr;
 }
@@ -161,18 +162,17 @@ void PaintStatusStrip(Win* win, HDC dc)
     SetTextColor(dc, old_colour);
 }
 
-// WM_PAINT of every frame: the paint DC gets a window-frame pen, a window brush, a bold
-// MS Sans Serif 8 font, a transparent background and the window-text colour.
+// WM_PAINT of every frame: the paint DC gets a window-frame pen, a window brush, the shared
+// bold MS Sans Serif 8 font, a transparent background and the window-text colour.
 void PaintFrame(Win* win, HWND hwnd, bool with_text)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWFRAME));
     HBRUSH brush = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
-    HFONT font = CreateBoldFont();
     HGDIOBJ old_pen = SelectObject(dc, pen);
     HGDIOBJ old_brush = SelectObject(dc, brush);
-    HGDIOBJ old_font = SelectObject(dc, font);
+    HGDIOBJ old_font = SelectObject(dc, SharedFont());
     int old_mode = SetBkMode(dc, TRANSPARENT);
     COLORREF old_colour = SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
 
@@ -189,7 +189,6 @@ void PaintFrame(Win* win, HWND hwnd, bool with_text)
     SelectObject(dc, old_font);
     SelectObject(dc, old_brush);
     SelectObject(dc, old_pen);
-    DeleteObject(font);
     DeleteObject(brush);
     DeleteObject(pen);
     EndPaint(hwnd, &ps);
@@ -338,11 +337,11 @@ bool WindowLifeMessage(Win* win, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
 
 } // namespace
 
-void RegisterFrameClasses(HINSTANCE instance)
+bool RegisterFrameClasses(HINSTANCE instance)
 {
-    RegisterLibraryClass(instance, "GKT-DLG", Dlg_Proc, COLOR_WINDOW);
-    RegisterLibraryClass(instance, "GKT-MDICHILD", MDIChild_Proc, COLOR_WINDOW);
-    RegisterLibraryClass(instance, "GKT-MDI", MDI_Proc, COLOR_WINDOW);
+    return RegisterLibraryClass(instance, "GKT-DLG", Dlg_Proc, COLOR_WINDOW) &&
+           RegisterLibraryClass(instance, "GKT-MDICHILD", MDIChild_Proc, COLOR_WINDOW) &&
+           RegisterLibraryClass(instance, "GKT-MDI", MDI_Proc, COLOR_WINDOW);
 }
 
 } // namespace guikit
@@ -366,7 +365,7 @@ GUIKIT_API LRESULT CALLBACK Dlg_Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             break;
         } else {
             HWND target = win->focused_child && IsWindow(win->focused_child) ? win->focused_child
-                                                                              : FirstVisibleTabStop(hwnd);
+                                                                              : FirstTabStop(hwnd);
             // A dialog without tab stops keeps the focus itself, so its keys still arrive.
             SetFocus(target ? target : hwnd);
             return 0;
@@ -414,7 +413,7 @@ GUIKIT_API LRESULT CALLBACK MDIChild_Proc(HWND hwnd, UINT msg, WPARAM wparam, LP
     switch (msg) {
     case WM_NCACTIVATE:
         if (wparam) {
-            HWND target = win->focused_child ? win->focused_child : FirstVisibleTabStop(hwnd);
+            HWND target = win->focused_child ? win->focused_child : FirstTabStop(hwnd);
             PostMessageA(hwnd, GKTM_REFOCUS, reinterpret_cast<WPARAM>(target), 0);
         }
         break;

@@ -17,6 +17,8 @@ inline void Trace(const char*) {}
 Win* RecordOf(HWND hwnd);
 // Stores the record in the window's extra data and the window in the record (WM_NCCREATE).
 void Attach(HWND hwnd, Win* win);
+// Clears the record slot of the window: its later messages find no record.
+void Detach(HWND hwnd);
 // The record from the creation parameters of WM_NCCREATE, attached to the window.
 Win* AttachFromCreate(HWND hwnd, LPARAM lparam);
 
@@ -58,13 +60,15 @@ void CtlBarRelease(Win* win);
 HWND CreateRecordWindow(Win* win);
 bool IsMdiChildType(int type);
 
-// Registers the wrapped system classes and the drawn controls with instance.
-void RegisterControlClasses(HINSTANCE instance);
-// Registers the frame classes with instance.
-void RegisterFrameClasses(HINSTANCE instance);
-// Window class with 16 extra bytes, the application icon and the arrow cursor.
-void RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, int background);
-// Marks a class registered by the library: its windows carry a record.
-void RememberClassName(HINSTANCE instance, const char* name);
+// Registers the wrapped system classes and the drawn controls with instance; false when a
+// class could not be registered.
+bool RegisterControlClasses(HINSTANCE instance);
+// Registers the frame classes with instance; false on failure.
+bool RegisterFrameClasses(HINSTANCE instance);
+// Window class with the library's extra bytes, the application icon and the arrow cursor.
+bool RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, int background);
+// Registers a class (already registered counts as done) and marks it as the library's: its
+// windows carry a record in the slots that start slot_base bytes into the extra data.
+bool RegisterOnce(const WNDCLASSA& wc, int slot_base);
 
 } // namespace guikit

@@ -131,11 +131,14 @@ static int ShowRecord(Win* win, int flags)
 {
     if (flags & GKT_SHOW_CLOSE) {
         HWND hwnd = win->hwnd;
-        if (hwnd) SendMessageA(hwnd, WM_CLOSE, 0, 0);
-        // Forgotten even when the callback refused the close. The window that stays is then
-        // detached from the record too: the caller may free the record, and the window must
-        // not reach it afterwards.
-        if (hwnd && IsWindow(hwnd) && RecordOf(hwnd) == win) SetWindowLongPtrA(hwnd, GKT_EXTRA_RECORD, 0);
+        if (!hwnd) return 0;
+        SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        // An accepted close destroyed the window, which cleared the record or, with auto
+        // delete, freed it: the record is not touched again.
+        if (!IsWindow(hwnd)) return 0;
+        // Refused: forgotten all the same. The window that stays is detached from the record,
+        // since the caller may free the record and the window must not reach it afterwards.
+        if (RecordOf(hwnd) == win) Detach(hwnd);
         win->hwnd = nullptr;
         return 0;
     }

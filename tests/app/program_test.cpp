@@ -4,7 +4,7 @@
 
 #include "app/program_dir.h"
 #include "app_test_support.h"
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 namespace lysora {
 namespace {

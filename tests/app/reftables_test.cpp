@@ -5,7 +5,8 @@
 #include "app/strings.h"
 #include "app/utilities.h"
 #include "app_test_support.h"
-#include "framework/domain_cartbl.h"
+#include "data/domain_cartbl.h"
+#include "framework/control_plan.h"
 #include "tools/maketables/table_writer.h"
 
 namespace lysora {
@@ -235,7 +236,7 @@ TEST_F(RefTablesTest, DeclarationsGiveFieldsDomainsCaptionsAndOrders)
     DBF_VAL values;
     auto* nutrient = dynamic_cast<DOM_CARTBL*>(values.FLDOBJ(Symbol("NUTRI")));
     ASSERT_NE(nutrient, nullptr);
-    EXPECT_EQ(nutrient->PlanControl().width, 200);
+    EXPECT_EQ(PlanControl(*nutrient).width, 200);
 }
 
 } // namespace

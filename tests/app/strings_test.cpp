@@ -66,7 +66,7 @@ TEST_F(StringsTest, InvalidLanguageIsReportedAndRefused)
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "DE is not a valid language");
     EXPECT_EQ(messages.shown[0].caption, "Error");
-    EXPECT_EQ(messages.shown[0].style, 0x10u | 0x10000u); // MB_ICONHAND | MB_SETFOREGROUND
+    EXPECT_EQ(messages.shown[0].style, 0x10u | 0x10000u | kMbNoOwner); // MB_ICONHAND | MB_SETFOREGROUND, no owner
 }
 
 TEST_F(StringsTest, LibOfTextsSymbolsAndMissingKeys)

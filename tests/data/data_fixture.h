@@ -3,12 +3,12 @@
 #pragma once
 
 #include "base/messages.h"
-#include "tests/support/message_recorder.h"
 #include "data/database.h"
-#include "data/dbsel.h"
 #include "data/dbf.h"
+#include "data/dbsel.h"
+#include "data/domain.h"
 #include "data/engine/engine.h"
-#include "framework/domain.h"
+#include "tests/support/message_recorder.h"
 
 #include <gtest/gtest.h>
 

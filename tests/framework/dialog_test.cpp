@@ -3,7 +3,7 @@
 // timers and close handling. Real windows, real messages, in-process.
 #include "gui_fixture.h"
 
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 namespace lysora::testing {
 namespace {
@@ -76,7 +76,7 @@ TEST_F(DialogTest, OkAndCancelSitAtTheTopRightOfA400PixelDialog)
     EXPECT_EQ(ok.y, 15);
     EXPECT_EQ(cancel.x, 310);
     EXPECT_EQ(cancel.y, 45);
-    EXPECT_EQ(dialog.CMD(SymCLOSE())->GETTEXT(), "&Annuler");
+    EXPECT_EQ(dialog.CMD(cmd::CLOSE)->GETTEXT(), "&Annuler");
 }
 
 // A dialog that records what its commands reach.
@@ -85,7 +85,7 @@ public:
     DLG_RECORDING() : DLG(nullptr, GKT_DIALOG, "Commandes") { CENTER(400, 250); }
     static const WinMethods& ClassMethods()
     {
-        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>("FICHEMAT", &DLG_RECORDING::FICHEMAT)});
+        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(Command("FICHEMAT"), &DLG_RECORDING::FICHEMAT)});
         return table;
     }
     const WinMethods& Methods() const override { return ClassMethods(); }
@@ -110,7 +110,7 @@ void Click(HWND button) { SendMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM
 TEST_F(DialogTest, AButtonCallsTheMethodOfItsNameOrOnCmd)
 {
     DLG_RECORDING dialog;
-    dialog.CMD(Symbol("FICHEMAT"), "&Fiches").CMD(Symbol("AUTRE"), "Autre");
+    dialog.CMD(Command("FICHEMAT"), "&Fiches").CMD(Command("AUTRE"), "Autre");
     dialog.SHOW();
     SendMessageA(ElementWindow(dialog, "FICHEMAT"), BM_CLICK, 0, 0);
     Pump();
@@ -138,7 +138,7 @@ TEST_F(DialogTest, ACommandNamingADialogClassOpensItWithItsOrigin)
 {
     RegisterDialogClass<DLG_OUVERT>("DLG_OUVERT");
     DLG_RECORDING dialog;
-    dialog.CMD(Symbol("DLG_OUVERT"), "Ouvrir");
+    dialog.CMD(Command("DLG_OUVERT"), "Ouvrir");
     dialog.SHOW();
     Click(ElementWindow(dialog, "DLG_OUVERT"));
     ASSERT_NE(DLG_OUVERT::last, nullptr);
@@ -267,13 +267,13 @@ public:
     }
     static const WinMethods& ClassMethods()
     {
-        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>("Init_PAGE1", &DLG_PAGES::Init_PAGE1),
-                                                             Named<WIN>("Init_PAGE2", &DLG_PAGES::Init_PAGE2)});
+        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(Command("Init_PAGE1"), &DLG_PAGES::Init_PAGE1),
+                                                             Named<WIN>(Command("Init_PAGE2"), &DLG_PAGES::Init_PAGE2)});
         return table;
     }
     const WinMethods& Methods() const override { return ClassMethods(); }
     void Init_PAGE1() { LBL(Symbol(), "Poids :").FLD(Symbol("POIDS"), std::make_shared<DOM_NUM>(4, 0, true)); }
-    void Init_PAGE2() { FLD(Symbol("NOTE"), std::make_shared<DOM_CAR>(20)).CMD(Symbol("PLUS"), "Plus", 60); }
+    void Init_PAGE2() { FLD(Symbol("NOTE"), std::make_shared<DOM_CAR>(20)).CMD(Command("PLUS"), "Plus", 60); }
     void ONTAB(Symbol sym) override { tabs.push_back(sym.Name()); }
     std::vector<std::string> tabs;
 };
@@ -331,6 +331,22 @@ TEST_F(DialogTest, PagesPlaceTheirControlsOnTheTabAndPageDownMovesOnlyWhenThePag
     EXPECT_TRUE(IsWindowVisible(note));
     EXPECT_FALSE(IsWindowEnabled(note));
     EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+TEST_F(DialogTest, OkShowsThePageOfTheFailingFieldBeforeFocusingIt)
+{
+    DLG_PAGES dialog;
+    dialog.SHOW();
+    dialog.Onglet()->SELECTTAB(Symbol("PAGE2"));
+    dialog.SHOWTAB(Symbol("PAGE2")); // the second page, the mandatory weight left empty
+    ASSERT_FALSE(IsWindowVisible(ElementWindow(dialog, "POIDS")));
+    EXPECT_FALSE(dialog.OK());
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Saisie obligatoire"});
+    EXPECT_EQ(dialog.CURRENTTAB(), Symbol("PAGE1"));
+    EXPECT_EQ(dialog.Onglet()->SELECTEDTAB(), Symbol("PAGE1"));
+    EXPECT_TRUE(IsWindowVisible(ElementWindow(dialog, "POIDS")));
+    EXPECT_FALSE(IsWindowVisible(ElementWindow(dialog, "NOTE")));
+    EXPECT_EQ(GetFocus(), ElementWindow(dialog, "POIDS"));
 }
 
 TEST_F(DialogTest, TheTabControlAsksBeforeChangingAndRefusesWhileThePageIsInvalid)
@@ -453,7 +469,7 @@ public:
     DLG_TIMER() : DLG(nullptr, GKT_DIALOG, "Minuterie") { CENTER(200, 100); }
     static const WinMethods& ClassMethods()
     {
-        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>("ONTIMER", &DLG_TIMER::ONTIMER)});
+        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(Command("ONTIMER"), &DLG_TIMER::ONTIMER)});
         return table;
     }
     const WinMethods& Methods() const override { return ClassMethods(); }
@@ -488,7 +504,7 @@ TEST_F(DialogTest, CanCloseRefusingKeepsTheDialogOpen)
     Pump();
     EXPECT_TRUE(dialog.Exists());
     EXPECT_EQ(dialog.closes, 0);
-    dialog.CMD(Symbol("BOUTON"), "Bouton");
+    dialog.CMD(Command("BOUTON"), "Bouton");
     dialog.SHOW();
     dialog.SHOW(GKT_SHOW_CLOSE); // refused as well: the controls stay
     EXPECT_TRUE(IsWindow(ElementWindow(dialog, "BOUTON")));

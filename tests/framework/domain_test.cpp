@@ -1,8 +1,9 @@
 // Domains and the text side of the field controls: conversions, validation messages,
 // index keys and control plans.
-#include "framework/domain.h"
+#include "data/domain.h"
+#include "data/domain_text.h"
+#include "framework/control_plan.h"
 #include "framework/domain_edit.h"
-#include "framework/domain_text.h"
 
 #include <gtest/gtest.h>
 
@@ -151,44 +152,47 @@ TEST_F(Domains, ListsMapTextsToValuesExactly)
     EXPECT_EQ(ouinon.VAL("Non").Text(), "N");
 }
 
+// The plan of a domain made for the check.
+ControlSpec Plan(DOM&& dom) { return PlanControl(dom); }
+
 TEST_F(Domains, ControlPlansFollowTheWidthRule)
 {
-    EXPECT_EQ(DOM_CAR(40).PlanControl().width, 300); // 410 capped
-    EXPECT_EQ(DOM_CAR(3).PlanControl().width, 40);
-    EXPECT_EQ(DOM_CAR(3).PlanControl().nbcar, 3);
-    EXPECT_EQ(DOM_CAR(3).PlanControl().kind, ControlClass::EDIT);
+    EXPECT_EQ(Plan(DOM_CAR(40)).width, 300); // 410 capped
+    EXPECT_EQ(Plan(DOM_CAR(3)).width, 40);
+    EXPECT_EQ(Plan(DOM_CAR(3)).nbcar, 3);
+    EXPECT_EQ(Plan(DOM_CAR(3)).kind, ControlClass::EDIT);
 
-    ControlSpec number = DOM_NUM(5, 2).PlanControl();
+    ControlSpec number = Plan(DOM_NUM(5, 2));
     EXPECT_EQ(number.kind, ControlClass::EDIT_NUM);
     EXPECT_EQ(number.width, 60);
     EXPECT_EQ(number.nbcar, 5);
 
-    ControlSpec date = DOM_DAT().PlanControl();
+    ControlSpec date = Plan(DOM_DAT());
     EXPECT_EQ(date.kind, ControlClass::EDIT_DAT);
     EXPECT_EQ(date.width, 80);
     EXPECT_EQ(date.nbcar, 10);
 
-    ControlSpec logical = DOM("L", 1).PlanControl();
+    ControlSpec logical = Plan(DOM("L", 1));
     EXPECT_EQ(logical.width, 60); // 50 rounded up
     EXPECT_EQ(logical.nbcar, 3);
 
-    ControlSpec carnum = DOM_CARNUM(6, 1).PlanControl();
+    ControlSpec carnum = Plan(DOM_CARNUM(6, 1));
     EXPECT_EQ(carnum.kind, ControlClass::EDIT_CARNUM);
     EXPECT_EQ(carnum.width, 60); // 6 * 7 + 10 = 52
     EXPECT_EQ(carnum.len, 6);
     EXPECT_EQ(carnum.dec, 1);
 
-    EXPECT_TRUE(DOM_UPPER(5).PlanControl().upperCase);
-    EXPECT_EQ(DOM_TXT(60).PlanControl().height, 48);
-    EXPECT_TRUE(DOM_TXT(60).PlanControl().multiLine);
-    EXPECT_EQ(DOM_BOOL().PlanControl().kind, ControlClass::CTL_BOOL);
-    EXPECT_EQ(DOM_COLOR(12).PlanControl().kind, ControlClass::CTL_COLOR);
+    EXPECT_TRUE(Plan(DOM_UPPER(5)).upperCase);
+    EXPECT_EQ(Plan(DOM_TXT(60)).height, 48);
+    EXPECT_TRUE(Plan(DOM_TXT(60)).multiLine);
+    EXPECT_EQ(Plan(DOM_BOOL()).kind, ControlClass::CTL_BOOL);
+    EXPECT_EQ(Plan(DOM_COLOR(12)).kind, ControlClass::CTL_COLOR);
 
-    EXPECT_EQ(DOM_CARLST(2, false, {"A"}, {"Texte"}).PlanControl().width, 250);
-    EXPECT_EQ(DOM_CARLST(2, false, {"A"}).PlanControl().width, 40);
-    EXPECT_EQ(DOM_CARLST(40, false, {"A"}).PlanControl().width, 300);
-    EXPECT_EQ(DOM_CARLST(2, false, {"A"}, {"T"}, 123).PlanControl().width, 123);
-    EXPECT_EQ(DOM_CARLST(2, false, {"A"}).PlanControl().kind, ControlClass::COMBO);
+    EXPECT_EQ(Plan(DOM_CARLST(2, false, {"A"}, {"Texte"})).width, 250);
+    EXPECT_EQ(Plan(DOM_CARLST(2, false, {"A"})).width, 40);
+    EXPECT_EQ(Plan(DOM_CARLST(40, false, {"A"})).width, 300);
+    EXPECT_EQ(Plan(DOM_CARLST(2, false, {"A"}, {"T"}, 123)).width, 123);
+    EXPECT_EQ(Plan(DOM_CARLST(2, false, {"A"})).kind, ControlClass::COMBO);
 
     EXPECT_DOUBLE_EQ(DOM_CAR(9).PRINTCOLWIDTH(10), 60);
 }

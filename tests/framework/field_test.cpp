@@ -3,7 +3,7 @@
 // check box, colour box and the table-code control.
 #include "gui_fixture.h"
 
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 #include <map>
 #include <typeinfo>

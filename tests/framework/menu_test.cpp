@@ -12,13 +12,13 @@ public:
     explicit DLG_MENU(int type = GKT_DIALOG, WIN* parent = nullptr) : DLG(parent, type, "Menu")
     {
         CENTER(400, 250);
-        fiches_.APPEND(Symbol("FICHEMAT"), "&Fiches").APPEND().APPEND(Symbol("COMPARER"), "&Comparer");
+        fiches_.APPEND(Command("FICHEMAT"), "&Fiches").APPEND().APPEND(Command("COMPARER"), "&Comparer");
         bar_.APPEND(fiches_);
         SETMENU(bar_);
     }
     static const WinMethods& ClassMethods()
     {
-        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>("FICHEMAT", &DLG_MENU::FICHEMAT)});
+        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(Command("FICHEMAT"), &DLG_MENU::FICHEMAT)});
         return table;
     }
     const WinMethods& Methods() const override { return ClassMethods(); }
@@ -101,7 +101,7 @@ TEST_F(MenuTest, APopUpMenuClosedWithoutAChoiceSendsNothing)
     dialog.SHOW();
     MENUCONTEXTUEL popup;
     EXPECT_EQ(popup.TXT(), "Contextuel");
-    popup.APPEND(Symbol("FICHEMAT"), "Fiche").APPEND(Symbol("EXPORTER"), "Exporter");
+    popup.APPEND(Command("FICHEMAT"), "Fiche").APPEND(Command("EXPORTER"), "Exporter");
     SetTimer(nullptr, 0, 100, &CloseMenu);
     popup.TRACK(dialog);
     Pump();
@@ -114,7 +114,7 @@ TEST_F(MenuTest, APopUpMenuChoiceReachesTheOwnersMethod)
     DLG_MENU dialog;
     dialog.SHOW();
     MENUCONTEXTUEL popup;
-    popup.APPEND(Symbol("FICHEMAT"), "Fiche").APPEND(Symbol("EXPORTER"), "Exporter");
+    popup.APPEND(Command("FICHEMAT"), "Fiche").APPEND(Command("EXPORTER"), "Exporter");
     SetTimer(nullptr, 0, 100, &ChooseFirstItem);
     popup.POPUP(dialog);
     Pump();
@@ -143,7 +143,7 @@ TEST_F(MenuTest, ToolbarEntriesReachTheEngineInOrderWithTheirGaps)
     // Buttons need the program's bitmaps: this test program has "outil".
     WIN frame(nullptr, GKT_MDIFRAME, "Barre");
     CTLBAR bar;
-    bar.CMD(Symbol("IMPRIMER"), "outil").SEPAR().CMD(Symbol("AIDE"), "outil").SEPAR(12).CMD(Symbol("QUITTER"), "outil");
+    bar.CMD(Command("IMPRIMER"), "outil").SEPAR().CMD(Command("AIDE"), "outil").SEPAR(12).CMD(Command("QUITTER"), "outil");
     frame.SETCTLBAR(bar);
     CtlBar* strip = frame.Record()->ctlbar;
     ASSERT_NE(strip, nullptr);
@@ -161,13 +161,13 @@ TEST_F(MenuTest, BitmapButtonsAreOwnerDrawnWithTheirFace)
     DLG dialog(nullptr, GKT_DIALOG, "Boutons");
     dialog.CENTER(300, 200);
     dialog.GCMDOKCANCEL();
-    WIN* ok = dialog.CMD(SymOK());
+    WIN* ok = dialog.CMD(cmd::OK);
     ASSERT_NE(dynamic_cast<BITMAPBUTTON*>(ok), nullptr);
     EXPECT_TRUE(ok->Record()->style & BS_OWNERDRAW);
     EXPECT_STREQ(ok->Record()->command_text, "@5:1 #ok @35:2 F+'&Ok'");
     EXPECT_EQ(ok->Record()->req_w, 75);
-    EXPECT_STREQ(dialog.CMD(SymCLOSE())->Record()->command_text, "@5:1 #cancel @23:2 F+'&Annuler'");
-    EXPECT_EQ(dialog.CMD(SymCLOSE())->Record()->req_y, 45);
+    EXPECT_STREQ(dialog.CMD(cmd::CLOSE)->Record()->command_text, "@5:1 #cancel @23:2 F+'&Annuler'");
+    EXPECT_EQ(dialog.CMD(cmd::CLOSE)->Record()->req_y, 45);
     dialog.SHOW();
     UpdateWindow(dialog.HANDLE());
     // This program has no "ok" bitmap: the engine says so while painting the face.

@@ -15,7 +15,7 @@ struct Base {
     virtual void OK() { calls += "Base:OK "; }
     static const MethodTable<Base>& Table()
     {
-        static const MethodTable<Base> table(nullptr, {Named<Base>("CLOSE", &Base::CLOSE), Named<Base>("OK", &Base::OK)});
+        static const MethodTable<Base> table(nullptr, {Named<Base>(Command("CLOSE"), &Base::CLOSE), Named<Base>(Command("OK"), &Base::OK)});
         return table;
     }
 };
@@ -25,7 +25,7 @@ struct Derived : Base {
     int FICHEMAT() { calls += "Derived:FICHEMAT "; return 1; }
     static const MethodTable<Base>& Table()
     {
-        static const MethodTable<Base> table(&Base::Table(), {Named<Base>("FicheMat", &Derived::FICHEMAT)});
+        static const MethodTable<Base> table(&Base::Table(), {Named<Base>(Command("FicheMat"), &Derived::FICHEMAT)});
         return table;
     }
 };

@@ -1,6 +1,6 @@
 // Tables behind dialogs: a selection as a data object and a table as a code list, on real
 // tables made with the engine.
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 #include "framework/table_data.h"
 #include "tests/framework/nutri_tables.h"
 

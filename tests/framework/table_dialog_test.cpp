@@ -1,7 +1,7 @@
 // A form over a table: fields loaded from the selection's record, validated, stored and
 // committed by OK; a table-code control that finds its codes in another table.
+#include "data/domain_text.h"
 #include "framework/dlg.h"
-#include "framework/domain_text.h"
 #include "framework/table_data.h"
 #include "tests/framework/nutri_tables.h"
 

@@ -175,6 +175,39 @@ TEST_F(Controls, CheckBoxDrawsItsTickInTheFocusColours)
     EXPECT_EQ(PixelOf(box->hwnd, 5, 11), GetSysColor(COLOR_HIGHLIGHTTEXT));
 }
 
+// The pixel as the window shows it now, with no redraw asked for.
+COLORREF ShownPixel(HWND hwnd, int x, int y)
+{
+    HDC dc = GetDC(hwnd);
+    COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return colour;
+}
+
+TEST_F(Controls, DrawnControlsShowANewTextAsSoonAsTheQueueRuns)
+{
+    Win* dialog = NewDialog();
+    Win* box = NewChild(dialog, GKT_CHECKBOX, 10, 10, 20, 20, 8);
+    Win* colour = NewChild(dialog, GKT_COLORBOX, 10, 40, 100, 20, 9);
+    Win* edit = NewChild(dialog, GKT_EDIT, 10, 70, 100, 20, 10);
+    SetFocus(edit->hwnd);
+    Win_SetText(colour->hwnd, "r255g0b0");
+    Pump();
+    ASSERT_EQ(ShownPixel(box->hwnd, 5, 11), GetSysColor(COLOR_WINDOW));
+    ASSERT_EQ(ShownPixel(colour->hwnd, 20, 8), RGB(255, 0, 0));
+
+    // What a dialog's LOAD or FLDSET does to the controls of an open dialog.
+    Win_SetText(box->hwnd, "Y");
+    Win_SetText(colour->hwnd, "r0g0b255");
+    Pump();
+    EXPECT_EQ(ShownPixel(box->hwnd, 5, 11), GetSysColor(COLOR_WINDOWTEXT)) << "the tick is not drawn";
+    EXPECT_EQ(ShownPixel(colour->hwnd, 20, 8), RGB(0, 0, 255)) << "the old colour is still shown";
+
+    Win_SetText(box->hwnd, "");
+    Pump();
+    EXPECT_EQ(ShownPixel(box->hwnd, 5, 11), GetSysColor(COLOR_WINDOW)) << "the old tick is still shown";
+}
+
 TEST_F(Controls, LabelGrowsToItsTextAndKeepsItsPlace)
 {
     Win* dialog = NewDialog();

@@ -3,10 +3,12 @@
 // the callback, modal owners, the message loop, keyboard navigation, Alt+letter, right click
 // and Page Down as WM_CHAR, auto delete, the toolbar, the status strip and backgrounds.
 #include "tests/guikit/gui_fixture.h"
+#include "tests/support/heap_check.h"
 
 #include <commctrl.h>
 #include <malloc.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace guikit_test {
@@ -106,16 +108,7 @@ TEST_F(Registry, CallbackSeesCreationAndDestructionAndTheRecordIsCleared)
     EXPECT_EQ(dialog->focused_child, nullptr);
 }
 
-// True when block is an allocated block of the C library's heap.
-bool IsAllocated(void* block)
-{
-    _HEAPINFO info = {};
-    int status;
-    while ((status = _heapwalk(&info)) == _HEAPOK) {
-        if (info._pentry == block) return info._useflag == _USEDENTRY;
-    }
-    return false;
-}
+using lysora::testing::IsAllocated;
 
 TEST_F(Registry, AutoDeleteReleasesTheRecordWithItsWindow)
 {
@@ -134,6 +127,78 @@ TEST_F(Registry, AutoDeleteReleasesTheRecordWithItsWindow)
     EXPECT_TRUE(IsAllocated(kept));
     EXPECT_EQ(kept->hwnd, nullptr);
     Win_Del(kept);
+}
+
+// A block of a record's size taken while a dialog's children are being destroyed, just after
+// the dialog's own auto-delete record was freed: the allocator hands that record back, so a
+// late write into the freed record shows in the block.
+void* g_late_block = nullptr;
+
+void TakeFreedRecord(const Event& event)
+{
+    if (event.msg != WM_DESTROY || g_late_block) return;
+    g_late_block = std::malloc(sizeof(Win));
+    std::memset(g_late_block, 0xAB, sizeof(Win));
+}
+
+TEST_F(Registry, AcceptedShowCloseLeavesTheFreedAutoDeleteRecordAlone)
+{
+    Win* dropped = Win_New(TheApp(), GKT_DIALOG);
+    dropped->auto_delete = 1;
+    dropped->req_w = 200;
+    dropped->req_h = 100;
+    ASSERT_NE(Win_Create(dropped), 0);
+    HWND hwnd = dropped->hwnd;
+    NewChild(dropped, GKT_LABEL, 10, 10, 50, 20);
+    g_late_block = nullptr;
+    g_event_hook = TakeFreedRecord;
+
+    Win_Show(dropped, GKT_SHOW_CLOSE);
+
+    g_event_hook = nullptr;
+    EXPECT_FALSE(IsWindow(hwnd));
+    ASSERT_EQ(g_late_block, static_cast<void*>(dropped)) << "the allocator did not reuse the freed record";
+    const auto* late = static_cast<const Win*>(g_late_block);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(late->hwnd), static_cast<UINT_PTR>(~UINT_PTR(0) / 0xFF * 0xAB))
+        << "Win_Show wrote into the record freed by the close";
+    std::free(g_late_block);
+}
+
+TEST_F(Registry, WrappedControlsKeepTheSystemClassBytesAndTheirRecordAfterThem)
+{
+    Win* dialog = NewDialog();
+    const struct {
+        const char* system;
+        const char* wrapped;
+        int type;
+    } classes[] = {{"BUTTON", "GKT-BUTTON", GKT_BUTTON}, {"EDIT", "GKT-EDIT", GKT_EDIT},
+                   {"STATIC", "GKT-STATIC", GKT_LABEL}, {"COMBOBOX", "GKT-COMBO", GKT_COMBO}};
+    for (const auto& c : classes) {
+        WNDCLASSA system = {}, wrapped = {};
+        ASSERT_TRUE(GetClassInfoA(nullptr, c.system, &system));
+        ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), c.wrapped, &wrapped));
+        EXPECT_EQ(wrapped.cbWndExtra, system.cbWndExtra + GKT_EXTRA_BYTES) << c.wrapped;
+        Win* control = NewChild(dialog, c.type, 10, 10, 100, 20, 5);
+        EXPECT_EQ(GetWindowLongPtrA(control->hwnd, system.cbWndExtra + GKT_EXTRA_RECORD),
+                  reinterpret_cast<LONG_PTR>(control))
+            << c.wrapped;
+        EXPECT_EQ(Win_Ptr(control->hwnd), reinterpret_cast<INT_PTR>(control)) << c.wrapped;
+    }
+}
+
+TEST_F(Frames, ActivationNeverFocusesADisabledControl)
+{
+    Win* dialog = NewDialog();
+    Win* disabled = NewChild(dialog, GKT_EDIT, 10, 10, 100, 20, 1);
+    Win* enabled = NewChild(dialog, GKT_EDIT, 10, 40, 100, 20, 2);
+    EnableWindow(disabled->hwnd, FALSE);
+    SetFocus(nullptr);
+    ClearEvents();
+    SendMessageA(dialog->hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    Pump();
+    EXPECT_EQ(GetFocus(), enabled->hwnd);
+    for (const Event& event : EventsOf(GKTM_CHILDFOCUS))
+        EXPECT_NE(event.wparam, reinterpret_cast<WPARAM>(disabled->hwnd)) << "the disabled edit got the focus";
 }
 
 TEST_F(Frames, ChildrenAnchoredRightAndBottomFollowTheParent)

@@ -3,8 +3,8 @@
 // "Erreur" box names the first wrong one) and shows what was stored. With VALEURS on the
 // command line it opens on the second page.
 #include "base/message_box.h"
+#include "data/domain_text.h"
 #include "framework/dlg.h"
-#include "framework/domain_text.h"
 
 namespace lysora {
 namespace {
@@ -19,10 +19,10 @@ public:
         LBL(Symbol(), "Nom :").FLD(Symbol("NOM"), DomPtr()).LN();
         INITONGLET({Symbol("IDENT"), Symbol("VALEURS")}, {"Identification", "Valeurs"}, 10, 45, 430, 290);
         CMDOKCANCEL();
-        CMD(Symbol("APROPOS"), "À &propos", 75, std::nullopt);
+        CMD(Command("APROPOS"), "À &propos", 75, std::nullopt);
 
-        menu_.APPEND(fichier_.APPEND(SymOK(), "&Enregistrer").APPEND().APPEND(SymCLOSE(), "&Quitter"));
-        menu_.APPEND(aide_.APPEND(Symbol("APROPOS"), "À &propos..."));
+        menu_.APPEND(fichier_.APPEND(cmd::OK, "&Enregistrer").APPEND().APPEND(cmd::CLOSE, "&Quitter"));
+        menu_.APPEND(aide_.APPEND(Command("APROPOS"), "À &propos..."));
         SETMENU(menu_);
         LOAD();
     }
@@ -30,9 +30,9 @@ public:
     static const WinMethods& ClassMethods()
     {
         static const WinMethods table(&DLG::ClassMethods(),
-                                      {Named<WIN>("INIT_IDENT", &DLG_DEMO::Init_IDENT),
-                                       Named<WIN>("INIT_VALEURS", &DLG_DEMO::Init_VALEURS),
-                                       Named<WIN>("APROPOS", &DLG_DEMO::APROPOS)});
+                                      {Named<WIN>(Command("INIT_IDENT"), &DLG_DEMO::Init_IDENT),
+                                       Named<WIN>(Command("INIT_VALEURS"), &DLG_DEMO::Init_VALEURS),
+                                       Named<WIN>(Command("APROPOS"), &DLG_DEMO::APROPOS)});
         return table;
     }
     const WinMethods& Methods() const override { return ClassMethods(); }

@@ -3,7 +3,7 @@
 // through a selection the first time they are needed and again on REFRESH.
 #pragma once
 
-#include "framework/domain.h"
+#include "data/domain.h"
 
 namespace lysora {
 
@@ -22,7 +22,7 @@ public:
     Value VAL(std::string_view text) override;
     // The text of the trimmed value.
     std::string STR(const Value& value) override;
-    ControlSpec PlanControl() override;
+    void LoadLists() override { LOAD(); }
 
 private:
     Symbol table_, order_, valueField_, textField_;

@@ -1,10 +1,10 @@
-// Domains: the type description of one data field (type letter, width, decimals, mandatory
-// flag), with text conversion, validation, index keys, print width and the plan of the
-// control that edits the field. The table declarations attach one domain to each field.
+// Domains: the table-schema description of one data field (type letter, width, decimals,
+// mandatory flag, the form its values take), with text conversion, validation, index keys and
+// print width. The table declarations attach one domain to each field.
 //
-// This is the portable core. Creating the control itself (DOM:CONTROL) belongs to the
-// dialog framework of the Windows build: it asks PlanControl() what to create and how wide.
-// The table-backed list domain DOM_CARTBL is in domain_cartbl.h (it reads a table).
+// Which control edits a field, and how wide, is the dialog framework's business
+// (framework/control_plan.h): it reads what a domain says here. The table-backed list domain
+// DOM_CARTBL is in domain_cartbl.h (it reads a table).
 #pragma once
 
 #include "base/symbol.h"
@@ -23,30 +23,15 @@ inline constexpr std::string_view kValeurTrop = "Valeur trop ";
 inline constexpr std::string_view kDateIncorrecte = "Date incorrecte";
 inline constexpr std::string_view kNonTrouve = "Non trouvé";
 
-// Which field control edits a domain's values.
-enum class ControlClass {
-    EDIT,        // plain edit
-    EDIT_NUM,    // number edit
-    EDIT_DAT,    // date edit (DDMMYY accepted)
-    EDIT_CARNUM, // character field holding a number
-    COMBO,       // drop-down list of values
-    CTL_BOOL,    // check box holding "O" or "N"
-    CTL_COLOR,   // colour box holding "r0g0b0"
+// The form a domain's values take beyond their type letter.
+enum class ValueForm {
+    Plain,     // as the type letter says
+    UpperCase, // text kept in upper case
+    Lines,     // text of several lines
+    Colour,    // "r<red>g<green>b<blue>"
+    Flag,      // one-character flag, "O" or "N"
+    List,      // one of a list of values (DOM_CARLST)
 };
-
-// What DOM:CONTROL creates for a domain, decided without any window.
-struct ControlSpec {
-    ControlClass kind = ControlClass::EDIT;
-    int width = 0;          // requested width, pixels of the dialog
-    int height = 0;         // requested height; 0 for the control's normal height
-    int nbcar = 0;          // maximum number of characters typed (NBCAR)
-    bool upperCase = false; // ES_UPPERCASE added
-    bool multiLine = false; // ES_MULTILINE added
-    int len = 0, dec = 0;   // the control's own LEN and DEC (EDIT_CARNUM)
-};
-
-// The control width rule: rounded up to a multiple of 20, capped at 300.
-int RoundControlWidth(int width);
 
 class DOM {
 public:
@@ -78,8 +63,7 @@ public:
     virtual std::string ORDVAL(const Value& value) const;
     // Printed column width for a character width c.
     double PRINTCOLWIDTH(double c) const;
-    // The control DOM:CONTROL creates for this domain.
-    virtual ControlSpec PlanControl();
+    virtual ValueForm Form() const { return ValueForm::Plain; }
 
 protected:
     void SetError(std::string_view text) { error_ = text; }
@@ -106,28 +90,28 @@ public:
 class DOM_UPPER : public DOM_CAR {
 public:
     using DOM_CAR::DOM_CAR;
-    ControlSpec PlanControl() override;
+    ValueForm Form() const override { return ValueForm::UpperCase; }
 };
 
 // Character field edited on several lines.
 class DOM_TXT : public DOM_CAR {
 public:
     using DOM_CAR::DOM_CAR;
-    ControlSpec PlanControl() override;
+    ValueForm Form() const override { return ValueForm::Lines; }
 };
 
 // Colour held as text, "r<red>g<green>b<blue>" ("r0g0b0" is black).
 class DOM_COLOR : public DOM_CAR {
 public:
     using DOM_CAR::DOM_CAR;
-    ControlSpec PlanControl() override;
+    ValueForm Form() const override { return ValueForm::Colour; }
 };
 
 // One-character flag edited with a check box ("O" or "N").
 class DOM_BOOL : public DOM_CAR {
 public:
     explicit DOM_BOOL(int len = 1);
-    ControlSpec PlanControl() override;
+    ValueForm Form() const override { return ValueForm::Flag; }
 };
 
 // Character field chosen from a list of values, each shown by its text.
@@ -142,10 +126,14 @@ public:
     Value VAL(std::string_view text) override;
     // The text of the value (exact match); empty when none.
     std::string STR(const Value& value) override;
-    ControlSpec PlanControl() override;
+    ValueForm Form() const override { return ValueForm::List; }
+    // Reads the lists where they come from elsewhere (a table); the lists given stay.
+    virtual void LoadLists() {}
 
     const std::vector<std::string>& Values() const { return values_; }
     const std::vector<std::string>& Texts() const { return texts_; }
+    // The width asked for the drop-down list; 0 when the list rule decides.
+    int ListWidth() const { return width_; }
 
 protected:
     void SetLists(std::vector<std::string> values, std::vector<std::string> texts);
@@ -167,7 +155,6 @@ class DOM_ : public DOM {
 public:
     DOM_(int len, int dec, Symbol fld = {}, bool num = false);
     Symbol FLD() const { return fld_; }
-    ControlSpec PlanControl() override;
 
 private:
     Symbol fld_;

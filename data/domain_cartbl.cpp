@@ -1,9 +1,8 @@
 // DOM_CARTBL (see domain_cartbl.h).
-#include "framework/domain_cartbl.h"
+#include "data/domain_cartbl.h"
 
 #include "data/dbsel.h"
-#include "data/engine/engine.h"
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 namespace lysora {
 namespace {
@@ -31,7 +30,7 @@ bool DOM_CARTBL::LOAD()
 {
     if (loaded_)
         return true;
-    if (engine::SELECT(table_.Name()) == 0)
+    if (!DBSEL::ISOPEN(table_))
         return false;
     DBSEL selection(table_, order_);
     std::vector<std::string> values, texts;
@@ -61,12 +60,6 @@ std::string DOM_CARTBL::STR(const Value& value)
     std::string trimmed = AllTrim(value.Text());
     LOAD();
     return DOM_CARLST::STR(Value(trimmed));
-}
-
-ControlSpec DOM_CARTBL::PlanControl()
-{
-    LOAD();
-    return DOM_CARLST::PlanControl();
 }
 
 } // namespace lysora

@@ -1,6 +1,6 @@
 // Text conversions of the domains (see domain_text.h). Scientific notation is not read by
 // Val: typed numbers and stored numeric fields never use it.
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 #include <cmath>
 #include <cstdio>

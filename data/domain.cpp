@@ -1,7 +1,7 @@
-// The domain family (see domain.h): conversions, validation, index keys and control plans.
-#include "framework/domain.h"
+// The domain family (see domain.h): conversions, validation and index keys.
+#include "data/domain.h"
 
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 #include <algorithm>
 
@@ -35,12 +35,6 @@ bool IsYesText(std::string_view text)
 }
 
 } // namespace
-
-int RoundControlWidth(int width)
-{
-    width = (width + 19) / 20 * 20;
-    return std::min(width, 300);
-}
 
 DOM::DOM(std::string typ, int len, int dec, bool notnull)
     : typ_(std::move(typ)), len_(len), dec_(dec), notnull_(notnull)
@@ -113,32 +107,6 @@ std::string DOM::ORDVAL(const Value& value) const
 
 double DOM::PRINTCOLWIDTH(double c) const { return (len_ + 1) * 0.6 * c; }
 
-ControlSpec DOM::PlanControl()
-{
-    ControlSpec spec;
-    int width = 0;
-    if (typ_ == "N") {
-        spec.kind = ControlClass::EDIT_NUM;
-        width = len_ * 10 + 10;
-        spec.nbcar = len_;
-    } else if (typ_ == "L") {
-        width = 50;
-        spec.nbcar = 3;
-    } else if (typ_ == "D") {
-        spec.kind = ControlClass::EDIT_DAT;
-        width = 80;
-        spec.nbcar = 10;
-    } else {
-        spec.kind = num_ ? ControlClass::EDIT_CARNUM : ControlClass::EDIT;
-        width = len_ * 10 + 10;
-        spec.nbcar = len_;
-    }
-    if (num_)
-        width = len_ * 7 + 10;
-    spec.width = RoundControlWidth(width);
-    return spec;
-}
-
 DOM_CAR::DOM_CAR(int len, bool notnull) : DOM("C", len, 0, notnull) {}
 
 Value DOM_CAR::VAL(std::string_view text)
@@ -147,36 +115,7 @@ Value DOM_CAR::VAL(std::string_view text)
     return Value(text);
 }
 
-ControlSpec DOM_UPPER::PlanControl()
-{
-    ControlSpec spec = DOM_CAR::PlanControl();
-    spec.upperCase = true;
-    return spec;
-}
-
-ControlSpec DOM_TXT::PlanControl()
-{
-    ControlSpec spec = DOM_CAR::PlanControl();
-    spec.multiLine = true;
-    spec.height = 48;
-    return spec;
-}
-
-ControlSpec DOM_COLOR::PlanControl()
-{
-    ControlSpec spec = DOM_CAR::PlanControl();
-    spec.kind = ControlClass::CTL_COLOR;
-    return spec;
-}
-
 DOM_BOOL::DOM_BOOL(int len) : DOM_CAR(len) {}
-
-ControlSpec DOM_BOOL::PlanControl()
-{
-    ControlSpec spec = DOM_CAR::PlanControl();
-    spec.kind = ControlClass::CTL_BOOL;
-    return spec;
-}
 
 DOM_CARLST::DOM_CARLST(int len, bool notnull, std::vector<std::string> values,
                        std::vector<std::string> texts, int width)
@@ -220,33 +159,11 @@ std::string DOM_CARLST::STR(const Value& value)
     return {};
 }
 
-ControlSpec DOM_CARLST::PlanControl()
-{
-    ControlSpec spec = DOM_CAR::PlanControl();
-    spec.kind = ControlClass::COMBO;
-    if (width_ > 0) {
-        spec.width = width_;
-    } else {
-        spec.width = RoundControlWidth(LEN() * 10 + 20);
-        if (!texts_.empty())
-            spec.width = std::max(spec.width, 250);
-    }
-    return spec;
-}
-
 DOM_OUINON::DOM_OUINON() : DOM_CARLST(1, false, {"O", "N"}, {"Oui", "Non"}) {}
 
 DOM_::DOM_(int len, int dec, Symbol fld, bool num) : DOM("C", len, dec), fld_(fld)
 {
     SetNum(num);
-}
-
-ControlSpec DOM_::PlanControl()
-{
-    ControlSpec spec = DOM::PlanControl();
-    spec.len = LEN();
-    spec.dec = DEC();
-    return spec;
 }
 
 DOM_CARNUM::DOM_CARNUM(int len, int dec) : DOM_(len, dec, {}, true) {}
