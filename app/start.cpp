@@ -7,6 +7,7 @@
 #include "app/screen.h"
 #include "app/settings.h"
 #include "app/strings.h"
+#include "views/fld_grille.h"
 
 #include <memory>
 #include <string>
@@ -55,6 +56,7 @@ void START()
     program.accent = ToColorref(colours.accent, colours.accentPaletteRelative);
     program.header = ToColorref(colours.header, false);
     program.headerBrush = CreateSolidBrush(program.header);
+    FLD_GRILLE::SetHeaderBrush(program.headerBrush);
     SETICON("Icone");
     INITREGLAGES();
     if (INITLANGUE()) {
@@ -69,6 +71,7 @@ void START()
     // program's exit.
     if (DATABASE* database = BASEPROGRAMME())
         database->CLOSE();
+    FLD_GRILLE::SetHeaderBrush(nullptr);
     DeleteObject(program.headerBrush);
     program.headerBrush = nullptr;
 }

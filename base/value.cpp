@@ -70,6 +70,12 @@ Date Date::FromDtos(std::string_view text)
     return FromYmd(parts[0], parts[1], parts[2]);
 }
 
+Value::Value(const Value& other) = default;
+Value::Value(Value&& other) noexcept = default;
+Value& Value::operator=(const Value& other) = default;
+Value& Value::operator=(Value&& other) noexcept = default;
+Value::~Value() = default;
+
 double Value::Number() const
 {
     const double* n = std::get_if<double>(&v_);

@@ -47,6 +47,13 @@ public:
     Value(Date d) : v_(d) {}
     Value(Symbol s) : v_(s) {}
     Value(ValueArray a) : v_(std::make_shared<ValueArray>(std::move(a))) {}
+    // Out of line: inlined into vector growth, the variant's move makes GCC 12 warn of an
+    // uninitialised string that is never read.
+    Value(const Value& other);
+    Value(Value&& other) noexcept;
+    Value& operator=(const Value& other);
+    Value& operator=(Value&& other) noexcept;
+    ~Value();
 
     Type GetType() const { return Type(v_.index()); }
     bool IsNil() const { return GetType() == Type::Nil; }

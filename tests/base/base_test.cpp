@@ -50,7 +50,7 @@ TEST(Value, HoldsOneTypeAndAnswersNeutralValuesForOthers)
     EXPECT_EQ(a, Value(ValueArray{1, "x", ValueArray{true}}));
     EXPECT_NE(a, Value(ValueArray{1, "x", ValueArray{false}}));
     Value b = a; // copies share the array, as the program's arrays do
-    b.Array().emplace_back(2);
+    b.Array().push_back(2);
     EXPECT_EQ(a.Array().size(), 4u);
 }
 
