@@ -1,7 +1,7 @@
 // DOM_GRILLE and FLD_GRILLE (see fld_grille.h).
 #include "views/fld_grille.h"
 
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 
 #include <algorithm>
 
