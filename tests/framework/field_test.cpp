@@ -2,6 +2,7 @@
 // conversions and messages of EDIT_NUM, EDIT_DAT and EDIT_CARNUM, mandatory fields, lists,
 // check box, colour box and the table-code control.
 #include "gui_fixture.h"
+#include "tests/support/shown_pixel.h"
 
 #include "data/domain_text.h"
 
@@ -188,15 +189,6 @@ TEST_F(FieldTest, ColourBoxHoldsItsColourText)
     colour.SET(Value("r255g0b0"));
     EXPECT_EQ(colour.GET(), Value("r255g0b0"));
     EXPECT_EQ(colour.VALIDATE(), "");
-}
-
-// The pixel as the window shows it now, with no redraw asked for.
-COLORREF ShownPixel(HWND hwnd, int x, int y)
-{
-    HDC dc = GetDC(hwnd);
-    COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(hwnd, dc);
-    return colour;
 }
 
 TEST_F(FieldTest, LoadAndFldsetRedrawTheCheckBoxAndColourBoxOfAnOpenDialog)
