@@ -283,7 +283,7 @@ TEST_F(CloseTest, TheSharedHelpersWaitCursorEventsAndTextWidth)
 
 // The owner of the message box the thread shows, noted once the box is up; then the box is
 // answered.
-HWND gBoxOwner = reinterpret_cast<HWND>(-1);
+HWND gBoxOwner = reinterpret_cast<HWND>(INT_PTR(-1));
 
 BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM found)
 {
@@ -308,7 +308,7 @@ void CALLBACK NoteOwnerAndAnswer(HWND, UINT, UINT_PTR timer, DWORD)
 
 HWND OwnerOfBoxShownWith(unsigned style)
 {
-    gBoxOwner = reinterpret_cast<HWND>(-1);
+    gBoxOwner = reinterpret_cast<HWND>(INT_PTR(-1));
     UINT_PTR timer = SetTimer(nullptr, 0, 50, NoteOwnerAndAnswer);
     MessageBoxSink().Show("Message", "Essai", style);
     KillTimer(nullptr, timer);

@@ -2,6 +2,7 @@
 // conversions and messages of EDIT_NUM, EDIT_DAT and EDIT_CARNUM, mandatory fields, lists,
 // check box, colour box and the table-code control.
 #include "gui_fixture.h"
+#include "tests/support/shown_pixel.h"
 
 #include "data/domain_text.h"
 
@@ -188,6 +189,30 @@ TEST_F(FieldTest, ColourBoxHoldsItsColourText)
     colour.SET(Value("r255g0b0"));
     EXPECT_EQ(colour.GET(), Value("r255g0b0"));
     EXPECT_EQ(colour.VALIDATE(), "");
+}
+
+TEST_F(FieldTest, LoadAndFldsetRedrawTheCheckBoxAndColourBoxOfAnOpenDialog)
+{
+    RecordBuffer record;
+    record.Declare(Symbol("ACTIF"), std::make_shared<DOM_BOOL>(), "Actif", Value("N"))
+        .Declare(Symbol("COULEUR"), std::make_shared<DOM_COLOR>(12), "Couleur", Value("r255g0b0"));
+    dialog.DATA(&record).DATALBLFLDLN({Symbol("ACTIF"), Symbol("COULEUR")});
+    dialog.SHOW();
+    dialog.LOAD();
+    HWND flag = ElementWindow(dialog, "ACTIF");
+    HWND colour = ElementWindow(dialog, "COULEUR");
+    SetFocus(colour); // the check box unfocused, in the window colours
+    Pump();
+    // The tick passes through (w/2 - 5, h - 9) of the 20-pixel box; the swatch starts at (3, 3).
+    ASSERT_EQ(ShownPixel(flag, 5, 11), GetSysColor(COLOR_WINDOW));
+    ASSERT_EQ(ShownPixel(colour, 10, 8), RGB(255, 0, 0));
+
+    record.Put(Symbol("ACTIF"), Value("O"));
+    dialog.LOAD();
+    dialog.FLDSET(Symbol("COULEUR"), Value("r0g0b255"));
+    Pump();
+    EXPECT_EQ(ShownPixel(flag, 5, 11), GetSysColor(COLOR_WINDOWTEXT)) << "the old tick is still shown";
+    EXPECT_EQ(ShownPixel(colour, 10, 8), RGB(0, 0, 255)) << "the old colour is still shown";
 }
 
 class Codes : public CodeTable {

@@ -3,6 +3,7 @@
 // the label's growth, colour answers with the disabled colour, owner-drawn faces, the colour
 // box's swatch and its colour dialog.
 #include "tests/guikit/gui_fixture.h"
+#include "tests/support/shown_pixel.h"
 
 #include <string>
 
@@ -175,14 +176,7 @@ TEST_F(Controls, CheckBoxDrawsItsTickInTheFocusColours)
     EXPECT_EQ(PixelOf(box->hwnd, 5, 11), GetSysColor(COLOR_HIGHLIGHTTEXT));
 }
 
-// The pixel as the window shows it now, with no redraw asked for.
-COLORREF ShownPixel(HWND hwnd, int x, int y)
-{
-    HDC dc = GetDC(hwnd);
-    COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(hwnd, dc);
-    return colour;
-}
+using lysora::testing::ShownPixel;
 
 TEST_F(Controls, DrawnControlsShowANewTextAsSoonAsTheQueueRuns)
 {
