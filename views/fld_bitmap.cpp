@@ -1,6 +1,8 @@
 // DOM_BITMAP and FLD_BITMAP (see fld_bitmap.h).
 #include "views/fld_bitmap.h"
 
+#include "framework/subclass.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -108,12 +110,7 @@ void FLD_BITMAP::FITTOIMAGE()
 void FLD_BITMAP::ONCREATE()
 {
     FLD::ONCREATE();
-    HWND hwnd = HANDLE();
-    if (!GetPropA(hwnd, kReplacedProc)) {
-        LONG_PTR replaced = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
-        SetPropA(hwnd, kReplacedProc, reinterpret_cast<::HANDLE>(replaced));
-    }
-    SetClassLongPtrA(hwnd, GCL_STYLE, GetClassLongPtrA(hwnd, GCL_STYLE) | CS_DBLCLKS);
+    SubclassControl(HANDLE(), kReplacedProc, &Proc);
     FITTOIMAGE();
 }
 
@@ -133,11 +130,7 @@ void FLD_BITMAP::ONPAINT(HDC dc)
 
 LRESULT CALLBACK FLD_BITMAP::Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    // The replaced procedure stays with the window: its last messages (after the field
-    // object has let go of it) still reach the label's own procedure.
-    auto replaced = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kReplacedProc));
-    if (msg == WM_NCDESTROY)
-        RemovePropA(hwnd, kReplacedProc);
+    WNDPROC replaced = ReplacedProcedure(hwnd, msg, kReplacedProc);
     if (!replaced)
         return DefWindowProcA(hwnd, msg, wparam, lparam);
     if (auto* field = dynamic_cast<FLD_BITMAP*>(WIN::FromHandle(hwnd)); field && field->HANDLE() == hwnd)

@@ -2,6 +2,7 @@
 #include "views/fld_grille.h"
 
 #include "data/domain_text.h"
+#include "framework/subclass.h"
 
 #include <algorithm>
 
@@ -9,8 +10,7 @@ namespace lysora {
 
 namespace {
 
-// The window property holding the procedure the grid replaced: it stays with the window,
-// so the last messages (after the grid object let go of it) still reach the label's own.
+// The window property holding the procedure the grid replaced.
 constexpr const char* kReplacedProc = "Lysora.FLD_GRILLE.Proc";
 constexpr int kTransparentBackground = 1; // SetBkMode's TRANSPARENT (undone by winapi.h)
 constexpr int kLinesPerPage = 3;          // rows or columns a page click scrolls
@@ -89,12 +89,7 @@ void FLD_GRILLE::SetHeaderBrush(HBRUSH brush) { g_headerBrush = brush; }
 void FLD_GRILLE::ONCREATE()
 {
     FLD::ONCREATE();
-    HWND hwnd = HANDLE();
-    if (!GetPropA(hwnd, kReplacedProc)) {
-        LONG_PTR replaced = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
-        SetPropA(hwnd, kReplacedProc, reinterpret_cast<::HANDLE>(replaced));
-    }
-    SetClassLongPtrA(hwnd, GCL_STYLE, GetClassLongPtrA(hwnd, GCL_STYLE) | CS_DBLCLKS);
+    SubclassControl(HANDLE(), kReplacedProc, &Proc);
 
     // The window fits the content present now, scroll bars included.
     const GridGeometry& g = model_.Geometry();
@@ -334,9 +329,7 @@ void FLD_GRILLE::DrawArrow(HDC dc, int visCol)
 
 LRESULT CALLBACK FLD_GRILLE::Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    auto replaced = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kReplacedProc));
-    if (msg == WM_NCDESTROY)
-        RemovePropA(hwnd, kReplacedProc);
+    WNDPROC replaced = ReplacedProcedure(hwnd, msg, kReplacedProc);
     if (!replaced)
         return DefWindowProcA(hwnd, msg, wparam, lparam);
     if (msg == WM_NCHITTEST) { // a label lets the mouse through; the grid takes it

@@ -7,6 +7,7 @@
 #include "framework/dlg.h"
 #include "tests/views/bmp_test_files.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/window_queue.h"
 
 #include <gtest/gtest.h>
 
@@ -26,21 +27,8 @@ public:
     std::vector<Symbol> commands;
 };
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-SIZE WindowSize(HWND hwnd)
-{
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
+using testing::Pump;
+using testing::WindowSize;
 
 // An 8-bit picture of width x height: the left half red, the right half blue.
 BmpSpec TwoColours(int width, int height)

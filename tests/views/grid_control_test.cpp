@@ -5,27 +5,18 @@
 
 #include "framework/dlg.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/window_queue.h"
 
-#include <gtest/gtest.h>
+include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace lysora {
 namespace {
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-SIZE WindowSize(HWND hwnd)
-{
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
+using testing::Pump;
+using testing::WindowSize;
 
 // rows x cols cells; row r is titled "Rnn" and holds r+1 in every cell, except the rows
 // listed in empty, which hold no values.

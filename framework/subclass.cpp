@@ -1,0 +1,23 @@
+// Subclassing of field controls (see subclass.h).
+#include "framework/subclass.h"
+
+namespace lysora {
+
+void SubclassControl(HWND hwnd, const char* property, WNDPROC proc)
+{
+    if (!GetPropA(hwnd, property)) {
+        LONG_PTR replaced = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+        SetPropA(hwnd, property, reinterpret_cast<HANDLE>(replaced));
+    }
+    SetClassLongPtrA(hwnd, GCL_STYLE, GetClassLongPtrA(hwnd, GCL_STYLE) | CS_DBLCLKS);
+}
+
+WNDPROC ReplacedProcedure(HWND hwnd, UINT msg, const char* property)
+{
+    auto replaced = reinterpret_cast<WNDPROC>(GetPropA(hwnd, property));
+    if (msg == WM_NCDESTROY)
+        RemovePropA(hwnd, property);
+    return replaced;
+}
+
+} // namespace lysora
