@@ -7,7 +7,7 @@
 #include "tests/support/message_recorder.h"
 #include "tests/support/window_queue.h"
 
-include <gtest/gtest.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
