@@ -146,15 +146,15 @@ bool DBF::CheckStructure() const
     return true;
 }
 
-void DBF::CLOSE()
+bool DBF::CLOSE()
 {
     if (area_ == 0)
-        return;
-    if (db::DBSELECTAREA(area_))
-        db::DBCLOSEAREA();
+        return true;
+    bool ok = !db::DBSELECTAREA(area_) || db::DBCLOSEAREA();
     I_AREADBF.ClearIf(area_, this);
     I_AREASEL.Clear(area_);
     area_ = 0;
+    return ok;
 }
 
 bool DBF::SelectArea() const { return area_ != 0 && db::DBSELECTAREA(area_); }

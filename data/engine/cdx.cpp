@@ -107,15 +107,20 @@ bool WalkTag(File& file, const TagHeader& h, Add add, std::string& error) {
             return false;
         }
         if (!load(at)) return false;
-        if (Le16(page) & 2) break;
-        std::uint32_t count = Le16(page + 2);
-        if (count == 0) { // an empty interior page: tolerated only as an empty root
-            if (depth == 0) return true;
-            error = "empty interior index page";
+        const std::uint32_t attributes = Le16(page);
+        if (attributes > 3 || bool(attributes & 1) != (depth == 0)) {
+            error = depth == 0 ? "root page " + std::to_string(at) + " lacks its root mark"
+                               : "index page " + std::to_string(at) + " is marked as a root below the root";
             return false;
         }
-        if (12 + std::uint64_t(h.keyLen + 8) > kPage) {
-            error = "interior page cannot hold its key";
+        if (attributes & 2) break;
+        std::uint32_t count = Le16(page + 2);
+        if (count == 0) {
+            error = "empty interior index page " + std::to_string(at);
+            return false;
+        }
+        if (12 + std::uint64_t(count) * std::uint64_t(h.keyLen + 8) > kPage) {
+            error = "interior page " + std::to_string(at) + " cannot hold its keys";
             return false;
         }
         at = Be32(page + 12 + h.keyLen + 4);
@@ -168,11 +173,11 @@ bool WalkTag(File& file, const TagHeader& h, Add add, std::string& error) {
             if (!add(key.data(), rec)) return false;
         }
         std::uint32_t right = Le32(page + 8);
-        if (right == kNone || right == 0) return true;
+        if (right == kNone) return true;
         at = right;
         if (!load(at)) return false;
-        if (!(Le16(page) & 2)) {
-            error = "leaf page links to an interior page";
+        if (Le16(page) != 2) {
+            error = "leaf page links to page " + std::to_string(at) + ", which is no plain leaf";
             return false;
         }
     }
@@ -288,8 +293,9 @@ void WriteTagHeader(unsigned char* p, std::uint32_t root, int keyLen, std::uint8
     PutLe16(p + 12, std::uint32_t(keyLen));
     p[14] = options;
     p[15] = 1;
-    std::size_t keyPool = std::min<std::size_t>(key.size(), 400) + 1;
-    std::size_t forPool = std::min<std::size_t>(forCondition.size(), kPage - keyPool - 1) + 1;
+    assert(ExpressionsFit(key, forCondition)); // refused when the tag was declared
+    std::size_t keyPool = key.size() + 1;
+    std::size_t forPool = forCondition.size() + 1;
     PutLe16(p + 504, std::uint32_t(keyPool));
     PutLe16(p + 506, std::uint32_t(forPool));
     PutLe16(p + 508, 0);

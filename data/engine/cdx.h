@@ -38,6 +38,11 @@ namespace lysora::engine {
 
 constexpr std::uint32_t kPage = 512;
 constexpr int kMaxKey = 240;
+// A tag's key expression and FOR condition share its 512-byte pool, each ended by a NUL.
+constexpr std::size_t kMaxExpressions = kPage - 2;
+inline bool ExpressionsFit(std::string_view key, std::string_view forCondition) {
+    return key.size() + forCondition.size() <= kMaxExpressions;
+}
 
 // Compares a key with a seek text on the text's length: 0 when the key starts with it.
 int ComparePrefix(const char* key, int keyLen, std::string_view text);
@@ -109,7 +114,9 @@ struct CdxTag {
 // Reads a compound index. withKeys false reads the tag names and expressions only
 // (enough to rebuild a damaged index). Every page offset, count and length is checked:
 // pages outside the file or visited twice, keys longer than declared, keys out of order
-// make it fail with an error text.
+// make it fail with an error text, and so do the marks of a torn write: a root page
+// without its root mark (an all-zero page), an empty interior page, a leaf chain that
+// ends anywhere but at the "none" link.
 bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error);
 // The bytes of a compound index holding the tags (in any order; the directory sorts
 // them). maxRec is the largest record number the tags may hold.

@@ -1,8 +1,10 @@
 // One open table (see table.h): opening with the process-wide registry of file handles
 // and the open-mode lock, loading and checking records and index, navigation along the
 // physical order or a tag within its scopes, changes kept in step with every tag, record
-// locks, and writing back.
+// locks, and writing back under the journal.
 #include "data/engine/table.h"
+
+#include "data/engine/journal.h"
 
 #include <algorithm>
 #include <cassert>
@@ -18,6 +20,7 @@ struct SharedFiles {
     std::unique_ptr<File> dbf, dbt, cdx;
     int opens = 0;
     bool exclusive = false;
+    bool readOnly = false; // opened for reading only: later opens cannot write through it
     std::map<std::uint32_t, const Table*> recordOwner;
 };
 
@@ -39,21 +42,12 @@ std::string StripDbf(std::string_view path) {
     return p;
 }
 
-// The update lock, held for the life of a scope.
-class UpdateLock {
-public:
-    UpdateLock(File* f, bool exclusive, bool active) : f_(active ? f : nullptr) {
-        if (f_) f_->Lock(kUpdateByte, 1, exclusive, true);
-    }
-    ~UpdateLock() {
-        if (f_) f_->Unlock(kUpdateByte, 1);
-    }
-    UpdateLock(const UpdateLock&) = delete;
-    UpdateLock& operator=(const UpdateLock&) = delete;
-
-private:
-    File* f_;
-};
+// The companion file base + ext in either case; empty when there is none.
+std::string Companion(const std::string& base, const char* lower, const char* upper) {
+    if (FileExists(base + lower)) return base + lower;
+    if (FileExists(base + upper)) return base + upper;
+    return {};
+}
 
 } // namespace
 
@@ -62,27 +56,32 @@ bool Table::Fail(std::string text) {
     return false;
 }
 
-Table::~Table() {
-    if (!readOnly_) Flush();
+Table::~Table() { Close(); }
+
+bool Table::Close() {
+    if (closed_) return true;
+    bool ok = readOnly_ || Commit();
     Unlock(0);
-    if (files_) {
-        if (--files_->opens == 0) {
-            files_->dbf->Unlock(kOpenByte, 1);
-            Registry().erase(files_->identity);
-        }
+    if (files_ && --files_->opens == 0) {
+        files_->dbf->Unlock(kOpenByte, 1);
+        Registry().erase(files_->identity);
     }
+    files_.reset();
+    closed_ = true;
+    return ok;
 }
 
 std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool readOnly,
-                                   bool repairIndex, std::string& error) {
+                                   OpenMode mode, std::string& error) {
     std::string base = StripDbf(path);
-    std::string dbfPath = base + ".dbf";
-    if (!FileExists(dbfPath)) {
-        dbfPath = base + ".DBF";
-        if (!FileExists(dbfPath)) {
-            error = "table file " + base + ".dbf not found";
-            return nullptr;
-        }
+    std::string dbfPath = Companion(base, ".dbf", ".DBF");
+    if (dbfPath.empty()) {
+        error = "table file " + base + ".dbf not found";
+        return nullptr;
+    }
+    if (mode == OpenMode::kRepair && (shared || readOnly)) {
+        error = "repairing a table needs it open exclusively and writable";
+        return nullptr;
     }
     std::string identity = FileIdentity(dbfPath);
     auto& registry = Registry();
@@ -94,21 +93,34 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
                     (files->exclusive ? " exclusively" : "") + " in this program";
             return nullptr;
         }
+        if (files->readOnly && !readOnly) {
+            error = "table " + dbfPath + " is already open read-only in this program";
+            return nullptr;
+        }
     } else {
         files = std::make_shared<SharedFiles>();
         files->identity = identity;
-        files->dbf = OpenFile(dbfPath, true, false, error);
+        files->readOnly = readOnly;
+        // A read-only open asks for read access only, so read-only folders and media work.
+        files->dbf = OpenTableFile(dbfPath, !readOnly, false, error);
         if (!files->dbf) return nullptr;
-        if (!files->dbf->Lock(kOpenByte, 1, !shared, false)) {
+        if (!files->dbf->Lock(kOpenByte, 1, !shared)) {
             error = shared ? "table " + dbfPath + " is open exclusively by another user"
                            : "table " + dbfPath + " is in use by another user";
             return nullptr;
         }
         files->exclusive = !shared;
-        for (const char* ext : {".dbt", ".DBT"})
-            if (!files->dbt && FileExists(base + ext)) files->dbt = OpenFile(base + ext, true, false, error);
-        for (const char* ext : {".cdx", ".CDX"})
-            if (!files->cdx && FileExists(base + ext)) files->cdx = OpenFile(base + ext, true, false, error);
+        std::string dbtPath = Companion(base, ".dbt", ".DBT");
+        if (!dbtPath.empty() && !(files->dbt = OpenTableFile(dbtPath, !readOnly, false, error))) {
+            files->dbf->Unlock(kOpenByte, 1);
+            return nullptr;
+        }
+        // An index that is there but cannot be opened must not be left behind, stale.
+        std::string cdxPath = Companion(base, ".cdx", ".CDX");
+        if (!cdxPath.empty() && !(files->cdx = OpenTableFile(cdxPath, !readOnly, false, error))) {
+            files->dbf->Unlock(kOpenByte, 1);
+            return nullptr;
+        }
         error.clear();
         registry[identity] = files;
     }
@@ -119,21 +131,41 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
     t->dbt_ = files->dbt.get();
     t->cdx_ = files->cdx.get();
     t->cdxPath_ = base + ".cdx";
+    t->journalPath_ = base + ".jnl";
     t->shared_ = shared;
-    t->readOnly_ = readOnly || !files->dbf->Writable();
+    // A table whose index cannot be written is read-only as a whole: no change may reach
+    // the records and then fail at the index.
+    t->readOnly_ = readOnly || !t->dbf_->Writable() || (t->dbt_ && !t->dbt_->Writable()) ||
+                   (t->cdx_ && !t->cdx_->Writable());
     std::size_t slash = base.find_last_of("/\\");
     t->baseName_ = base.substr(slash == std::string::npos ? 0 : slash + 1);
-    if (repairIndex && (shared || t->readOnly_)) {
-        error = "rebuilding an index needs the table open exclusively and writable";
+    if (mode == OpenMode::kRepair && t->readOnly_) {
+        error = "repairing a table needs its files writable";
         return nullptr;
     }
-    bool ok;
-    {
-        UpdateLock lock(t->dbf_, false, shared);
-        ok = t->Load(!repairIndex, error);
+    // A write-back that another process (or this one, earlier) did not finish is undone
+    // first, by whoever can take the header lock exclusively.
+    if (FileExists(t->journalPath_)) {
+        if (shared && !t->LockForUpdate(true)) {
+            error = t->error_;
+            return nullptr;
+        }
+        bool undone = t->UndoInterruptedWrite();
+        if (shared) t->UnlockForUpdate();
+        if (!undone) {
+            error = t->error_;
+            return nullptr;
+        }
     }
-    if (ok && repairIndex) {
-        ok = t->Reindex() && t->Flush();
+    bool ok = !shared || t->LockForUpdate(false);
+    if (ok) {
+        ok = t->Load(mode, error);
+        if (shared) t->UnlockForUpdate();
+    } else {
+        error = t->error_;
+    }
+    if (ok && mode == OpenMode::kRepair) {
+        ok = t->Reindex() && t->Commit();
         if (!ok) error = t->error_;
     }
     if (!ok) return nullptr;
@@ -143,7 +175,7 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
 
 std::unique_ptr<Table> Table::OpenFiles(std::unique_ptr<File> dbf, std::unique_ptr<File> dbt,
                                         std::unique_ptr<File> cdx, bool readOnly,
-                                        std::string& error) {
+                                        OpenMode mode, std::string& error) {
     std::unique_ptr<Table> t(new Table());
     t->ownDbf_ = std::move(dbf);
     t->ownDbt_ = std::move(dbt);
@@ -152,17 +184,34 @@ std::unique_ptr<Table> Table::OpenFiles(std::unique_ptr<File> dbf, std::unique_p
     t->dbt_ = t->ownDbt_.get();
     t->cdx_ = t->ownCdx_.get();
     t->readOnly_ = readOnly || !t->dbf_->Writable();
-    if (!t->Load(true, error)) return nullptr;
+    if (!t->Load(mode, error)) return nullptr;
+    if (mode == OpenMode::kRepair && !(t->Reindex() && t->Commit())) {
+        error = t->error_;
+        return nullptr;
+    }
     t->GoTop();
     return t;
 }
 
-bool Table::Load(bool withKeys, std::string& error) {
-    return LoadRecords(error) && LoadIndex(withKeys, error);
+bool Table::Load(OpenMode mode, std::string& error) {
+    if (!LoadRecords(mode == OpenMode::kRepair, error)) return false;
+    if ((header_.flags & kStructuralIndexFlag) && !cdx_) {
+        error = "the table's index file " + cdxPath_ + " is missing";
+        return false;
+    }
+    if (!LoadIndex(mode != OpenMode::kRepair, error)) return false;
+    if (mode != OpenMode::kNormal) return true;
+    std::vector<std::string> problems = IndexProblems(1);
+    if (!problems.empty()) {
+        error = "the index file does not agree with the table (" + problems.front() +
+                "); rebuild it with dbftool repair";
+        return false;
+    }
+    return true;
 }
 
-bool Table::LoadRecords(std::string& error) {
-    if (!ReadDbfHeader(*dbf_, header_, error)) return false;
+bool Table::LoadRecords(bool cutCount, std::string& error) {
+    if (!ReadDbfHeader(*dbf_, header_, error, cutCount)) return false;
     bool memo = std::any_of(header_.fields.begin(), header_.fields.end(),
                             [](const Field& f) { return f.type == 'M'; });
     if (memo && !dbt_) {
@@ -174,7 +223,16 @@ bool Table::LoadRecords(std::string& error) {
         error = "table records unreadable";
         return false;
     }
-    diskRecords_ = header_.records;
+    // A count cut by a repair goes back to the file with the next write-back, which also
+    // drops the torn record after the last whole one.
+    std::uint32_t onDisk = header_.records;
+    unsigned char count[4];
+    if (cutCount && dbf_->Read(4, count, 4))
+        onDisk = std::uint32_t(count[0]) | std::uint32_t(count[1]) << 8 | std::uint32_t(count[2]) << 16 |
+                 std::uint32_t(count[3]) << 24;
+    diskRecords_ = onDisk;
+    headerDirty_ = onDisk != header_.records;
+    dirty_.clear();
     return true;
 }
 
@@ -186,10 +244,14 @@ std::uint32_t Table::IndexStamp() const {
 
 bool Table::LoadIndex(bool withKeys, std::string& error) {
     tags_.clear();
+    indexDirty_ = false;
     if (!cdx_) return true;
     indexStamp_ = IndexStamp();
     std::vector<CdxTag> cdxTags;
-    if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) return false;
+    if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) {
+        error = "index file " + cdxPath_ + ": " + error + "; rebuild it with dbftool repair";
+        return false;
+    }
     for (CdxTag& c : cdxTags) {
         Tag tag;
         tag.cdx = std::move(c);
@@ -205,7 +267,6 @@ bool Table::LoadIndex(bool withKeys, std::string& error) {
             }
     return true;
 }
-
 bool Table::CompileTags(std::string& error) {
     for (Tag& tag : tags_) {
         std::string why;
@@ -277,6 +338,11 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
             }
         tag.cdx.key = def.key;
         tag.cdx.forCondition = def.forCondition;
+        if (!ExpressionsFit(def.key, def.forCondition)) {
+            error = "tag " + tag.cdx.name + ": key expression and condition longer than an index holds (" +
+                    std::to_string(kMaxExpressions) + " characters together)";
+            return false;
+        }
         std::string why;
         if (!tag.keyExpr.Compile(def.key, h.fields, why) ||
             !tag.condition.Compile(def.forCondition, h.fields, why)) {
@@ -291,47 +357,76 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
     // (Released again before the file is emptied: Windows refuses to cut a locked file.)
     if (FileExists(base + ".dbf")) {
         auto probe = OpenFile(base + ".dbf", true, false, error);
-        if (!probe || !probe->Lock(kOpenByte, 1, true, false)) {
+        if (!probe || !probe->Lock(kOpenByte, 1, true)) {
             error = "table " + base + ".dbf is in use and cannot be replaced";
             return false;
         }
         probe->Unlock(kOpenByte, 1);
     }
-    std::string bytes = BuildDbfHeader(h) + "\x1A";
-    auto dbf = OpenFile(base + ".dbf", true, true, error);
-    if (!dbf || !dbf->Write(0, bytes.data(), bytes.size())) {
-        if (error.empty()) error = "cannot write " + base + ".dbf";
-        return false;
-    }
-    if (memo) {
-        std::string head = NewMemoFileHeader();
-        auto dbt = OpenFile(base + ".dbt", true, true, error);
-        if (!dbt || !dbt->Write(0, head.data(), head.size())) {
-            if (error.empty()) error = "cannot write " + base + ".dbt";
+    if (!tags.empty()) h.flags = kStructuralIndexFlag;
+    // The index first, so that a table whose header names an index never lacks one; each
+    // file synced, so that a table reported created is there.
+    auto write = [&](const std::string& path, const std::string& bytes) {
+        auto f = OpenTableFile(path, true, true, error);
+        if (!f || !f->Write(0, bytes.data(), bytes.size()) || !f->Sync()) {
+            error = "cannot write " + path + (error.empty() ? "" : ": " + error);
             return false;
         }
-    }
-    if (tags.empty()) {
-        if (FileExists(base + ".cdx")) RemoveFile(base + ".cdx");
         return true;
+    };
+    if (tags.empty()) {
+        if (FileExists(base + ".cdx") && !RemoveFile(base + ".cdx")) {
+            error = "cannot remove the old index " + base + ".cdx";
+            return false;
+        }
+    } else {
+        std::vector<const CdxTag*> cdxTags;
+        for (const Tag& t : tags) cdxTags.push_back(&t.cdx);
+        if (!write(base + ".cdx", BuildCdx(cdxTags, 1))) return false;
     }
-    std::vector<const CdxTag*> cdxTags;
-    for (const Tag& t : tags) cdxTags.push_back(&t.cdx);
-    std::string cdxBytes = BuildCdx(cdxTags, 1);
-    auto cdx = OpenFile(base + ".cdx", true, true, error);
-    if (!cdx || !cdx->Write(0, cdxBytes.data(), cdxBytes.size())) {
-        if (error.empty()) error = "cannot write " + base + ".cdx";
-        return false;
-    }
-    return true;
+    if (memo && !write(base + ".dbt", NewMemoFileHeader())) return false;
+    if (FileExists(base + ".jnl")) RemoveFile(base + ".jnl"); // belongs to the table replaced
+    return write(base + ".dbf", BuildDbfHeader(h) + "\x1A");
 }
 
 // ---- staying current ----
 
+bool Table::LockForUpdate(bool exclusive) {
+    if (!LockWithin(*dbf_, kHeaderLockByte, 1, exclusive, kLockWaitMs))
+        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
+    if (cdx_ && !LockWithin(*cdx_, kIndexLockByte, 1, exclusive, kLockWaitMs)) {
+        dbf_->Unlock(kHeaderLockByte, 1);
+        return Fail("the index of table " + baseName_ + " is busy: another user has been writing it for too long");
+    }
+    return true;
+}
+
+void Table::UnlockForUpdate() {
+    if (cdx_) cdx_->Unlock(kIndexLockByte, 1);
+    dbf_->Unlock(kHeaderLockByte, 1);
+}
+
+bool Table::UndoInterruptedWrite() {
+    if (journalPath_.empty()) return true;
+    File* files[2] = {dbf_, cdx_};
+    std::string error;
+    return RollBackJournal(journalPath_, files, error) || Fail("table " + baseName_ + ": " + error);
+}
+
 bool Table::Refresh() {
-    if (!shared_) return true;
-    UpdateLock lock(dbf_, false, true);
-    return SyncLocked();
+    if (!shared_ || writing_) return true;
+    // A journal seen under a shared lock was left by a writer that stopped (writers remove
+    // theirs before they release the header lock): undo it with the lock exclusive.
+    if (FileExists(journalPath_)) {
+        if (!LockForUpdate(true)) return false;
+        bool undone = UndoInterruptedWrite();
+        UnlockForUpdate();
+        if (!undone) return false;
+    }
+    if (!LockForUpdate(false)) return false;
+    bool ok = SyncLocked();
+    UnlockForUpdate();
+    return ok;
 }
 
 bool Table::SyncLocked() {
@@ -345,7 +440,7 @@ bool Table::SyncLocked() {
     // The index is read again only when its writer stamped it anew.
     std::string error;
     const bool indexChanged = cdx_ && IndexStamp() != indexStamp_;
-    if (!LoadRecords(error) || (indexChanged && !LoadIndex(true, error)))
+    if (!LoadRecords(false, error) || (indexChanged && !LoadIndex(true, error)))
         return Fail("table changed by another user and now unreadable: " + error);
     if (recno_ > header_.records) eof_ = true;
     return true;
@@ -354,10 +449,10 @@ bool Table::SyncLocked() {
 bool Table::BeginWrite() {
     if (readOnly_) return Fail("table is open read-only");
     if (!shared_) return true;
-    dbf_->Lock(kUpdateByte, 1, true, true);
+    if (!LockForUpdate(true)) return false;
     writing_ = true;
-    if (!SyncLocked()) {
-        dbf_->Unlock(kUpdateByte, 1);
+    if (!UndoInterruptedWrite() || !SyncLocked()) {
+        UnlockForUpdate();
         writing_ = false;
         return false;
     }
@@ -366,69 +461,100 @@ bool Table::BeginWrite() {
 
 bool Table::EndWrite(bool ok) {
     if (!shared_) return ok;
-    bool flushed = Flush();
-    dbf_->Unlock(kUpdateByte, 1);
+    bool flushed = Flush(false);
+    if (!flushed) {
+        // What could not be written is dropped here too: this process goes on from what
+        // the files hold, as every other process does.
+        std::string error;
+        if (!LoadRecords(false, error) || !LoadIndex(true, error)) error_ += "; " + error;
+    }
+    UnlockForUpdate();
     writing_ = false;
     return ok && flushed;
 }
 
-bool Table::Flush() {
-    if (readOnly_ || (dirty_.empty() && !headerDirty_ && !indexDirty_)) return true;
+bool Table::Flush(bool durable) {
+    if (readOnly_ || (dirty_.empty() && !headerDirty_ && !indexDirty_ && header_.records == diskRecords_))
+        return true;
     const std::uint32_t len = header_.recordLength;
-    // Contiguous dirty records go out in one write.
+    std::vector<PendingWrite> writes;
+    // Records first (contiguous dirty records in one write), then the end-of-file mark and
+    // the header that counts them, then the index.
     for (auto it = dirty_.begin(); it != dirty_.end();) {
         std::uint32_t first = *it, last = first;
         auto next = std::next(it);
         while (next != dirty_.end() && *next == last + 1) last = *next++;
         std::uint64_t at = header_.headerLength + std::uint64_t(first - 1) * len;
-        if (!dbf_->Write(at, Record(first), std::size_t(last - first + 1) * len))
-            return Fail("cannot write the table file");
+        writes.push_back({kTableFile, at, std::string(Record(first), std::size_t(last - first + 1) * len)});
         it = next;
     }
-    dirty_.clear();
-    if (headerDirty_ || header_.records != diskRecords_) {
-        if (header_.records != diskRecords_) {
-            char eofMark = 0x1A;
-            std::uint64_t end = header_.headerLength + std::uint64_t(header_.records) * len;
-            if (!dbf_->Write(end, &eofMark, 1)) return Fail("cannot write the table file");
-            if (header_.records < diskRecords_) dbf_->Truncate(end + 1);
-            diskRecords_ = header_.records;
-        }
+    const std::uint64_t end = header_.headerLength + std::uint64_t(header_.records) * len;
+    std::uint64_t newSize[2] = {~std::uint64_t(0), ~std::uint64_t(0)};
+    if (header_.records != diskRecords_) {
+        writes.push_back({kTableFile, end, std::string(1, '\x1A')});
+        if (header_.records < diskRecords_) newSize[kTableFile] = end + 1;
     }
-    ++header_.changeCounter;
-    if (!WriteDbfPrefix(*dbf_, header_)) return Fail("cannot write the table header");
-    headerDirty_ = false;
+    DbfHeader next = header_;
+    ++next.changeCounter;
+    if (!tags_.empty()) next.flags |= kStructuralIndexFlag;
+    std::string current(kDbfPrefix, '\0');
+    if (!dbf_->Read(0, current.data(), current.size())) return Fail("table header unreadable");
+    writes.push_back({kTableFile, 0, DbfPrefix(current, next)});
+    std::uint32_t stamp = indexStamp_;
     if (indexDirty_ && !tags_.empty()) {
         std::vector<const CdxTag*> cdxTags;
         for (const Tag& t : tags_) cdxTags.push_back(&t.cdx);
         std::string bytes = BuildCdx(cdxTags, std::max<std::uint32_t>(header_.records, 1));
         // Stamp the index with the table's change counter (big-endian, in the header's
         // reserved word) so that other processes know to read it again.
-        indexStamp_ = header_.changeCounter;
-        for (int i = 0; i < 4; ++i) bytes[std::size_t(8 + i)] = char(indexStamp_ >> (24 - 8 * i));
+        stamp = next.changeCounter;
+        for (int i = 0; i < 4; ++i) bytes[std::size_t(8 + i)] = char(stamp >> (24 - 8 * i));
         if (!cdx_) {
             std::string error;
             if (files_) {
-                files_->cdx = OpenFile(cdxPath_, true, true, error);
+                files_->cdx = OpenTableFile(cdxPath_, true, true, error);
                 cdx_ = files_->cdx.get();
             }
             if (!cdx_) return Fail("cannot create the index file: " + error);
         }
-        if (!cdx_->Write(0, bytes.data(), bytes.size()) || !cdx_->Truncate(bytes.size()))
-            return Fail("cannot write the index file");
+        newSize[kIndexFile] = bytes.size();
+        writes.push_back({kIndexFile, 0, std::move(bytes)});
     }
-    indexDirty_ = false;
+    File* files[2] = {dbf_, cdx_};
+    std::string error;
+    bool ok;
+    if (journalPath_.empty()) { // files given by the caller: written in place
+        ok = std::all_of(writes.begin(), writes.end(), [&](const PendingWrite& w) {
+            return files[w.file]->Write(w.offset, w.bytes.data(), w.bytes.size());
+        });
+        for (int i = 0; i < 2 && ok; ++i)
+            if (files[i] && newSize[i] < files[i]->Size()) ok = files[i]->Truncate(newSize[i]);
+        if (!ok) error = "cannot write the table or its index";
+    } else {
+        ok = WriteWithJournal(journalPath_, files, writes, newSize, durable, error);
+    }
+    if (!ok) return Fail("table " + baseName_ + ": " + error);
+    header_.changeCounter = next.changeCounter;
+    header_.flags = next.flags;
+    indexStamp_ = stamp;
+    diskRecords_ = header_.records;
+    dirty_.clear();
+    headerDirty_ = indexDirty_ = false;
     return true;
 }
 
 bool Table::Commit() {
     if (readOnly_) return true;
-    bool ok;
-    {
-        UpdateLock lock(dbf_, true, shared_ && !writing_);
-        ok = Flush();
+    bool ok = true;
+    if (shared_ && !writing_) {
+        if (!LockForUpdate(true)) return false;
+        ok = Flush(true);
+        UnlockForUpdate();
+    } else {
+        ok = Flush(true);
     }
     if (!ok) return false;
+    // Changes already written through (shared tables, memos) reach the disk too.
     bool synced = dbf_->Sync() && (!dbt_ || dbt_->Sync()) && (!cdx_ || cdx_->Sync());
     return synced || Fail("the system could not put the changes on the disk");
 }
@@ -483,39 +609,58 @@ bool Table::Reindex() {
     return true;
 }
 
-std::vector<std::string> Table::Check() const {
+std::vector<std::string> Table::Check() const { return IndexProblems(25); }
+
+// One pass over each tag: every entry must be a record the tag's condition admits, filed
+// under the key its record gives now, once, in ascending order; then every such record
+// must have been met.
+std::vector<std::string> Table::IndexProblems(std::size_t limit) const {
     std::vector<std::string> problems;
+    auto report = [&](std::string text) {
+        if (problems.size() < limit) problems.push_back(std::move(text));
+        return problems.size() < limit;
+    };
     std::string key;
+    std::vector<bool> met;
     for (const Tag& tag : tags_) {
         const KeyList& keys = tag.cdx.keys;
-        std::size_t expected = 0, wrong = 0;
-        for (std::uint32_t r = 1; r <= header_.records; ++r) {
-            if (!KeyOf(tag, Record(r), key)) continue;
-            ++expected;
-            if (keys.IsEnd(keys.Find(key.data(), r))) {
-                if (++wrong <= 5)
-                    problems.push_back("tag " + tag.cdx.name + ": record " + std::to_string(r) +
-                                       " missing under its key \"" + key + "\"");
-            }
-        }
-        if (wrong > 5)
-            problems.push_back("tag " + tag.cdx.name + ": " + std::to_string(wrong - 5) + " more records missing");
-        if (keys.Size() != expected)
-            problems.push_back("tag " + tag.cdx.name + " holds " + std::to_string(keys.Size()) +
-                               " keys for " + std::to_string(expected) + " records");
-        // Order (kept by construction, but a file read from elsewhere is checked here too).
+        const std::size_t keyLen = std::size_t(keys.KeyLength());
+        met.assign(std::size_t(header_.records) + 1, false);
         KeyList::Pos prev = keys.End();
-        for (auto p = keys.Begin(); !keys.IsEnd(p); p = keys.Next(p)) {
-            if (!keys.IsEnd(prev)) {
-                int c = std::memcmp(keys.Key(prev), keys.Key(p), std::size_t(keys.KeyLength()));
-                if (c > 0 || (c == 0 && keys.Rec(prev) >= keys.Rec(p))) {
-                    problems.push_back("tag " + tag.cdx.name + ": keys out of order at record " +
-                                       std::to_string(keys.Rec(p)));
-                    break;
-                }
+        for (auto p = keys.Begin(); !keys.IsEnd(p); prev = p, p = keys.Next(p)) {
+            const std::uint32_t r = keys.Rec(p);
+            if (r < 1 || r > header_.records) {
+                if (!report("tag " + tag.cdx.name + " refers to record " + std::to_string(r) + " beyond the table"))
+                    return problems;
+                continue;
             }
-            prev = p;
+            if (met[r]) {
+                if (!report("tag " + tag.cdx.name + " holds record " + std::to_string(r) + " twice")) return problems;
+            } else if (!KeyOf(tag, Record(r), key)) {
+                if (!report("tag " + tag.cdx.name + " holds record " + std::to_string(r) + ", which its condition leaves out"))
+                    return problems;
+            } else if (std::memcmp(keys.Key(p), key.data(), keyLen) != 0) {
+                if (!report("tag " + tag.cdx.name + ": record " + std::to_string(r) + " is filed under \"" +
+                            std::string(keys.Key(p), keyLen) + "\" instead of \"" + key + "\""))
+                    return problems;
+            }
+            met[r] = true;
+            if (!keys.IsEnd(prev)) {
+                int c = std::memcmp(keys.Key(prev), keys.Key(p), keyLen);
+                if ((c > 0 || (c == 0 && keys.Rec(prev) >= r)) &&
+                    !report("tag " + tag.cdx.name + ": keys out of order at record " + std::to_string(r)))
+                    return problems;
+            }
         }
+        std::size_t missing = 0;
+        std::uint32_t firstMissing = 0;
+        for (std::uint32_t r = 1; r <= header_.records; ++r)
+            if (!met[r] && KeyOf(tag, Record(r), key) && missing++ == 0) firstMissing = r;
+        if (missing > 0 &&
+            !report("tag " + tag.cdx.name + " lacks " + std::to_string(missing) + " of the " +
+                    std::to_string(header_.records) + " records (the first: record " +
+                    std::to_string(firstMissing) + ")"))
+            return problems;
     }
     return problems;
 }
@@ -811,32 +956,30 @@ bool Table::Put(int pos, const Value& value) {
 }
 
 bool Table::Append() {
-    if (readOnly_) return Fail("table is open read-only");
-    if (shared_ && !dbf_->Lock(kAppendByte, 1, true, true)) return Fail("cannot lock the table to append");
-    bool ok = BeginWrite();
-    std::uint32_t recno = 0;
-    if (ok && header_.records >= kMaxRecords) ok = Fail("table is full");
-    if (ok) {
-        recno = header_.records + 1;
-        // Lock the new record before anyone can see it (a shared table only).
-        if (shared_ && !dbf_->Lock(kRecordBase - recno, 1, true, false))
-            ok = Fail("cannot lock the appended record");
+    // In a shared table BeginWrite holds the header lock: the append lock of the format.
+    if (!BeginWrite()) return false;
+    const std::uint32_t recno = header_.records + 1;
+    if (header_.records >= kMaxRecords) return EndWrite(Fail("table is full"));
+    // Lock the new record before anyone can see it (a shared table only).
+    if (shared_ && !dbf_->Lock(RecordLockByte(recno), 1, true))
+        return EndWrite(Fail("cannot lock the appended record"));
+    if (shared_) files_->recordOwner[recno] = this;
+    locks_.insert(recno);
+    data_.append(header_.recordLength, ' ');
+    header_.records = recno;
+    IndexAdd(recno, Record(recno));
+    indexDirty_ = indexDirty_ || !tags_.empty();
+    dirty_.insert(recno);
+    headerDirty_ = true;
+    recno_ = recno;
+    eof_ = bof_ = false;
+    if (EndWrite(true)) return true;
+    Unlock(recno); // the record never reached the file
+    if (recno > header_.records) {
+        eof_ = true;
+        recno_ = header_.records + 1;
     }
-    if (ok) {
-        if (shared_) files_->recordOwner[recno] = this;
-        locks_.insert(recno);
-        data_.append(header_.recordLength, ' ');
-        header_.records = recno;
-        IndexAdd(recno, Record(recno));
-        indexDirty_ = indexDirty_ || !tags_.empty();
-        dirty_.insert(recno);
-        headerDirty_ = true;
-        recno_ = recno;
-        eof_ = bof_ = false;
-    }
-    ok = EndWrite(ok);
-    if (shared_) dbf_->Unlock(kAppendByte, 1);
-    return ok;
+    return false;
 }
 
 bool Table::Delete() {
@@ -859,7 +1002,7 @@ bool Table::Lock(std::uint32_t recno) {
     if (shared_) {
         auto owner = files_->recordOwner.find(recno);
         if (owner != files_->recordOwner.end()) return Fail("record " + std::to_string(recno) + " is locked in another work area");
-        if (!dbf_->Lock(kRecordBase - recno, 1, true, false))
+        if (!dbf_->Lock(RecordLockByte(recno), 1, true))
             return Fail("record " + std::to_string(recno) + " is locked by another user");
         files_->recordOwner[recno] = this;
     }
@@ -872,7 +1015,7 @@ bool Table::Lock(std::uint32_t recno) {
 void Table::Unlock(std::uint32_t recno) {
     auto release = [&](std::uint32_t r) {
         if (shared_ && files_) {
-            dbf_->Unlock(kRecordBase - r, 1);
+            dbf_->Unlock(RecordLockByte(r), 1);
             files_->recordOwner.erase(r);
         }
         locks_.erase(r);

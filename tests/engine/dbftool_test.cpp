@@ -26,7 +26,7 @@ Result Tool(const std::string& args) {
     return r;
 }
 
-TEST(DbfTool, StructureDumpCheckAndReindex) {
+TEST(DbfTool, StructureDumpCheckAndRepair) {
     ScratchDir dir;
     std::string path = dir.Path("valeurs");
     CreateValuesTable(path);
@@ -63,7 +63,7 @@ TEST(DbfTool, StructureDumpCheckAndReindex) {
     r = Tool("check " + path);
     EXPECT_NE(0, r.status) << r.out;
     EXPECT_FALSE(r.out.empty());
-    r = Tool("reindex " + path);
+    r = Tool("repair " + path);
     EXPECT_EQ(0, r.status) << r.out;
     EXPECT_NE(std::string::npos, r.out.find("1 tags rebuilt over 2001 records"));
     r = Tool("check " + path);

@@ -143,7 +143,7 @@ TEST(EngineHostile, MemosOutsideTheFileAreErrorsNotCrashes) {
     std::size_t recordStart = dbf.size() - 1 - 4 * 17;
     dbf.replace(recordStart + 7, 10, "4000000000");
     EXPECT_TRUE(Open(dbf, error)) << error; // the table opens; that memo reads as an error
-    auto table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, error);
+    auto table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, OpenMode::kNormal, error);
     ASSERT_TRUE(table);
     table->GoTo(1);
     EXPECT_EQ("", table->Get(2).Text());
@@ -152,7 +152,7 @@ TEST(EngineHostile, MemosOutsideTheFileAreErrorsNotCrashes) {
     EXPECT_EQ(std::string(600, 'x'), table->Get(2).Text());
     // A block number beyond any 32-bit offset.
     dbf.replace(recordStart + 7, 10, "9999999999");
-    table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, error);
+    table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, OpenMode::kNormal, error);
     ASSERT_TRUE(table);
     table->GoTo(1);
     EXPECT_EQ("", table->Get(2).Text());
