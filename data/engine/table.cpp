@@ -407,7 +407,7 @@ void Table::UnlockForUpdate() {
 }
 
 bool Table::UndoInterruptedWrite() {
-    if (journalPath_.empty()) return true;
+    if (journalPath_.empty() || !FileExists(journalPath_)) return true;
     File* files[2] = {dbf_, cdx_};
     std::string error;
     return RollBackJournal(journalPath_, files, error) || Fail("table " + baseName_ + ": " + error);
@@ -476,6 +476,8 @@ bool Table::EndWrite(bool ok) {
 bool Table::Flush(bool durable) {
     if (readOnly_ || (dirty_.empty() && !headerDirty_ && !indexDirty_ && header_.records == diskRecords_))
         return true;
+    // A journal left by a write-back that failed must be undone before a new one is made.
+    if (!UndoInterruptedWrite()) return false;
     const std::uint32_t len = header_.recordLength;
     std::vector<PendingWrite> writes;
     // Records first (contiguous dirty records in one write), then the end-of-file mark and

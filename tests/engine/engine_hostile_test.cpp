@@ -112,6 +112,12 @@ TEST(EngineHostile, DamagedIndexesAreRefusedWithAReason) {
     Put32(s, at(page + 8), 1u << 30);
     cases.push_back({"outside the file", s});
     s = index;
+    Put32(s, at(page + 8), 0); // a torn chain: 0 is no page, not the end
+    cases.push_back({"index page 0 outside the file", s});
+    s = index;
+    std::fill(s.begin() + std::ptrdiff_t(at(root)), s.begin() + std::ptrdiff_t(at(root + 512)), '\0');
+    cases.push_back({"lacks its root mark", s}); // an all-zero page is no empty root
+    s = index;
     s[at(page + 23)] = 100; // bytes per entry
     cases.push_back({"bad layout", s});
     s = index;
