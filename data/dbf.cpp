@@ -3,6 +3,7 @@
 #include "data/dbf.h"
 
 #include "base/messages.h"
+#include "base/text.h"
 #include "data/engine/engine.h"
 #include "data/files.h"
 
@@ -140,6 +141,13 @@ bool DBF::CheckStructure() const
                     db::DBFIELDINFO(db::DBS_DEC, pos).Number() == domain->DEC();
         if (!same) {
             ShowMessage("Champ " + afldsym_[i].Name() + " incorrect", caption);
+            return false;
+        }
+    }
+    // Selections address orders by number: order i must be the i-th tag of the index.
+    for (std::size_t i = 0; i < aordsym_.size(); ++i) {
+        if (db::ORDNAME(int(i) + 1) != UpperCase(aordsym_[i].Name())) {
+            ShowMessage("Index " + aordsym_[i].Name() + " incorrect", caption);
             return false;
         }
     }
