@@ -413,10 +413,17 @@ bool Table::UndoInterruptedWrite() {
     return RollBackJournal(journalPath_, files, error) || Fail("table " + baseName_ + ": " + error);
 }
 
+// The common case costs one shared lock and one read of the header: nothing changed.
 bool Table::Refresh() {
     if (!shared_ || writing_) return true;
-    // A journal seen under a shared lock was left by a writer that stopped (writers remove
-    // theirs before they release the header lock): undo it with the lock exclusive.
+    if (!LockWithin(*dbf_, kHeaderLockByte, 1, false, kLockWaitMs))
+        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
+    bool same = false;
+    bool ok = Unchanged(same);
+    dbf_->Unlock(kHeaderLockByte, 1);
+    if (!ok || same) return ok;
+    // A journal seen now was left by a writer that stopped (writers remove theirs before
+    // they release the header lock): undo it, with the lock exclusive, before reading.
     if (FileExists(journalPath_)) {
         if (!LockForUpdate(true)) return false;
         bool undone = UndoInterruptedWrite();
@@ -424,19 +431,26 @@ bool Table::Refresh() {
         if (!undone) return false;
     }
     if (!LockForUpdate(false)) return false;
-    bool ok = SyncLocked();
+    ok = SyncLocked();
     UnlockForUpdate();
     return ok;
 }
 
-bool Table::SyncLocked() {
+bool Table::Unchanged(bool& same) {
     unsigned char prefix[kDbfPrefix];
     if (!dbf_->Read(0, prefix, sizeof prefix)) return Fail("table header unreadable");
     std::uint32_t records = std::uint32_t(prefix[4]) | std::uint32_t(prefix[5]) << 8 |
                             std::uint32_t(prefix[6]) << 16 | std::uint32_t(prefix[7]) << 24;
     std::uint32_t counter = std::uint32_t(prefix[16]) | std::uint32_t(prefix[17]) << 8 |
                             std::uint32_t(prefix[18]) << 16 | std::uint32_t(prefix[19]) << 24;
-    if (records == header_.records && counter == header_.changeCounter) return true;
+    same = records == header_.records && counter == header_.changeCounter;
+    return true;
+}
+
+bool Table::SyncLocked() {
+    bool same = false;
+    if (!Unchanged(same)) return false;
+    if (same) return true;
     // The index is read again only when its writer stamped it anew.
     std::string error;
     const bool indexChanged = cdx_ && IndexStamp() != indexStamp_;

@@ -138,6 +138,7 @@ private:
     bool CompileTags(std::string& error);
     bool Refresh();                // shared: take in other processes' changes
     bool SyncLocked();             // the same, the update lock being held
+    bool Unchanged(bool& same);    // same: the header's count and change counter are as last read
     bool BeginWrite();             // checks, and in a shared table takes the update lock
     bool EndWrite(bool ok);        // writes through (shared) and drops the update lock
     bool Flush(bool durable);      // writes every pending change, under the journal
