@@ -244,7 +244,7 @@ std::uint32_t Table::IndexStamp() const {
 
 bool Table::LoadIndex(bool withKeys, std::string& error) {
     tags_.clear();
-    indexDirty_ = false;
+    indexDirty_ = indexRebuild_ = false;
     if (!cdx_) return true;
     indexStamp_ = IndexStamp();
     std::vector<CdxTag> cdxTags;
@@ -517,14 +517,16 @@ bool Table::Flush(bool durable) {
     if (!dbf_->Read(0, current.data(), current.size())) return Fail("table header unreadable");
     writes.push_back({kTableFile, 0, DbfPrefix(current, next)});
     std::uint32_t stamp = indexStamp_;
+    // The index: written whole when new or rebuilt, otherwise only the pages the changes
+    // touched. Either way stamped with the table's change counter (big-endian, in the
+    // directory header's reserved word) so that other processes know to read it again.
+    const bool wholeIndex = indexDirty_ && !tags_.empty() &&
+        (indexRebuild_ || !cdx_ || std::any_of(tags_.begin(), tags_.end(), [](const Tag& t) { return t.cdx.pages.header == 0; }));
+    std::string wholeBytes;
     if (indexDirty_ && !tags_.empty()) {
-        std::vector<const CdxTag*> cdxTags;
-        for (const Tag& t : tags_) cdxTags.push_back(&t.cdx);
-        std::string bytes = BuildCdx(cdxTags, std::max<std::uint32_t>(header_.records, 1));
-        // Stamp the index with the table's change counter (big-endian, in the header's
-        // reserved word) so that other processes know to read it again.
         stamp = next.changeCounter;
-        for (int i = 0; i < 4; ++i) bytes[std::size_t(8 + i)] = char(stamp >> (24 - 8 * i));
+        std::string stampBytes(4, '\0');
+        for (int i = 0; i < 4; ++i) stampBytes[std::size_t(i)] = char(stamp >> (24 - 8 * i));
         if (!cdx_) {
             std::string error;
             if (files_) {
@@ -533,8 +535,23 @@ bool Table::Flush(bool durable) {
             }
             if (!cdx_) return Fail("cannot create the index file: " + error);
         }
-        newSize[kIndexFile] = bytes.size();
-        writes.push_back({kIndexFile, 0, std::move(bytes)});
+        const std::uint32_t maxRec = std::max<std::uint32_t>(header_.records, 1);
+        if (wholeIndex) {
+            std::vector<const CdxTag*> cdxTags;
+            for (const Tag& t : tags_) cdxTags.push_back(&t.cdx);
+            wholeBytes = BuildCdx(cdxTags, maxRec);
+            wholeBytes.replace(8, 4, stampBytes);
+            newSize[kIndexFile] = wholeBytes.size();
+            writes.push_back({kIndexFile, 0, wholeBytes});
+        } else {
+            std::uint64_t size = cdx_->Size();
+            if (size > 0xFFFFF000ull) return Fail("index file " + cdxPath_ + " is full; rebuild it with dbftool repair");
+            std::uint32_t end = std::uint32_t((size + kPage - 1) / kPage * kPage);
+            std::vector<PageWrite> pages;
+            for (Tag& t : tags_) UpdateTagPages(t.cdx, maxRec, end, pages);
+            for (PageWrite& w : pages) writes.push_back({kIndexFile, w.offset, std::move(w.bytes)});
+            writes.push_back({kIndexFile, 8, stampBytes});
+        }
     }
     File* files[2] = {dbf_, cdx_};
     std::string error;
@@ -549,13 +566,35 @@ bool Table::Flush(bool durable) {
     } else {
         ok = WriteWithJournal(journalPath_, files, writes, newSize, durable, error);
     }
-    if (!ok) return Fail("table " + baseName_ + ": " + error);
+    if (!ok) {
+        // The pages of a partial index write-back are known no more: write it whole next.
+        indexRebuild_ = indexRebuild_ || (indexDirty_ && !tags_.empty());
+        return Fail("table " + baseName_ + ": " + error);
+    }
+    if (wholeIndex && !AdoptIndexPages(wholeBytes)) return false;
+    indexRebuild_ = false;
     header_.changeCounter = next.changeCounter;
     header_.flags = next.flags;
     indexStamp_ = stamp;
     diskRecords_ = header_.records;
     dirty_.clear();
     headerDirty_ = indexDirty_ = false;
+    return true;
+}
+
+// After the index was written whole: its tags' key lists are taken from the bytes written,
+// so that their blocks know their pages for the write-backs to come.
+bool Table::AdoptIndexPages(const std::string& bytes) {
+    std::vector<CdxTag> written;
+    std::string error;
+    auto file = MemoryFile(bytes, false);
+    if (!ReadCdx(*file, true, written, error) || written.size() != tags_.size())
+        return Fail("index file " + cdxPath_ + " as written does not read back: " + error);
+    for (std::size_t i = 0; i < tags_.size(); ++i) {
+        tags_[i].cdx.keys = std::move(written[i].keys);
+        tags_[i].cdx.pages = std::move(written[i].pages);
+    }
+    where_ = {};
     return true;
 }
 
@@ -621,7 +660,7 @@ bool Table::Reindex() {
         tag.cdx.keys = KeyList(int(keyLen));
         for (std::uint32_t i : order) tag.cdx.keys.PushBack(keys.data() + i * keyLen, recs[i]);
     }
-    indexDirty_ = true;
+    indexDirty_ = indexRebuild_ = true;
     return true;
 }
 

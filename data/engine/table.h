@@ -142,6 +142,7 @@ private:
     bool BeginWrite();             // checks, and in a shared table takes the update lock
     bool EndWrite(bool ok);        // writes through (shared) and drops the update lock
     bool Flush(bool durable);      // writes every pending change, under the journal
+    bool AdoptIndexPages(const std::string& bytes);
     bool Fail(std::string text);
     const char* Record(std::uint32_t recno) const {
         return data_.data() + std::size_t(recno - 1) * header_.recordLength;
@@ -177,6 +178,7 @@ private:
     std::vector<Tag> tags_;
     std::set<std::uint32_t> dirty_;
     bool headerDirty_ = false, indexDirty_ = false;
+    bool indexRebuild_ = false; // the index is to be written whole (new, rebuilt, or its pages unknown)
     std::uint32_t diskRecords_ = 0; // records the file holds (for the end-of-file byte)
     std::uint32_t indexStamp_ = 0;  // stamp of the index as last read or written
 

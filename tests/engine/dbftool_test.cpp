@@ -54,9 +54,11 @@ TEST(DbfTool, StructureDumpCheckAndRepair) {
     r = Tool("check " + path);
     EXPECT_EQ(0, r.status) << r.out;
 
-    // Scramble the keys of one leaf page of the tag (the last page of the file is its
-    // root; the first page after the directory (1024-1535) and the tag header (1536-2559)
-    // is a leaf).
+    // Scramble the keys of one leaf page of the tag. After a repair the index is written
+    // whole: the first page after the directory (1024-1535) and the tag header (1536-2559)
+    // is a leaf, and the last page of the file is its root.
+    r = Tool("repair " + path);
+    EXPECT_EQ(0, r.status) << r.out;
     {
         std::fstream cdx(path + ".cdx", std::ios::in | std::ios::out | std::ios::binary);
         cdx.seekp(2560 + 511);

@@ -197,17 +197,18 @@ TEST(EngineDurability, TornAndSplicedIndexesAreRefusedAndRepaired) {
     ScratchDir dir;
     std::string path = dir.Path("valeurs");
     MakeTable(path, 3000);
+    // The old and the new index, each as a rebuild writes it in place (whole).
+    ASSERT_EQ(3000u, Repair(path));
     const std::string oldIndex = Slurp(path + ".cdx");
-    // New keys for every record: the index is rewritten throughout.
     ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
-    for (long r = 1; r <= 3000; ++r) {
+    for (long r = 1; r <= 3000; ++r) { // new keys for every record
         DBGOTO(r);
         ASSERT_TRUE(FIELDPUT(1, Value(int(3001 - r))));
     }
+    ASSERT_TRUE(ORDLISTREBUILD());
     ASSERT_TRUE(DBCLOSEAREA());
     const std::string newIndex = Slurp(path + ".cdx");
     ASSERT_GT(newIndex.size(), 8u * 512);
-    ASSERT_EQ(oldIndex.size(), newIndex.size());
 
     std::string zeroed = newIndex;
     std::fill(zeroed.begin() + std::ptrdiff_t(zeroed.size() / 2), zeroed.end(), '\0');

@@ -106,14 +106,15 @@ TEST(EngineHostile, DamagedIndexesAreRefusedWithAReason) {
         ASSERT_LT(page, index.size());
     }
     s = index;
-    Put32(s, at(page + 8), page);
-    cases.push_back({"loop", s});
+    Put32(s, at(page + 8), page); // the leaves' links must be those their parents give
+    cases.push_back({"not linked to its neighbours", s});
     s = index;
     Put32(s, at(page + 8), 1u << 30);
-    cases.push_back({"outside the file", s});
+    cases.push_back({"not linked to its neighbours", s});
     s = index;
     Put32(s, at(page + 8), 0); // a torn chain: 0 is no page, not the end
-    cases.push_back({"index page 0 outside the file", s});
+    cases.push_back({"not linked to its neighbours", s});
+
     s = index;
     std::fill(s.begin() + std::ptrdiff_t(at(root)), s.begin() + std::ptrdiff_t(at(root + 512)), '\0');
     cases.push_back({"lacks its root mark", s}); // an all-zero page is no empty root
