@@ -248,7 +248,7 @@ bool BOF() {
 bool DBAPPEND(bool releaseLocks) {
     Table* t = Current();
     if (!t) return false;
-    if (releaseLocks) t->Unlock(0);
+    if (releaseLocks && !t->Unlock(0)) return Done(t, false);
     return Done(t, t->Append());
 }
 
@@ -364,7 +364,7 @@ bool DBRLOCK(long recno) {
 
 void DBRUNLOCK(long recno) {
     Table* t = Current();
-    if (t) t->Unlock(recno < 0 ? 0 : std::uint32_t(recno));
+    if (t) Done(t, t->Unlock(recno < 0 ? 0 : std::uint32_t(recno)));
 }
 
 std::vector<long> DBRLOCKLIST() {

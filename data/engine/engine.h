@@ -196,19 +196,21 @@ std::vector<std::string> ORDCHECK();
 
 // Locks a record (0: the current one) for this area: a byte-range lock of the table file
 // at the offset FoxPro-style engines use (0x7FFFFFFE - recno), that other processes'
-// locks exclude, and that other work areas of this process cannot take either. Shared tables only need it; in an exclusive table it succeeds
-// at once. No wait: false when someone else holds it. The record need not be current.
+// locks exclude, and that other work areas of this process cannot take either. Shared
+// tables only need it; in an exclusive table it succeeds at once. No wait: false when someone else holds it. The record need not be current.
 bool DBRLOCK(long recno = 0);
 // Releases one record lock (recno 0: every lock of this area). A shared table's changes
-// are on the disk already; an exclusive table's wait for DBCOMMIT or closing.
+// waiting in this area are written back first (a failure sets LASTERROR); an exclusive
+// table's wait for DBCOMMIT or closing.
 void DBRUNLOCK(long recno = 0);
 std::vector<long> DBRLOCKLIST(); // records this area holds locked, ascending
 // Writes every pending change of the area (records, memo, header, index) and asks the
 // system to put it on the disk; other processes see it from their next movement. Each
 // write-back is all or nothing: records, header and index are written under a rollback
 // journal (TABLE.jnl), so a failure or a stop part-way leaves the state before it. In a
-// shared table each change is written through at once, safe against the program
-// stopping; DBCOMMIT also makes it safe against the machine stopping.
+// shared table the changes to a record are written back when the area leaves the record
+// (a movement, an unlock, an append, DBCOMMIT, closing), whole and safe against the
+// program stopping; DBCOMMIT also makes them safe against the machine stopping.
 bool DBCOMMIT();
 
 } // namespace lysora::engine

@@ -416,6 +416,7 @@ bool Table::UndoInterruptedWrite() {
 // The common case costs one shared lock and one read of the header: nothing changed.
 bool Table::Refresh() {
     if (!shared_ || writing_) return true;
+    if (!WritePending()) return false; // this area leaves the record it changed
     if (!LockWithin(*dbf_, kHeaderLockByte, 1, false, kLockWaitMs))
         return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
     bool same = false;
@@ -456,6 +457,15 @@ bool Table::SyncLocked() {
     const bool indexChanged = cdx_ && IndexStamp() != indexStamp_;
     if (!LoadRecords(false, error) || (indexChanged && !LoadIndex(true, error)))
         return Fail("table changed by another user and now unreadable: " + error);
+    // This area's waiting changes go on top (their records are locked by it): into the
+    // index too when it was read again, else it has them already.
+    for (const auto& [recno, image] : pending_) {
+        if (recno > header_.records) continue;
+        if (indexChanged)
+            ReplaceRecord(recno, image.data());
+        else
+            std::memcpy(MutableRecord(recno), image.data(), image.size());
+    }
     if (recno_ > header_.records) eof_ = true;
     return true;
 }
@@ -470,6 +480,7 @@ bool Table::BeginWrite() {
         writing_ = false;
         return false;
     }
+    for (const auto& entry : pending_) dirty_.insert(entry.first);
     return true;
 }
 
@@ -477,10 +488,14 @@ bool Table::EndWrite(bool ok) {
     if (!shared_) return ok;
     bool flushed = Flush(false);
     if (!flushed) {
-        // What could not be written is dropped here too: this process goes on from what
-        // the files hold, as every other process does.
+        // This area goes on from what the files hold, as every other process does, with its
+        // waiting changes on top again (their records are still locked by it): they are
+        // written back with the next write-back, or reported lost when the table closes.
         std::string error;
-        if (!LoadRecords(false, error) || !LoadIndex(true, error)) error_ += "; " + error;
+        if (UndoInterruptedWrite() && !(LoadRecords(false, error) && LoadIndex(true, error)))
+            error_ += "; " + error;
+        for (const auto& [recno, image] : pending_)
+            if (recno <= header_.records) ReplaceRecord(recno, image.data());
     }
     UnlockForUpdate();
     writing_ = false;
@@ -578,6 +593,7 @@ bool Table::Flush(bool durable) {
     indexStamp_ = stamp;
     diskRecords_ = header_.records;
     dirty_.clear();
+    pending_.clear();
     headerDirty_ = indexDirty_ = false;
     return true;
 }
@@ -600,15 +616,9 @@ bool Table::AdoptIndexPages(const std::string& bytes) {
 
 bool Table::Commit() {
     if (readOnly_) return true;
-    bool ok = true;
-    if (shared_ && !writing_) {
-        if (!LockForUpdate(true)) return false;
-        ok = Flush(true);
-        UnlockForUpdate();
-    } else {
-        ok = Flush(true);
-    }
-    if (!ok) return false;
+    // A shared table's changes are written back as they are made (those waiting now);
+    // an exclusive table's all now.
+    if (!(shared_ ? WritePending() : Flush(true))) return false;
     // Changes already written through (shared tables, memos) reach the disk too.
     bool synced = dbf_->Sync() && (!dbt_ || dbt_->Sync()) && (!cdx_ || cdx_->Sync());
     return synced || Fail("the system could not put the changes on the disk");
@@ -986,28 +996,53 @@ bool Table::EncodeField(const Field& f, const Value& v, std::string& bytes) {
     return Fail("field " + f.name + " has an unknown type");
 }
 
+// In a shared table a change waits in this work area until it leaves the record (a move,
+// an unlock, an append, a commit or closing), then reaches the files in one write-back;
+// the record is locked meanwhile, so no one else can change it. A memo cannot wait: its
+// text goes to the memo file, under the header lock, at once.
 bool Table::Put(int pos, const Value& value) {
     if (eof_ || recno_ > header_.records) return Fail("no current record (end of file)");
     if (pos < 1 || pos > int(header_.fields.size())) return Fail("no field " + std::to_string(pos));
     if (shared_ && !locks_.count(recno_)) return Fail("record " + std::to_string(recno_) + " is not locked");
+    if (readOnly_) return Fail("table is open read-only");
     const Field& f = header_.fields[std::size_t(pos - 1)];
-    if (!BeginWrite()) return false;
+    const bool waits = shared_ && f.type != 'M';
+    if (!waits && !BeginWrite()) return false;
     std::string bytes;
     bool ok = EncodeField(f, value, bytes);
     if (ok && std::memcmp(Record(recno_) + f.offset, bytes.data(), bytes.size()) != 0) {
-        std::string before(Record(recno_), header_.recordLength);
-        std::memcpy(MutableRecord(recno_) + f.offset, bytes.data(), bytes.size());
-        std::string key1, key2;
-        for (Tag& tag : tags_) {
-            bool was = KeyOf(tag, before.data(), key1), is = KeyOf(tag, Record(recno_), key2);
-            if (was == is && (!was || key1 == key2)) continue;
-            if (was) tag.cdx.keys.Erase(key1.data(), recno_);
-            if (is) tag.cdx.keys.Insert(key2.data(), recno_);
-            indexDirty_ = true;
-        }
-        dirty_.insert(recno_);
+        std::string image(Record(recno_), header_.recordLength);
+        image.replace(std::size_t(f.offset), bytes.size(), bytes);
+        ChangeRecord(recno_, image.data());
     }
-    return EndWrite(ok);
+    return waits ? ok : EndWrite(ok);
+}
+
+// The record as it is to be, with the tags following its keys; written back with the
+// next write-back (dirty), or, in a shared table, when the record is left (pending).
+void Table::ChangeRecord(std::uint32_t recno, const char* image) {
+    ReplaceRecord(recno, image);
+    if (shared_ && !writing_)
+        pending_[recno].assign(image, header_.recordLength);
+    else
+        dirty_.insert(recno);
+}
+
+void Table::ReplaceRecord(std::uint32_t recno, const char* image) {
+    std::string key1, key2;
+    for (Tag& tag : tags_) {
+        bool was = KeyOf(tag, Record(recno), key1), is = KeyOf(tag, image, key2);
+        if (was == is && (!was || key1 == key2)) continue;
+        if (was) tag.cdx.keys.Erase(key1.data(), recno);
+        if (is) tag.cdx.keys.Insert(key2.data(), recno);
+        indexDirty_ = true;
+    }
+    std::memcpy(MutableRecord(recno), image, header_.recordLength);
+}
+
+bool Table::WritePending() {
+    if (pending_.empty() || writing_) return true;
+    return BeginWrite() && EndWrite(true);
 }
 
 bool Table::Append() {
@@ -1040,12 +1075,13 @@ bool Table::Append() {
 bool Table::Delete() {
     if (eof_ || recno_ > header_.records) return Fail("no current record (end of file)");
     if (shared_ && !locks_.count(recno_)) return Fail("record " + std::to_string(recno_) + " is not locked");
-    if (!BeginWrite()) return false;
+    if (readOnly_) return Fail("table is open read-only");
     if (!IsDeleted(recno_)) {
-        MutableRecord(recno_)[0] = '*';
-        dirty_.insert(recno_);
+        std::string image(Record(recno_), header_.recordLength);
+        image[0] = '*';
+        ChangeRecord(recno_, image.data());
     }
-    return EndWrite(true);
+    return true;
 }
 
 // ---- locks ----
@@ -1067,7 +1103,11 @@ bool Table::Lock(std::uint32_t recno) {
 
 // Nothing to write first: a shared table's changes are already on disk, and nobody else
 // can see an exclusive table's.
-void Table::Unlock(std::uint32_t recno) {
+bool Table::Unlock(std::uint32_t recno) {
+    // The waiting changes go first, before anyone else may change the records; when they
+    // cannot be written the locks go all the same (the changes still wait, to be written
+    // with the next write-back or reported lost at closing).
+    const bool written = WritePending();
     auto release = [&](std::uint32_t r) {
         if (shared_ && files_) {
             dbf_->Unlock(RecordLockByte(r), 1);
@@ -1077,9 +1117,10 @@ void Table::Unlock(std::uint32_t recno) {
     };
     if (recno != 0) {
         if (locks_.count(recno)) release(recno);
-        return;
+        return written;
     }
     while (!locks_.empty()) release(*locks_.begin());
+    return written;
 }
 
 std::string Table::IndexFileBytes() const {

@@ -13,8 +13,9 @@
 //                  it shared, an exclusive open exclusive, so the two exclude each other.
 // Only record locks fail at once when taken; the header and index locks wait for at most
 // kLockWaitMs and then report that the table is busy, so no operation ever hangs.
-// In a shared table every change is written through at once under the header lock, with
-// the header's change counter raised; every movement first compares the counter (and the
+// In a shared table a change to a record waits in its work area until the area leaves the
+// record (moves, unlocks, appends, commits, closes), and is then written back under the
+// header lock, with the header's change counter raised; every movement first compares the counter (and the
 // record count) with the ones last read and reloads the records when they moved, and the
 // index too when its own stamp (offset 8 of the index file) moved.
 // In an exclusive table changes stay in memory until DBCOMMIT, an unlock, or closing.
@@ -113,7 +114,7 @@ public:
     bool Delete();
 
     bool Lock(std::uint32_t recno);
-    void Unlock(std::uint32_t recno); // 0: all
+    bool Unlock(std::uint32_t recno); // 0: all; false when waiting changes could not be written
     std::vector<long> LockList() const { return {locks_.begin(), locks_.end()}; }
     bool Commit();
     bool Reindex();
@@ -142,6 +143,9 @@ private:
     bool BeginWrite();             // checks, and in a shared table takes the update lock
     bool EndWrite(bool ok);        // writes through (shared) and drops the update lock
     bool Flush(bool durable);      // writes every pending change, under the journal
+    bool WritePending();           // shared: writes back the changes waiting in this area
+    void ChangeRecord(std::uint32_t recno, const char* image);
+    void ReplaceRecord(std::uint32_t recno, const char* image); // data and tags only
     bool AdoptIndexPages(const std::string& bytes);
     bool Fail(std::string text);
     const char* Record(std::uint32_t recno) const {
@@ -177,6 +181,8 @@ private:
     std::string data_; // every record, as on disk
     std::vector<Tag> tags_;
     std::set<std::uint32_t> dirty_;
+    // Shared: records this area changed that wait until it leaves them, as they are to be.
+    std::map<std::uint32_t, std::string> pending_;
     bool headerDirty_ = false, indexDirty_ = false;
     bool indexRebuild_ = false; // the index is to be written whole (new, rebuilt, or its pages unknown)
     std::uint32_t diskRecords_ = 0; // records the file holds (for the end-of-file byte)
