@@ -102,9 +102,9 @@ bool ReadTree(File& file, const TagHeader& h, TagPages* pages, OnLeaf leaf, Add 
         }
         return true;
     };
-    std::string prev(std::size_t(h.keyLen), ' '), key(std::size_t(h.keyLen), ' ');
     bool first = true;
-    std::string lastKey;
+    std::string lastKey, decodedKeys;
+    std::vector<std::uint32_t> decodedRecs;
     std::uint32_t lastRec = 0;
     // The leaf in `page`, i-th of the bottom level `leaves`.
     auto readLeaf = [&](const std::vector<std::uint32_t>& leaves, std::size_t i) {
@@ -114,49 +114,28 @@ bool ReadTree(File& file, const TagHeader& h, TagPages* pages, OnLeaf leaf, Add 
             error = "leaf page " + std::to_string(at) + " is not linked to its neighbours (a torn write?)";
             return false;
         }
-        std::uint32_t count = Le16(page + 2);
-        std::uint32_t recMask = Le32(page + 14);
-        int dupMask = page[18], trailMask = page[19];
-        int recBits = page[20], dupBits = page[21], trailBits = page[22], bytes = page[23];
-        if (bytes < 1 || bytes > 8 || recBits > 32 || recBits + dupBits + trailBits > bytes * 8 ||
-            dupBits > 8 || trailBits > 8 || std::uint64_t(count) * std::uint64_t(bytes) > std::uint64_t(kLeafArea) ||
-            (count == 0 && leaves.size() > 1)) {
+        if (Le16(page + 2) == 0 && leaves.size() > 1) {
             error = "leaf page " + std::to_string(at) + " has a bad layout";
             return false;
         }
-        leaf(at, left, right, leaves.size() == 1, count);
-        int end = int(kPage);
-        for (std::uint32_t e = 0; e < count; ++e) {
-            std::uint64_t v = 0;
-            for (int b = bytes - 1; b >= 0; --b) v = v << 8 | page[24 + e * std::uint32_t(bytes) + std::uint32_t(b)];
-            std::uint32_t rec = std::uint32_t(v) & recMask;
-            int dup = int(v >> recBits) & dupMask;
-            int trail = int(v >> (recBits + dupBits)) & trailMask;
-            if (dup + trail > h.keyLen || (e == 0 && dup > 0 && first)) {
-                error = "key longer than declared in leaf page " + std::to_string(at);
-                return false;
-            }
-            int stored = h.keyLen - dup - trail;
-            end -= stored;
-            if (end < 24 + int(count) * bytes) {
-                error = "keys overflow leaf page " + std::to_string(at);
-                return false;
-            }
-            std::memcpy(key.data(), prev.data(), std::size_t(dup));
-            std::memcpy(key.data() + dup, page + end, std::size_t(stored));
-            std::memset(key.data() + dup + stored, ' ', std::size_t(trail));
+        leaf(at, left, right, leaves.size() == 1, Le16(page + 2));
+        decodedKeys.clear();
+        decodedRecs.clear();
+        if (!DecodeLeaf(page, at, h.keyLen, decodedKeys, decodedRecs, error)) return false;
+        for (std::size_t e = 0; e < decodedRecs.size(); ++e) {
+            const char* key = decodedKeys.data() + e * std::size_t(h.keyLen);
+            const std::uint32_t rec = decodedRecs[e];
             if (!first) {
-                int c = std::memcmp(lastKey.data(), key.data(), key.size());
+                int c = std::memcmp(lastKey.data(), key, lastKey.size());
                 if (c > 0 || (c == 0 && lastRec >= rec)) {
                     error = "keys out of order in leaf page " + std::to_string(at);
                     return false;
                 }
             }
             first = false;
-            lastKey = key;
+            lastKey.assign(key, std::size_t(h.keyLen));
             lastRec = rec;
-            prev = key;
-            if (!add(key.data(), rec)) return false;
+            if (!add(key, rec)) return false;
         }
         return true;
     };
@@ -590,6 +569,63 @@ KeyList::Pos KeyList::Prev(Pos p) const {
 KeyList::Pos KeyList::Last() const {
     if (blocks_.empty()) return End();
     return {blocks_.size() - 1, blocks_.back().recs.size() - 1};
+}
+
+// ---- one leaf ----
+
+bool DecodeLeaf(const unsigned char* page, std::uint32_t at, int keyLen, std::string& keys,
+                std::vector<std::uint32_t>& recs, std::string& error) {
+    std::uint32_t count = Le16(page + 2);
+    std::uint32_t recMask = Le32(page + 14);
+    int dupMask = page[18], trailMask = page[19];
+    int recBits = page[20], dupBits = page[21], trailBits = page[22], bytes = page[23];
+    if (!(Le16(page) & 2) || bytes < 1 || bytes > 8 || recBits > 32 || recBits + dupBits + trailBits > bytes * 8 ||
+        dupBits > 8 || trailBits > 8 || std::uint64_t(count) * std::uint64_t(bytes) > std::uint64_t(kLeafArea)) {
+        error = "leaf page " + std::to_string(at) + " has a bad layout";
+        return false;
+    }
+    std::string key(std::size_t(keyLen), ' ');
+    int end = int(kPage);
+    for (std::uint32_t e = 0; e < count; ++e) {
+        std::uint64_t v = 0;
+        for (int b = bytes - 1; b >= 0; --b) v = v << 8 | page[24 + e * std::uint32_t(bytes) + std::uint32_t(b)];
+        std::uint32_t rec = std::uint32_t(v) & recMask;
+        int dup = int(v >> recBits) & dupMask;
+        int trail = int(v >> (recBits + dupBits)) & trailMask;
+        if (dup + trail > keyLen || (e == 0 && dup > 0)) {
+            error = "key longer than declared in leaf page " + std::to_string(at);
+            return false;
+        }
+        int stored = keyLen - dup - trail;
+        end -= stored;
+        if (end < 24 + int(count) * bytes) {
+            error = "keys overflow leaf page " + std::to_string(at);
+            return false;
+        }
+        std::memcpy(key.data() + dup, page + end, std::size_t(stored));
+        std::memset(key.data() + dup + stored, ' ', std::size_t(trail));
+        keys += key;
+        recs.push_back(rec);
+    }
+    return true;
+}
+
+bool KeyList::ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, const std::string& keys,
+                         const std::vector<std::uint32_t>& recs) {
+    if (recs.empty()) return false;
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+        Block& block = blocks_[b];
+        if (block.leaf.page != page) continue;
+        if (block.leaf.left != left || block.leaf.right != right) return false;
+        size_ = size_ - block.recs.size() + recs.size();
+        block.keys.assign(keys.begin(), keys.end());
+        block.recs = recs;
+        block.leaf.dirty = false;
+        SetFence(b);
+        version_ = NextVersion();
+        return true;
+    }
+    return false;
 }
 
 // ---- pages a change touched ----

@@ -99,6 +99,10 @@ public:
     Leaf& BlockLeaf(std::size_t b) { return blocks_[b].leaf; }
     // Moves the entries of block b from index `at` on into a new block after it.
     void SplitBlock(std::size_t b, std::size_t at);
+    // Takes the entries of the block stored at leaf page `page` from that page as another
+    // process rewrote it in place; false when no block is there or its links changed.
+    bool ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, const std::string& keys,
+                    const std::vector<std::uint32_t>& recs);
 
 private:
     struct Block {
@@ -140,6 +144,12 @@ struct CdxTag {
     KeyList keys;
     TagPages pages;
 };
+
+// Decodes the leaf page `page` (kPage bytes, found at offset at) of a tag whose keys have
+// keyLen bytes: appends its keys to keys and its record numbers to recs. false + error on
+// a page that is no leaf or is damaged.
+bool DecodeLeaf(const unsigned char* page, std::uint32_t at, int keyLen, std::string& keys,
+                std::vector<std::uint32_t>& recs, std::string& error);
 
 // A page to write into an index file.
 struct PageWrite {

@@ -159,4 +159,32 @@ bool RollBackJournal(const std::string& journalPath, File* const files[2], std::
     return true;
 }
 
+std::string EncodeChangeNote(const ChangeNote& note) {
+    std::string out("LYSCHG01", 8);
+    Put(out, note.before, 4);
+    Put(out, note.after, 4);
+    Put(out, note.ranges.size(), 4);
+    for (const WrittenRange& r : note.ranges) {
+        out += char(r.file);
+        Put(out, r.offset, 8);
+        Put(out, r.length, 4);
+    }
+    Put(out, Checksum(out.data(), out.size()), 4);
+    return out;
+}
+
+bool DecodeChangeNote(const std::string& bytes, ChangeNote& note) {
+    if (bytes.size() < 24 || bytes.compare(0, 8, "LYSCHG01") != 0) return false;
+    std::uint64_t count = Get(bytes, 16, 4);
+    if (count > (bytes.size() - 24) / 13) return false;
+    const std::size_t end = 20 + std::size_t(count) * 13;
+    if (Checksum(bytes.data(), end) != Get(bytes, end, 4)) return false;
+    note.before = std::uint32_t(Get(bytes, 8, 4));
+    note.after = std::uint32_t(Get(bytes, 12, 4));
+    note.ranges.clear();
+    for (std::size_t at = 20; at < end; at += 13)
+        note.ranges.push_back({JournalFile(bytes[at] == 1 ? 1 : 0), Get(bytes, at + 1, 8), std::uint32_t(Get(bytes, at + 9, 4))});
+    return true;
+}
+
 } // namespace lysora::engine

@@ -49,4 +49,25 @@ bool WriteWithJournal(const std::string& journalPath, File* const files[2],
 // unfinished one is only removed. true when nothing is left to undo.
 bool RollBackJournal(const std::string& journalPath, File* const files[2], std::string& error);
 
+// The change note beside a shared table (TABLE.chg), rewritten by every write-back of a
+// shared table before it releases the header lock: which byte ranges of the table and
+// index files it wrote, and the change counter before and after, so that a reader one
+// write-back behind reads those ranges again rather than everything.
+//   0   8  "LYSCHG01"
+//   8   4  change counter before        12  4  change counter after
+//   16  4  number of ranges             20     per range: 1 file, 8 offset, 4 length
+//   end 4  FNV-1a checksum of every byte before it
+// A note that fails its checksum or names other counters is ignored (a full reload).
+struct WrittenRange {
+    JournalFile file;
+    std::uint64_t offset;
+    std::uint32_t length;
+};
+struct ChangeNote {
+    std::uint32_t before = 0, after = 0;
+    std::vector<WrittenRange> ranges;
+};
+std::string EncodeChangeNote(const ChangeNote& note);
+bool DecodeChangeNote(const std::string& bytes, ChangeNote& note);
+
 } // namespace lysora::engine

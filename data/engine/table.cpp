@@ -4,8 +4,6 @@
 // locks, and writing back under the journal.
 #include "data/engine/table.h"
 
-#include "data/engine/journal.h"
-
 #include <algorithm>
 #include <cassert>
 #include <cctype>
@@ -18,6 +16,7 @@ namespace lysora::engine {
 struct SharedFiles {
     std::string identity;
     std::unique_ptr<File> dbf, dbt, cdx;
+    std::unique_ptr<File> note; // the change note, opened when first written or read
     int opens = 0;
     bool exclusive = false;
     bool readOnly = false; // opened for reading only: later opens cannot write through it
@@ -40,6 +39,10 @@ std::string StripDbf(std::string_view path) {
         if (ext == ".dbf") p.resize(p.size() - 4);
     }
     return p;
+}
+
+std::uint32_t Le32Of(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
 // The companion file base + ext in either case; empty when there is none.
@@ -132,6 +135,7 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
     t->cdx_ = files->cdx.get();
     t->cdxPath_ = base + ".cdx";
     t->journalPath_ = base + ".jnl";
+    t->notePath_ = base + ".chg";
     t->shared_ = shared;
     // A table whose index cannot be written is read-only as a whole: no change may reach
     // the records and then fail at the index.
@@ -385,7 +389,8 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
         if (!write(base + ".cdx", BuildCdx(cdxTags, 1))) return false;
     }
     if (memo && !write(base + ".dbt", NewMemoFileHeader())) return false;
-    if (FileExists(base + ".jnl")) RemoveFile(base + ".jnl"); // belongs to the table replaced
+    for (const char* ext : {".jnl", ".chg"}) // they belong to the table replaced
+        if (FileExists(base + ext)) RemoveFile(base + ext);
     return write(base + ".dbf", BuildDbfHeader(h) + "\x1A");
 }
 
@@ -419,8 +424,9 @@ bool Table::Refresh() {
     if (!WritePending()) return false; // this area leaves the record it changed
     if (!LockWithin(*dbf_, kHeaderLockByte, 1, false, kLockWaitMs))
         return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
-    bool same = false;
-    bool ok = Unchanged(same);
+    std::uint32_t records = 0, counter = 0;
+    bool ok = ReadCounts(records, counter);
+    const bool same = records == header_.records && counter == header_.changeCounter;
     dbf_->Unlock(kHeaderLockByte, 1);
     if (!ok || same) return ok;
     // A journal seen now was left by a writer that stopped (writers remove theirs before
@@ -437,24 +443,22 @@ bool Table::Refresh() {
     return ok;
 }
 
-bool Table::Unchanged(bool& same) {
+bool Table::ReadCounts(std::uint32_t& records, std::uint32_t& counter) {
     unsigned char prefix[kDbfPrefix];
     if (!dbf_->Read(0, prefix, sizeof prefix)) return Fail("table header unreadable");
-    std::uint32_t records = std::uint32_t(prefix[4]) | std::uint32_t(prefix[5]) << 8 |
-                            std::uint32_t(prefix[6]) << 16 | std::uint32_t(prefix[7]) << 24;
-    std::uint32_t counter = std::uint32_t(prefix[16]) | std::uint32_t(prefix[17]) << 8 |
-                            std::uint32_t(prefix[18]) << 16 | std::uint32_t(prefix[19]) << 24;
-    same = records == header_.records && counter == header_.changeCounter;
+    records = Le32Of(prefix + 4);
+    counter = Le32Of(prefix + 16);
     return true;
 }
 
 bool Table::SyncLocked() {
-    bool same = false;
-    if (!Unchanged(same)) return false;
-    if (same) return true;
+    std::uint32_t records = 0, counter = 0;
+    if (!ReadCounts(records, counter)) return false;
+    if (records == header_.records && counter == header_.changeCounter) return true;
     // The index is read again only when its writer stamped it anew.
     std::string error;
     const bool indexChanged = cdx_ && IndexStamp() != indexStamp_;
+    if (ReloadChanged(records, counter)) return true;
     if (!LoadRecords(false, error) || (indexChanged && !LoadIndex(true, error)))
         return Fail("table changed by another user and now unreadable: " + error);
     // This area's waiting changes go on top (their records are locked by it): into the
@@ -579,7 +583,8 @@ bool Table::Flush(bool durable) {
             if (files[i] && newSize[i] < files[i]->Size()) ok = files[i]->Truncate(newSize[i]);
         if (!ok) error = "cannot write the table or its index";
     } else {
-        ok = WriteWithJournal(journalPath_, files, writes, newSize, durable, error);
+        ok = WriteChangeNote(next.changeCounter, writes, error) &&
+             WriteWithJournal(journalPath_, files, writes, newSize, durable, error);
     }
     if (!ok) {
         // The pages of a partial index write-back are known no more: write it whole next.
@@ -595,6 +600,90 @@ bool Table::Flush(bool durable) {
     dirty_.clear();
     pending_.clear();
     headerDirty_ = indexDirty_ = false;
+    return true;
+}
+
+// A shared table's write-back first says, in the change note, what it is about to write
+// (readers trust the note only once the header shows its counter, which happens only when
+// the write-back completed).
+bool Table::WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error) {
+    if (!shared_ || !files_) return true;
+    if (!files_->note) files_->note = OpenTableFile(notePath_, true, !FileExists(notePath_), error);
+    ChangeNote note{header_.changeCounter, after, {}};
+    for (const PendingWrite& w : writes) note.ranges.push_back({w.file, w.offset, std::uint32_t(w.bytes.size())});
+    std::string bytes = EncodeChangeNote(note);
+    if (!files_->note || !files_->note->Write(0, bytes.data(), bytes.size())) {
+        if (error.empty()) error = "cannot write the change note " + notePath_;
+        return false;
+    }
+    return true;
+}
+
+// A reader one write-back behind: the records and index pages the change note names are
+// read again, nothing else. false when the note does not describe this step (the caller
+// reads everything again).
+bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
+    if (!shared_ || !files_ || !pending_.empty() || counter != header_.changeCounter + 1 || records < header_.records)
+        return false;
+    std::string error;
+    if (!files_->note && FileExists(notePath_)) files_->note = OpenTableFile(notePath_, false, false, error);
+    if (!files_->note) return false;
+    std::string bytes(std::size_t(std::min<std::uint64_t>(files_->note->Size(), 1u << 24)), '\0');
+    ChangeNote note;
+    if (bytes.empty() || !files_->note->Read(0, bytes.data(), bytes.size()) || !DecodeChangeNote(bytes, note) ||
+        note.before != header_.changeCounter || note.after != counter)
+        return false;
+    const std::uint32_t len = header_.recordLength;
+    data_.resize(std::size_t(records) * len, ' '); // a failed read below: the caller reads all again
+    std::vector<std::uint32_t> pages;
+    bool wholeIndex = false;
+    for (const WrittenRange& r : note.ranges) {
+        if (r.file == kIndexFile) {
+            if (r.offset == 8 && r.length == 4) continue; // the index's stamp
+            if (r.offset % kPage != 0 || r.length != kPage) wholeIndex = true; // a root moved, or all of it
+            pages.push_back(std::uint32_t(r.offset));
+            continue;
+        }
+        const std::uint64_t from = std::max<std::uint64_t>(r.offset, header_.headerLength);
+        const std::uint64_t to = std::min<std::uint64_t>(r.offset + r.length, header_.headerLength + std::uint64_t(records) * len);
+        if (from >= to) continue; // the header, or the end-of-file mark
+        const std::uint64_t first = (from - header_.headerLength) / len, last = (to - 1 - header_.headerLength) / len;
+        if (!dbf_->Read(header_.headerLength + first * len, data_.data() + first * len, std::size_t(last - first + 1) * len))
+            return false;
+    }
+    header_.records = diskRecords_ = records;
+    header_.changeCounter = counter;
+    // The index: leaves rewritten in place are read into their blocks; anything else (new
+    // pages, a moved root) and the whole index is read again.
+    unsigned char page[kPage];
+    for (std::uint32_t at : pages) {
+        if (wholeIndex) break;
+        if (!cdx_->Read(at, page, kPage)) {
+            wholeIndex = true;
+            break;
+        }
+        bool known = false;
+        for (Tag& tag : tags_) {
+            TagPages& tp = tag.cdx.pages;
+            auto interior = std::find(tp.interior.begin(), tp.interior.end(), at);
+            if (interior != tp.interior.end()) {
+                tp.interiorBytes[std::size_t(interior - tp.interior.begin())].assign(reinterpret_cast<const char*>(page), kPage);
+                known = true;
+                break;
+            }
+            std::string keys;
+            std::vector<std::uint32_t> recs;
+            if ((page[0] & 2) && DecodeLeaf(page, at, tag.cdx.keyLen, keys, recs, error) &&
+                tag.cdx.keys.ReloadPage(at, Le32Of(page + 4), Le32Of(page + 8), keys, recs)) {
+                known = true;
+                break;
+            }
+        }
+        if (!known) wholeIndex = true;
+    }
+    if (wholeIndex && !pages.empty() && !LoadIndex(true, error)) return Fail("table changed by another user and now unreadable: " + error);
+    indexStamp_ = IndexStamp();
+    if (recno_ > header_.records) eof_ = true;
     return true;
 }
 

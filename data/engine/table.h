@@ -31,6 +31,7 @@
 #include "data/engine/dbf.h"
 #include "data/engine/expr.h"
 #include "data/engine/file.h"
+#include "data/engine/journal.h"
 
 #include <map>
 #include <memory>
@@ -139,7 +140,9 @@ private:
     bool CompileTags(std::string& error);
     bool Refresh();                // shared: take in other processes' changes
     bool SyncLocked();             // the same, the update lock being held
-    bool Unchanged(bool& same);    // same: the header's count and change counter are as last read
+    bool ReadCounts(std::uint32_t& records, std::uint32_t& counter); // from the header on disk
+    bool ReloadChanged(std::uint32_t records, std::uint32_t counter);
+    bool WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error);
     bool BeginWrite();             // checks, and in a shared table takes the update lock
     bool EndWrite(bool ok);        // writes through (shared) and drops the update lock
     bool Flush(bool durable);      // writes every pending change, under the journal
@@ -172,6 +175,7 @@ private:
     File* cdx_ = nullptr;
     std::string cdxPath_;
     std::string journalPath_; // empty: no journal (files given by the caller)
+    std::string notePath_;
     std::string baseName_;
     bool closed_ = false;
     bool shared_ = false, readOnly_ = false;
