@@ -248,8 +248,7 @@ bool BOF() {
 bool DBAPPEND(bool releaseLocks) {
     Table* t = Current();
     if (!t) return false;
-    if (releaseLocks && !t->Unlock(0)) return Done(t, false);
-    return Done(t, t->Append());
+    return Done(t, t->Append(releaseLocks));
 }
 
 bool DBDELETE() {

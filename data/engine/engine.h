@@ -142,8 +142,9 @@ bool BOF();     // a skip backwards went past the first record (or the table is 
 
 // Appends a blank record and moves to it. In a shared table the append holds the table's
 // append lock while the record count grows, and the new record is locked for this area
-// (it joins DBRLOCKLIST); releaseLocks true first releases the area's other locks, as the
-// classic engine does. Refused in a read-only table.
+// (it joins DBRLOCKLIST); releaseLocks true also releases the area's other locks, as the
+// classic engine does. The changes waiting in the area are written back with the new
+// record. Refused in a read-only table.
 bool DBAPPEND(bool releaseLocks = true);
 // Marks the current record deleted (shared tables: it must be locked by this area). The
 // record stays reachable by DBGOTO; indexes keep its keys.

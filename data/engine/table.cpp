@@ -1134,8 +1134,9 @@ bool Table::WritePending() {
     return BeginWrite() && EndWrite(true);
 }
 
-bool Table::Append() {
+bool Table::Append(bool releaseLocks) {
     // In a shared table BeginWrite holds the header lock: the append lock of the format.
+    // The changes waiting in this area go back in the same write-back.
     if (!BeginWrite()) return false;
     const std::uint32_t recno = header_.records + 1;
     if (header_.records >= kMaxRecords) return EndWrite(Fail("table is full"));
@@ -1152,7 +1153,12 @@ bool Table::Append() {
     headerDirty_ = true;
     recno_ = recno;
     eof_ = bof_ = false;
-    if (EndWrite(true)) return true;
+    if (EndWrite(true)) {
+        if (releaseLocks)
+            for (std::uint32_t other : std::vector<std::uint32_t>(locks_.begin(), locks_.end()))
+                if (other != recno) Unlock(other);
+        return true;
+    }
     Unlock(recno); // the record never reached the file
     if (recno > header_.records) {
         eof_ = true;

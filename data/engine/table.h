@@ -111,7 +111,7 @@ public:
     Value Get(int pos);
     bool Put(int pos, const Value& value);
 
-    bool Append();
+    bool Append(bool releaseLocks); // releaseLocks: the area's other record locks go once it is done
     bool Delete();
 
     bool Lock(std::uint32_t recno);

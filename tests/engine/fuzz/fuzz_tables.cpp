@@ -110,7 +110,7 @@ void Exercise(Table& t) {
         t.Put(1, Value(7));
         t.Delete();
     }
-    if (t.Append()) t.Put(fields, Value(std::string("new")));
+    if (t.Append(true)) t.Put(fields, Value(std::string("new")));
     t.Commit();
 }
 
