@@ -39,11 +39,12 @@ bool DATABASE::OPEN(bool shared, bool readOnly)
 
 bool DATABASE::CLOSE()
 {
+    bool ok = true;
     for (const std::shared_ptr<DBF>& table : aobj_)
-        table->CLOSE(); // clears its I_AREADBF and I_AREASEL entries
+        ok = table->CLOSE() && ok; // clears its I_AREADBF and I_AREASEL entries
     shared_.reset();
     readOnly_.reset();
-    return true;
+    return ok;
 }
 
 } // namespace lysora

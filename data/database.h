@@ -28,7 +28,9 @@ public:
 
     // Opens every table shared or exclusive, writable or read-only.
     bool OPEN(bool shared = true, bool readOnly = false);
-    bool CLOSE(); // closes every table; always true
+    // Closes every table; false when a table's pending changes could not be written
+    // (every table is closed all the same).
+    bool CLOSE();
 
     const std::vector<std::shared_ptr<DBF>>& AOBJ() const { return aobj_; }
     std::optional<bool> SHARED() const { return shared_; }     // nullopt while closed

@@ -3,6 +3,7 @@
 #include "data/dbf.h"
 
 #include "base/messages.h"
+#include "base/text.h"
 #include "data/engine/engine.h"
 #include "data/files.h"
 
@@ -143,18 +144,25 @@ bool DBF::CheckStructure() const
             return false;
         }
     }
+    // Selections address orders by number: order i must be the i-th tag of the index.
+    for (std::size_t i = 0; i < aordsym_.size(); ++i) {
+        if (db::ORDNAME(int(i) + 1) != UpperCase(aordsym_[i].Name())) {
+            ShowMessage("Index " + aordsym_[i].Name() + " incorrect", caption);
+            return false;
+        }
+    }
     return true;
 }
 
-void DBF::CLOSE()
+bool DBF::CLOSE()
 {
     if (area_ == 0)
-        return;
-    if (db::DBSELECTAREA(area_))
-        db::DBCLOSEAREA();
+        return true;
+    bool ok = !db::DBSELECTAREA(area_) || db::DBCLOSEAREA();
     I_AREADBF.ClearIf(area_, this);
     I_AREASEL.Clear(area_);
     area_ = 0;
+    return ok;
 }
 
 bool DBF::SelectArea() const { return area_ != 0 && db::DBSELECTAREA(area_); }

@@ -98,8 +98,9 @@ public:
     // its header and its fields against the declaration; shows what is wrong and returns
     // false when they differ.
     bool OPEN(bool shared, bool readOnly, std::string directory);
-    // Closes the work area and clears this table's registry entries.
-    void CLOSE();
+    // Closes the work area and clears this table's registry entries. false (LASTERROR
+    // says why) when the table's pending changes could not be written.
+    bool CLOSE();
 
     // ---- Records of the table's work area ----
     bool INSERT(); // appends a blank record, locked for this area

@@ -4,8 +4,10 @@
 //                                    in the tag's order or physical order; deleted
 //                                    records are left out
 //   dbftool check TABLE              every tag against the table; exit 1 on a problem
-//   dbftool reindex TABLE            rebuilds every tag from the table (works on a
-//                                    damaged index as long as its tag list is readable)
+//   dbftool repair TABLE             cuts a record count the file cannot hold to the
+//                                    whole records there, and rebuilds every tag from
+//                                    the table (works on a damaged index as long as its
+//                                    tag list is readable)
 // Exit codes: 0 done, 1 problems found or the table refused, 2 bad arguments.
 #include "data/engine/table.h"
 
@@ -21,7 +23,7 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: dbftool structure TABLE | dump TABLE [TAG] | check TABLE | reindex TABLE\n");
+                 "usage: dbftool structure TABLE | dump TABLE [TAG] | check TABLE | repair TABLE\n");
     return 2;
 }
 
@@ -108,13 +110,15 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     std::string command = argv[1];
     const char* path = argv[2];
-    bool reindex = command == "reindex";
-    if (!reindex && command != "structure" && command != "dump" && command != "check") return Usage();
+    bool repair = command == "repair";
+    if (!repair && command != "structure" && command != "dump" && command != "check") return Usage();
     if ((command == "dump" && argc > 4) || (command != "dump" && argc != 3)) return Usage();
     std::string error;
-    // Reading commands open shared and read-only, so they run beside the program;
-    // rebuilding needs the table to itself.
-    auto table = Table::Open(path, !reindex, !reindex, reindex, error);
+    // Reading commands open shared and read-only, so they run beside the program (check
+    // takes the index as it is, to say what is wrong with it); repairing needs the table
+    // to itself.
+    OpenMode mode = repair ? OpenMode::kRepair : command == "check" ? OpenMode::kInspect : OpenMode::kNormal;
+    auto table = Table::Open(path, !repair, !repair, mode, error);
     if (!table) {
         std::fprintf(stderr, "dbftool: %s\n", error.c_str());
         return 1;
@@ -122,7 +126,7 @@ int main(int argc, char** argv) {
     if (command == "structure") return Structure(*table);
     if (command == "dump") return Dump(*table, argc == 4 ? argv[3] : nullptr);
     if (command == "check") return Check(*table);
-    if (!table->Commit()) {
+    if (!table->Close()) {
         std::fprintf(stderr, "dbftool: %s\n", table->Error().c_str());
         return 1;
     }

@@ -1,6 +1,7 @@
 // Compound index reading and writing (layout in cdx.h) and the in-memory key lists.
-// Known limits: tags are ascending and non-unique (others are refused); the whole file is
-// rewritten when the keys change, free-page lists are neither used nor written.
+// Known limits: tags are ascending and non-unique (others are refused); free-page lists
+// are neither used nor written: pages a change no longer needs stay unused in the file
+// until a rebuild (dbftool repair) writes it anew.
 #include "data/engine/cdx.h"
 
 #include <algorithm>
@@ -78,9 +79,11 @@ bool ReadTagHeader(File& file, std::uint64_t at, TagHeader& h, std::string& erro
     return true;
 }
 
-// Walks a tag's leaves from the leftmost one. Calls add(key, rec) for each entry.
-template <typename Add>
-bool WalkTag(File& file, const TagHeader& h, Add add, std::string& error) {
+// Reads a tag's tree level by level from the root: every interior page (kept in pages),
+// then every leaf in order, each checked against its neighbours' links. Calls
+// leaf(offset, left, right, root, count) before each leaf's entries and add(key, rec) for each.
+template <typename OnLeaf, typename Add>
+bool ReadTree(File& file, const TagHeader& h, TagPages* pages, OnLeaf leaf, Add add, std::string& error) {
     const std::uint64_t size = file.Size();
     std::set<std::uint32_t> seen;
     unsigned char page[kPage];
@@ -99,83 +102,90 @@ bool WalkTag(File& file, const TagHeader& h, Add add, std::string& error) {
         }
         return true;
     };
-    // Down the leftmost branch.
-    std::uint32_t at = h.root;
-    for (int depth = 0;; ++depth) {
-        if (depth > 32) {
-            error = "index tree too deep";
-            return false;
-        }
-        if (!load(at)) return false;
-        if (Le16(page) & 2) break;
-        std::uint32_t count = Le16(page + 2);
-        if (count == 0) { // an empty interior page: tolerated only as an empty root
-            if (depth == 0) return true;
-            error = "empty interior index page";
-            return false;
-        }
-        if (12 + std::uint64_t(h.keyLen + 8) > kPage) {
-            error = "interior page cannot hold its key";
-            return false;
-        }
-        at = Be32(page + 12 + h.keyLen + 4);
-    }
-    std::string prev(std::size_t(h.keyLen), ' '), key(std::size_t(h.keyLen), ' ');
     bool first = true;
-    std::string lastKey;
+    std::string lastKey, decodedKeys;
+    std::vector<std::uint32_t> decodedRecs;
     std::uint32_t lastRec = 0;
-    for (;;) {
-        std::uint32_t count = Le16(page + 2);
-        std::uint32_t recMask = Le32(page + 14);
-        int dupMask = page[18], trailMask = page[19];
-        int recBits = page[20], dupBits = page[21], trailBits = page[22], bytes = page[23];
-        if (bytes < 1 || bytes > 8 || recBits > 32 || recBits + dupBits + trailBits > bytes * 8 ||
-            dupBits > 8 || trailBits > 8 || std::uint64_t(count) * std::uint64_t(bytes) > std::uint64_t(kLeafArea)) {
+    // The leaf in `page`, i-th of the bottom level `leaves`.
+    auto readLeaf = [&](const std::vector<std::uint32_t>& leaves, std::size_t i) {
+        const std::uint32_t at = leaves[i];
+        const std::uint32_t left = Le32(page + 4), right = Le32(page + 8);
+        if (left != (i == 0 ? kNone : leaves[i - 1]) || right != (i + 1 == leaves.size() ? kNone : leaves[i + 1])) {
+            error = "leaf page " + std::to_string(at) + " is not linked to its neighbours (a torn write?)";
+            return false;
+        }
+        if (Le16(page + 2) == 0 && leaves.size() > 1) {
             error = "leaf page " + std::to_string(at) + " has a bad layout";
             return false;
         }
-        int end = int(kPage);
-        for (std::uint32_t i = 0; i < count; ++i) {
-            std::uint64_t v = 0;
-            for (int b = bytes - 1; b >= 0; --b) v = v << 8 | page[24 + i * std::uint32_t(bytes) + std::uint32_t(b)];
-            std::uint32_t rec = std::uint32_t(v) & recMask;
-            int dup = int(v >> recBits) & dupMask;
-            int trail = int(v >> (recBits + dupBits)) & trailMask;
-            if (dup + trail > h.keyLen || (i == 0 && dup > 0 && first)) {
-                error = "key longer than declared in leaf page " + std::to_string(at);
-                return false;
-            }
-            int stored = h.keyLen - dup - trail;
-            end -= stored;
-            if (end < 24 + int(count) * bytes) {
-                error = "keys overflow leaf page " + std::to_string(at);
-                return false;
-            }
-            std::memcpy(key.data(), prev.data(), std::size_t(dup));
-            std::memcpy(key.data() + dup, page + end, std::size_t(stored));
-            std::memset(key.data() + dup + stored, ' ', std::size_t(trail));
+        leaf(at, left, right, leaves.size() == 1, Le16(page + 2));
+        decodedKeys.clear();
+        decodedRecs.clear();
+        if (!DecodeLeaf(page, at, h.keyLen, decodedKeys, decodedRecs, error)) return false;
+        for (std::size_t e = 0; e < decodedRecs.size(); ++e) {
+            const char* key = decodedKeys.data() + e * std::size_t(h.keyLen);
+            const std::uint32_t rec = decodedRecs[e];
             if (!first) {
-                int c = std::memcmp(lastKey.data(), key.data(), key.size());
+                int c = std::memcmp(lastKey.data(), key, lastKey.size());
                 if (c > 0 || (c == 0 && lastRec >= rec)) {
                     error = "keys out of order in leaf page " + std::to_string(at);
                     return false;
                 }
             }
             first = false;
-            lastKey = key;
+            lastKey.assign(key, std::size_t(h.keyLen));
             lastRec = rec;
-            prev = key;
-            if (!add(key.data(), rec)) return false;
+            if (!add(key, rec)) return false;
         }
-        std::uint32_t right = Le32(page + 8);
-        if (right == kNone || right == 0) return true;
-        at = right;
-        if (!load(at)) return false;
-        if (!(Le16(page) & 2)) {
-            error = "leaf page links to an interior page";
+        return true;
+    };
+    // Level by level from the root: the interior pages of a level give the next level's
+    // pages in order, down to the leaves.
+    std::vector<std::uint32_t> level{h.root};
+    for (int depth = 0; !level.empty(); ++depth) {
+        if (depth > 32) {
+            error = "index tree too deep";
             return false;
         }
+        std::vector<std::uint32_t> below;
+        bool leaves = false;
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            const std::uint32_t at = level[i];
+            if (!load(at)) return false;
+            const std::uint32_t attributes = Le16(page);
+            if (attributes > 3 || bool(attributes & 1) != (depth == 0)) {
+                error = depth == 0 ? "root page " + std::to_string(at) + " lacks its root mark"
+                                   : "index page " + std::to_string(at) + " is marked as a root below the root";
+                return false;
+            }
+            if (i > 0 && leaves != bool(attributes & 2)) {
+                error = "index page " + std::to_string(at) + " is not at its level";
+                return false;
+            }
+            leaves = attributes & 2;
+            if (leaves) {
+                if (!readLeaf(level, i)) return false;
+                continue;
+            }
+            std::uint32_t count = Le16(page + 2);
+            if (count == 0) {
+                error = "empty interior index page " + std::to_string(at);
+                return false;
+            }
+            if (12 + std::uint64_t(count) * std::uint64_t(h.keyLen + 8) > kPage) {
+                error = "interior page " + std::to_string(at) + " cannot hold its keys";
+                return false;
+            }
+            for (std::uint32_t k = 0; k < count; ++k)
+                below.push_back(Be32(page + 12 + k * std::uint32_t(h.keyLen + 8) + std::uint32_t(h.keyLen) + 4));
+            if (pages) {
+                pages->interior.push_back(at);
+                pages->interiorBytes.emplace_back(reinterpret_cast<const char*>(page), kPage);
+            }
+        }
+        level = std::move(below);
     }
+    return true;
 }
 
 // ---- writing ----
@@ -184,6 +194,102 @@ struct Entry {
     const char* key;
     std::uint32_t rec;
 };
+
+// How a leaf packs its entries: record number, then the counts of bytes shared with the
+// previous key and of trailing blanks, in `bytes` bytes per entry.
+struct LeafLayout {
+    int recBits, keyBits, bytes;
+    std::uint32_t recMask;
+};
+
+LeafLayout LayoutFor(int keyLen, std::uint32_t maxRec) {
+    LeafLayout l;
+    l.keyBits = BitsFor(std::uint64_t(keyLen));
+    l.recBits = std::max(BitsFor(std::max<std::uint32_t>(maxRec, 1)), 12);
+    l.bytes = std::max(3, (l.recBits + 2 * l.keyBits + 7) / 8);
+    l.recBits = std::min(32, l.bytes * 8 - 2 * l.keyBits);
+    l.recMask = l.recBits == 32 ? kNone : (std::uint32_t(1) << l.recBits) - 1;
+    assert(maxRec <= l.recMask);
+    return l;
+}
+
+// Encodes as many of entries[0, n) as fit into the leaf page p (512 zero bytes); returns
+// how many did. A page always takes at least one entry.
+std::size_t EncodeLeaf(unsigned char* p, const Entry* entries, std::size_t n, int keyLen, const LeafLayout& l,
+                       std::uint32_t left, std::uint32_t right, bool root) {
+    int used = 0, end = int(kPage);
+    std::uint32_t count = 0;
+    const char* prev = nullptr;
+    for (; count < n; ++count) {
+        const char* k = entries[count].key;
+        int trail = 0;
+        while (trail < keyLen && k[keyLen - 1 - trail] == ' ') ++trail;
+        int dup = 0;
+        if (prev)
+            while (dup < keyLen - trail && prev[dup] == k[dup]) ++dup;
+        int stored = keyLen - dup - trail;
+        if (used + l.bytes + stored > kLeafArea) break;
+        std::uint64_t v = entries[count].rec | std::uint64_t(dup) << l.recBits |
+                          std::uint64_t(trail) << (l.recBits + l.keyBits);
+        for (int b = 0; b < l.bytes; ++b)
+            p[24 + count * std::uint32_t(l.bytes) + std::uint32_t(b)] = (unsigned char)(v >> (8 * b));
+        end -= stored;
+        std::memcpy(p + end, k + dup, std::size_t(stored));
+        used += l.bytes + stored;
+        prev = k;
+    }
+    assert(count > 0 || n == 0);
+    PutLe16(p, root ? 3 : 2);
+    PutLe16(p + 2, count);
+    PutLe32(p + 4, left);
+    PutLe32(p + 8, right);
+    PutLe16(p + 12, std::uint32_t(kLeafArea - used));
+    PutLe32(p + 14, l.recMask);
+    p[18] = p[19] = (unsigned char)((1 << l.keyBits) - 1);
+    p[20] = (unsigned char)l.recBits;
+    p[21] = p[22] = (unsigned char)l.keyBits;
+    p[23] = (unsigned char)l.bytes;
+    return count;
+}
+
+// A child of an interior page: its page and its highest entry.
+struct Child {
+    std::uint32_t offset;
+    Entry last;
+};
+
+std::size_t PerInteriorPage(int keyLen) { return (kPage - 12) / std::size_t(keyLen + 8); }
+
+void EncodeInterior(unsigned char* p, const Child* children, std::size_t n, int keyLen, std::uint32_t left,
+                    std::uint32_t right, bool root) {
+    PutLe16(p, root ? 1 : 0);
+    PutLe16(p + 2, std::uint32_t(n));
+    PutLe32(p + 4, left);
+    PutLe32(p + 8, right);
+    for (std::size_t k = 0; k < n; ++k) {
+        unsigned char* e = p + 12 + k * std::size_t(keyLen + 8);
+        std::memcpy(e, children[k].last.key, std::size_t(keyLen));
+        PutBe32(e + keyLen, children[k].last.rec);
+        PutBe32(e + keyLen + 4, children[k].offset);
+    }
+}
+
+// The interior levels above `level` (the leaves), as pages to lay out: each entry of the
+// result is one level, top first, each a list of pages, each a list of children.
+std::vector<std::vector<std::vector<Child>>> InteriorLevels(std::vector<Child> level, int keyLen) {
+    std::vector<std::vector<std::vector<Child>>> levels;
+    const std::size_t perNode = PerInteriorPage(keyLen);
+    while (level.size() > 1) {
+        std::vector<std::vector<Child>> pages;
+        for (std::size_t j = 0; j < level.size(); j += perNode)
+            pages.emplace_back(level.begin() + std::ptrdiff_t(j),
+                               level.begin() + std::ptrdiff_t(std::min(level.size(), j + perNode)));
+        levels.insert(levels.begin(), pages);
+        level.clear();
+        for (const auto& page : pages) level.push_back({0, page.back().last});
+    }
+    return levels;
+}
 
 class PageWriter {
 public:
@@ -199,87 +305,49 @@ private:
     std::string& out_;
 };
 
-// Writes the leaves then the interior levels of one tag; returns the root's offset.
-std::uint32_t WriteTree(PageWriter& w, const std::vector<Entry>& entries, int keyLen,
-                        std::uint32_t maxRec) {
-    const int keyBits = BitsFor(std::uint64_t(keyLen));
-    int recBits = std::max(BitsFor(maxRec), 12);
-    int bytes = std::max(3, (recBits + 2 * keyBits + 7) / 8);
-    recBits = std::min(32, bytes * 8 - 2 * keyBits);
-    const std::uint32_t recMask = recBits == 32 ? kNone : (std::uint32_t(1) << recBits) - 1;
-    assert(maxRec <= recMask);
-
-    struct Child {
-        std::uint32_t offset;
-        Entry last;
-    };
+// Writes the leaves then the interior levels of one tag, in that order, into a file being
+// built; returns the root's offset.
+std::uint32_t WriteTree(PageWriter& w, const std::vector<Entry>& entries, int keyLen, std::uint32_t maxRec) {
+    const LeafLayout layout = LayoutFor(keyLen, maxRec);
+    // Leaves are consecutive pages: a leaf's right sibling is the page after it.
+    const std::uint32_t firstLeaf = w.NextOffset();
     std::vector<Child> level;
     std::size_t i = 0;
     do { // at least one leaf, even for an empty tag
         std::uint32_t offset = w.NextOffset();
         unsigned char* p = w.NewPage();
-        int used = 0, end = int(kPage);
-        std::uint32_t count = 0;
-        const char* prev = nullptr;
-        while (i < entries.size()) {
-            const char* k = entries[i].key;
-            int trail = 0;
-            while (trail < keyLen && k[keyLen - 1 - trail] == ' ') ++trail;
-            int dup = 0;
-            if (prev)
-                while (dup < keyLen - trail && prev[dup] == k[dup]) ++dup;
-            int stored = keyLen - dup - trail;
-            if (used + bytes + stored > kLeafArea) break;
-            std::uint64_t v = entries[i].rec | std::uint64_t(dup) << recBits |
-                              std::uint64_t(trail) << (recBits + keyBits);
-            for (int b = 0; b < bytes; ++b) p[24 + count * std::uint32_t(bytes) + std::uint32_t(b)] = (unsigned char)(v >> (8 * b));
-            end -= stored;
-            std::memcpy(p + end, k + dup, std::size_t(stored));
-            used += bytes + stored;
-            prev = k;
-            ++count;
-            ++i;
-        }
-        assert(count > 0 || entries.empty());
-        PutLe16(p, 2);
-        PutLe16(p + 2, count);
-        PutLe32(p + 4, level.empty() ? kNone : level.back().offset);
-        PutLe32(p + 8, kNone);
-        if (!level.empty()) PutLe32(w.At(level.back().offset) + 8, offset);
-        PutLe16(p + 12, std::uint32_t(kLeafArea - used));
-        PutLe32(p + 14, recMask);
-        p[18] = p[19] = (unsigned char)((1 << keyBits) - 1);
-        p[20] = (unsigned char)recBits;
-        p[21] = p[22] = (unsigned char)keyBits;
-        p[23] = (unsigned char)bytes;
-        level.push_back({offset, count ? entries[i - 1] : Entry{nullptr, 0}});
+        std::size_t n = EncodeLeaf(p, entries.data() + i, entries.size() - i, keyLen, layout,
+                                   offset == firstLeaf ? kNone : offset - kPage, kNone, false);
+        i += n;
+        if (i < entries.size()) PutLe32(p + 8, offset + kPage);
+        level.push_back({offset, n ? entries[i - 1] : Entry{nullptr, 0}});
     } while (i < entries.size());
-
-    const std::size_t perNode = (kPage - 12) / std::size_t(keyLen + 8);
-    while (level.size() > 1) {
-        std::vector<Child> up;
-        for (std::size_t j = 0; j < level.size(); j += perNode) {
-            std::uint32_t offset = w.NextOffset();
-            unsigned char* p = w.NewPage();
-            std::size_t n = std::min(perNode, level.size() - j);
-            PutLe16(p, 0);
-            PutLe16(p + 2, std::uint32_t(n));
-            PutLe32(p + 4, up.empty() ? kNone : up.back().offset);
-            PutLe32(p + 8, kNone);
-            if (!up.empty()) PutLe32(w.At(up.back().offset) + 8, offset);
-            for (std::size_t k = 0; k < n; ++k) {
-                unsigned char* e = p + 12 + k * std::size_t(keyLen + 8);
-                std::memcpy(e, level[j + k].last.key, std::size_t(keyLen));
-                PutBe32(e + keyLen, level[j + k].last.rec);
-                PutBe32(e + keyLen + 4, level[j + k].offset);
-            }
-            up.push_back({offset, level[j + n - 1].last});
-        }
-        level = std::move(up);
+    if (level.size() == 1) {
+        PutLe16(w.At(level[0].offset), 3);
+        return level[0].offset;
     }
-    unsigned char* root = w.At(level[0].offset);
-    PutLe16(root, Le16(root) | 1);
-    return level[0].offset;
+    auto levels = InteriorLevels(level, keyLen);
+    // Bottom level first, so that each page's children have their offsets already.
+    std::vector<std::uint32_t> below;
+    for (const Child& c : level) below.push_back(c.offset);
+    std::uint32_t root = 0;
+    for (auto lv = levels.rbegin(); lv != levels.rend(); ++lv) {
+        std::vector<std::uint32_t> offsets;
+        std::size_t child = 0;
+        const std::uint32_t first = w.NextOffset();
+        for (std::size_t j = 0; j < lv->size(); ++j) {
+            std::vector<Child>& page = (*lv)[j];
+            for (Child& c : page) c.offset = below[child++];
+            std::uint32_t offset = w.NextOffset();
+            EncodeInterior(w.NewPage(), page.data(), page.size(), keyLen, j == 0 ? kNone : offset - kPage,
+                           j + 1 == lv->size() ? kNone : offset + kPage, lv->size() == 1);
+            offsets.push_back(offset);
+        }
+        (void)first;
+        root = offsets.front();
+        below = std::move(offsets);
+    }
+    return root;
 }
 
 void WriteTagHeader(unsigned char* p, std::uint32_t root, int keyLen, std::uint8_t options,
@@ -288,8 +356,9 @@ void WriteTagHeader(unsigned char* p, std::uint32_t root, int keyLen, std::uint8
     PutLe16(p + 12, std::uint32_t(keyLen));
     p[14] = options;
     p[15] = 1;
-    std::size_t keyPool = std::min<std::size_t>(key.size(), 400) + 1;
-    std::size_t forPool = std::min<std::size_t>(forCondition.size(), kPage - keyPool - 1) + 1;
+    assert(ExpressionsFit(key, forCondition)); // refused when the tag was declared
+    std::size_t keyPool = key.size() + 1;
+    std::size_t forPool = forCondition.size() + 1;
     PutLe16(p + 504, std::uint32_t(keyPool));
     PutLe16(p + 506, std::uint32_t(forPool));
     PutLe16(p + 508, 0);
@@ -336,8 +405,16 @@ void KeyList::SetFence(std::size_t block) {
     fenceRecs_[block] = b.recs.back();
 }
 
+void KeyList::BeginPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, bool root) {
+    blocks_.emplace_back();
+    blocks_.back().leaf = {page, left, right, root, false};
+    fenceKeys_.resize(fenceKeys_.size() + std::size_t(keyLen_));
+    fenceRecs_.push_back(0);
+}
+
 void KeyList::PushBack(const char* key, std::uint32_t rec) {
-    if (blocks_.empty() || blocks_.back().recs.size() >= kBlockMax / 2 + kBlockMax / 4) {
+    const bool pageBlock = !blocks_.empty() && blocks_.back().leaf.page != 0;
+    if (blocks_.empty() || (!pageBlock && blocks_.back().recs.size() >= kBlockMax / 2 + kBlockMax / 4)) {
         blocks_.emplace_back();
         fenceKeys_.resize(fenceKeys_.size() + std::size_t(keyLen_));
         fenceRecs_.push_back(0);
@@ -386,22 +463,31 @@ void KeyList::Insert(const char* key, std::uint32_t rec) {
     std::size_t lo = PlaceInBlock(b, key, rec);
     b.keys.insert(b.keys.begin() + std::ptrdiff_t(lo * std::size_t(keyLen_)), key, key + keyLen_);
     b.recs.insert(b.recs.begin() + std::ptrdiff_t(lo), rec);
+    b.leaf.dirty = true;
     ++size_;
     version_ = NextVersion();
-    if (b.recs.size() > kBlockMax) { // split in halves
-        Block right;
-        std::size_t half = b.recs.size() / 2;
-        right.keys.assign(b.keys.begin() + std::ptrdiff_t(half * std::size_t(keyLen_)), b.keys.end());
-        right.recs.assign(b.recs.begin() + std::ptrdiff_t(half), b.recs.end());
-        b.keys.resize(half * std::size_t(keyLen_));
-        b.recs.resize(half);
-        blocks_.insert(blocks_.begin() + std::ptrdiff_t(bi + 1), std::move(right));
-        fenceKeys_.insert(fenceKeys_.begin() + std::ptrdiff_t((bi + 1) * std::size_t(keyLen_)),
-                          std::size_t(keyLen_), '\0');
-        fenceRecs_.insert(fenceRecs_.begin() + std::ptrdiff_t(bi + 1), 0);
-        SetFence(bi + 1);
-    }
+    if (b.recs.size() > kBlockMax)
+        SplitBlock(bi, b.recs.size() / 2);
+    else
+        SetFence(bi);
+}
+
+void KeyList::SplitBlock(std::size_t bi, std::size_t at) {
+    Block& b = blocks_[bi];
+    assert(at > 0 && at < b.recs.size());
+    Block right;
+    right.keys.assign(b.keys.begin() + std::ptrdiff_t(at * std::size_t(keyLen_)), b.keys.end());
+    right.recs.assign(b.recs.begin() + std::ptrdiff_t(at), b.recs.end());
+    b.keys.resize(at * std::size_t(keyLen_));
+    b.recs.resize(at);
+    b.leaf.dirty = true;
+    blocks_.insert(blocks_.begin() + std::ptrdiff_t(bi + 1), std::move(right));
+    fenceKeys_.insert(fenceKeys_.begin() + std::ptrdiff_t((bi + 1) * std::size_t(keyLen_)),
+                      std::size_t(keyLen_), '\0');
+    fenceRecs_.insert(fenceRecs_.begin() + std::ptrdiff_t(bi + 1), 0);
     SetFence(bi);
+    SetFence(bi + 1);
+    version_ = NextVersion();
 }
 
 KeyList::Pos KeyList::Find(const char* key, std::uint32_t rec) const {
@@ -422,6 +508,7 @@ bool KeyList::Erase(const char* key, std::uint32_t rec) {
     b.keys.erase(b.keys.begin() + std::ptrdiff_t(p.index * std::size_t(keyLen_)),
                  b.keys.begin() + std::ptrdiff_t((p.index + 1) * std::size_t(keyLen_)));
     b.recs.erase(b.recs.begin() + std::ptrdiff_t(p.index));
+    b.leaf.dirty = true;
     if (b.recs.empty()) {
         blocks_.erase(blocks_.begin() + std::ptrdiff_t(p.block));
         fenceKeys_.erase(fenceKeys_.begin() + std::ptrdiff_t(p.block * std::size_t(keyLen_)),
@@ -484,6 +571,169 @@ KeyList::Pos KeyList::Last() const {
     return {blocks_.size() - 1, blocks_.back().recs.size() - 1};
 }
 
+// ---- one leaf ----
+
+bool DecodeLeaf(const unsigned char* page, std::uint32_t at, int keyLen, std::string& keys,
+                std::vector<std::uint32_t>& recs, std::string& error) {
+    std::uint32_t count = Le16(page + 2);
+    std::uint32_t recMask = Le32(page + 14);
+    int dupMask = page[18], trailMask = page[19];
+    int recBits = page[20], dupBits = page[21], trailBits = page[22], bytes = page[23];
+    if (!(Le16(page) & 2) || bytes < 1 || bytes > 8 || recBits > 32 || recBits + dupBits + trailBits > bytes * 8 ||
+        dupBits > 8 || trailBits > 8 || std::uint64_t(count) * std::uint64_t(bytes) > std::uint64_t(kLeafArea)) {
+        error = "leaf page " + std::to_string(at) + " has a bad layout";
+        return false;
+    }
+    std::string key(std::size_t(keyLen), ' ');
+    int end = int(kPage);
+    for (std::uint32_t e = 0; e < count; ++e) {
+        std::uint64_t v = 0;
+        for (int b = bytes - 1; b >= 0; --b) v = v << 8 | page[24 + e * std::uint32_t(bytes) + std::uint32_t(b)];
+        std::uint32_t rec = std::uint32_t(v) & recMask;
+        int dup = int(v >> recBits) & dupMask;
+        int trail = int(v >> (recBits + dupBits)) & trailMask;
+        if (dup + trail > keyLen || (e == 0 && dup > 0)) {
+            error = "key longer than declared in leaf page " + std::to_string(at);
+            return false;
+        }
+        int stored = keyLen - dup - trail;
+        end -= stored;
+        if (end < 24 + int(count) * bytes) {
+            error = "keys overflow leaf page " + std::to_string(at);
+            return false;
+        }
+        std::memcpy(key.data() + dup, page + end, std::size_t(stored));
+        std::memset(key.data() + dup + stored, ' ', std::size_t(trail));
+        keys += key;
+        recs.push_back(rec);
+    }
+    return true;
+}
+
+bool KeyList::ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, const std::string& keys,
+                         const std::vector<std::uint32_t>& recs) {
+    if (recs.empty()) return false;
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+        Block& block = blocks_[b];
+        if (block.leaf.page != page) continue;
+        if (block.leaf.left != left || block.leaf.right != right) return false;
+        size_ = size_ - block.recs.size() + recs.size();
+        block.keys.assign(keys.begin(), keys.end());
+        block.recs = recs;
+        block.leaf.dirty = false;
+        SetFence(b);
+        version_ = NextVersion();
+        return true;
+    }
+    return false;
+}
+
+// ---- pages a change touched ----
+
+void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, std::uint32_t& end, std::vector<PageWrite>& writes) {
+    KeyList& keys = tag.keys;
+    TagPages& pages = tag.pages;
+    const int keyLen = tag.keyLen;
+    const LeafLayout layout = LayoutFor(keyLen, maxRec);
+    auto newPage = [&] {
+        std::uint32_t at = end;
+        end += kPage;
+        return at;
+    };
+    std::vector<Entry> entries;
+    auto blockEntries = [&](std::size_t b) {
+        entries.clear();
+        for (std::size_t i = 0; i < keys.BlockSize(b); ++i) entries.push_back({keys.Key({b, i}), keys.Rec({b, i})});
+    };
+    unsigned char page[kPage];
+    auto write = [&](std::uint32_t at) { writes.push_back({at, std::string(reinterpret_cast<const char*>(page), kPage)}); };
+
+    // A changed block that no longer fits its page goes on in a new one.
+    for (std::size_t b = 0; b < keys.BlockCount(); ++b) {
+        if (!keys.BlockLeaf(b).dirty) continue;
+        blockEntries(b);
+        std::memset(page, 0, kPage);
+        std::size_t fit = EncodeLeaf(page, entries.data(), entries.size(), keyLen, layout, kNone, kNone, false);
+        if (fit < entries.size()) keys.SplitBlock(b, fit);
+    }
+    const std::size_t n = keys.BlockCount();
+    std::uint32_t root = 0;
+    if (n == 0 && !pages.emptyRoot) { // a tag whose condition now admits no record: an empty root leaf
+        root = newPage();
+        std::memset(page, 0, kPage);
+        EncodeLeaf(page, nullptr, 0, keyLen, layout, kNone, kNone, true);
+        write(root);
+    }
+    if (n == 0 && pages.emptyRoot) root = pages.root;
+    pages.emptyRoot = n == 0;
+    for (std::size_t b = 0; b < n; ++b)
+        if (keys.BlockLeaf(b).page == 0) keys.BlockLeaf(b).page = newPage();
+    // Links and root marks as they must be now; a leaf whose neighbours changed is rewritten.
+    for (std::size_t b = 0; b < n; ++b) {
+        KeyList::Leaf& leaf = keys.BlockLeaf(b);
+        const std::uint32_t left = b == 0 ? kNone : keys.BlockLeaf(b - 1).page;
+        const std::uint32_t right = b + 1 == n ? kNone : keys.BlockLeaf(b + 1).page;
+        if (leaf.left != left || leaf.right != right || leaf.root != (n == 1)) {
+            leaf.left = left;
+            leaf.right = right;
+            leaf.root = n == 1;
+            leaf.dirty = true;
+        }
+        if (!leaf.dirty) continue;
+        blockEntries(b);
+        std::memset(page, 0, kPage);
+        [[maybe_unused]] std::size_t fit =
+            EncodeLeaf(page, entries.data(), entries.size(), keyLen, layout, leaf.left, leaf.right, leaf.root);
+        assert(fit == entries.size());
+        write(leaf.page);
+        leaf.dirty = false;
+    }
+    if (n == 1) root = keys.BlockLeaf(0).page;
+    if (n > 1) {
+        // The interior levels laid out afresh over the leaves; they keep their pages (top
+        // level first, left to right), and only pages whose bytes differ are written.
+        std::vector<Child> leaves;
+        for (std::size_t b = 0; b < n; ++b) {
+            KeyList::Pos last{b, keys.BlockSize(b) - 1};
+            leaves.push_back({keys.BlockLeaf(b).page, {keys.Key(last), keys.Rec(last)}});
+        }
+        auto levels = InteriorLevels(leaves, keyLen);
+        std::vector<std::vector<std::uint32_t>> offsets(levels.size());
+        std::size_t k = 0;
+        for (std::size_t lv = 0; lv < levels.size(); ++lv)
+            for (std::size_t j = 0; j < levels[lv].size(); ++j, ++k) {
+                if (k == pages.interior.size()) {
+                    pages.interior.push_back(newPage());
+                    pages.interiorBytes.emplace_back();
+                }
+                offsets[lv].push_back(pages.interior[k]);
+            }
+        k = 0;
+        for (std::size_t lv = 0; lv < levels.size(); ++lv) {
+            std::size_t child = 0;
+            for (std::size_t j = 0; j < levels[lv].size(); ++j, ++k) {
+                std::vector<Child>& children = levels[lv][j];
+                for (Child& c : children) c.offset = lv + 1 < levels.size() ? offsets[lv + 1][child++] : leaves[child++].offset;
+                std::memset(page, 0, kPage);
+                EncodeInterior(page, children.data(), children.size(), keyLen, j == 0 ? kNone : offsets[lv][j - 1],
+                               j + 1 == levels[lv].size() ? kNone : offsets[lv][j + 1], lv == 0);
+                if (pages.interiorBytes[k].size() != kPage ||
+                    std::memcmp(pages.interiorBytes[k].data(), page, kPage) != 0) {
+                    pages.interiorBytes[k].assign(reinterpret_cast<const char*>(page), kPage);
+                    write(offsets[lv][j]);
+                }
+            }
+        }
+        root = offsets[0][0];
+    }
+    if (root != pages.root) {
+        unsigned char at[4];
+        PutLe32(at, root);
+        writes.push_back({pages.header, std::string(reinterpret_cast<const char*>(at), 4)});
+        pages.root = root;
+    }
+}
+
 // ---- whole files ----
 
 bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error) {
@@ -498,7 +748,8 @@ bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& 
         return false;
     }
     std::vector<std::pair<std::string, std::uint32_t>> names;
-    bool ok = WalkTag(file, directory, [&](const char* key, std::uint32_t rec) {
+    auto noLeaf = [](std::uint32_t, std::uint32_t, std::uint32_t, bool, std::uint32_t) {};
+    bool ok = ReadTree(file, directory, nullptr, noLeaf, [&](const char* key, std::uint32_t rec) {
         if (names.size() >= 256) {
             error = "too many tags";
             return false;
@@ -531,8 +782,16 @@ bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& 
         tag.forCondition = h.forCondition;
         tag.keyLen = h.keyLen;
         tag.keys = KeyList(h.keyLen);
+        tag.pages.header = offset;
+        tag.pages.root = h.root;
+        auto beginPage = [&](std::uint32_t at, std::uint32_t left, std::uint32_t right, bool root, std::uint32_t count) {
+            if (count > 0)
+                tag.keys.BeginPage(at, left, right, root);
+            else // only an empty root leaf has no entries; a key list has no empty block
+                tag.pages.emptyRoot = true;
+        };
         if (withKeys &&
-            !WalkTag(file, h, [&](const char* key, std::uint32_t rec) {
+            !ReadTree(file, h, &tag.pages, beginPage, [&](const char* key, std::uint32_t rec) {
                 tag.keys.PushBack(key, rec);
                 return true;
             }, error)) {

@@ -1,5 +1,6 @@
-// Compound index files (.cdx): reading every tag into memory and writing the whole file
-// back, and the in-memory sorted key list each tag is kept in while the table is open.
+// Compound index files (.cdx): reading every tag into memory, writing a whole file, and
+// writing back only the pages a change touched; the in-memory sorted key list each tag is
+// kept in while the table is open, whose blocks mirror the tag's leaf pages.
 //
 // File layout (512-byte pages; integers little-endian unless marked BE):
 //   A tag header is two pages (1024 bytes):
@@ -38,12 +39,19 @@ namespace lysora::engine {
 
 constexpr std::uint32_t kPage = 512;
 constexpr int kMaxKey = 240;
+// A tag's key expression and FOR condition share its 512-byte pool, each ended by a NUL.
+constexpr std::size_t kMaxExpressions = kPage - 2;
+inline bool ExpressionsFit(std::string_view key, std::string_view forCondition) {
+    return key.size() + forCondition.size() <= kMaxExpressions;
+}
 
 // Compares a key with a seek text on the text's length: 0 when the key starts with it.
 int ComparePrefix(const char* key, int keyLen, std::string_view text);
 
-// The keys of one tag, sorted by key then record number, in blocks of a few hundred so
-// that inserting or removing one is cheap. A position is (block, index).
+// The keys of one tag, sorted by key then record number, in blocks so that inserting or
+// removing one is cheap. A position is (block, index). Once written, each block is one
+// leaf page of the index file: it remembers that page, the sibling links and root mark
+// written in it, and whether its keys changed since (dirty).
 class KeyList {
 public:
     struct Pos {
@@ -60,6 +68,9 @@ public:
     void Clear();
     // Appends an entry that sorts after every other (building from sorted input).
     void PushBack(const char* key, std::uint32_t rec);
+    // Starts a block read from leaf page `page` (with the links and mark it holds); the
+    // entries that follow go into it, clean.
+    void BeginPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, bool root);
     void Insert(const char* key, std::uint32_t rec);
     bool Erase(const char* key, std::uint32_t rec); // false when not there
     // Position of an exact entry; End() when absent.
@@ -76,10 +87,28 @@ public:
     const char* Key(Pos p) const { return blocks_[p.block].keys.data() + p.index * std::size_t(keyLen_); }
     std::uint32_t Rec(Pos p) const { return blocks_[p.block].recs[p.index]; }
 
+    // The blocks as leaf pages (see UpdateTagPages).
+    struct Leaf {
+        std::uint32_t page = 0; // 0: not written yet
+        std::uint32_t left = 0, right = 0;
+        bool root = false;
+        bool dirty = true;
+    };
+    std::size_t BlockCount() const { return blocks_.size(); }
+    std::size_t BlockSize(std::size_t b) const { return blocks_[b].recs.size(); }
+    Leaf& BlockLeaf(std::size_t b) { return blocks_[b].leaf; }
+    // Moves the entries of block b from index `at` on into a new block after it.
+    void SplitBlock(std::size_t b, std::size_t at);
+    // Takes the entries of the block stored at leaf page `page` from that page as another
+    // process rewrote it in place; false when no block is there or its links changed.
+    bool ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, const std::string& keys,
+                    const std::vector<std::uint32_t>& recs);
+
 private:
     struct Block {
         std::vector<char> keys;
         std::vector<std::uint32_t> recs;
+        Leaf leaf;
     };
     int Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint32_t r2) const;
     std::size_t BlockFor(const char* key, std::uint32_t rec) const;
@@ -98,18 +127,50 @@ private:
     std::vector<std::uint32_t> fenceRecs_;
 };
 
+// Where a tag lives in its index file, beyond its leaves (which its key list knows).
+struct TagPages {
+    std::uint32_t header = 0; // offset of the tag header; 0: the tag was never written
+    std::uint32_t root = 0;
+    bool emptyRoot = false; // the root is a leaf without entries (the key list is empty)
+    std::vector<std::uint32_t> interior;   // interior pages, top level first
+    std::vector<std::string> interiorBytes; // their contents as last read or written
+};
+
 struct CdxTag {
     std::string name;  // upper case
     std::string key;   // key expression as stored
     std::string forCondition;
     int keyLen = 0;
     KeyList keys;
+    TagPages pages;
 };
+
+// Decodes the leaf page `page` (kPage bytes, found at offset at) of a tag whose keys have
+// keyLen bytes: appends its keys to keys and its record numbers to recs. false + error on
+// a page that is no leaf or is damaged.
+bool DecodeLeaf(const unsigned char* page, std::uint32_t at, int keyLen, std::string& keys,
+                std::vector<std::uint32_t>& recs, std::string& error);
+
+// A page to write into an index file.
+struct PageWrite {
+    std::uint32_t offset;
+    std::string bytes;
+};
+
+// Appends to writes the pages of a written tag that its changes touched: leaves of dirty
+// blocks (a block that outgrew its page is split, the new part going to a new page),
+// leaves whose sibling links or root mark changed, the interior pages whose contents
+// changed, and the root offset in the tag header when the root moved. New pages are taken
+// from `end` (the end of the file) on, which advances. maxRec is the largest record number
+// the leaves must be able to hold. Afterwards the tag's blocks are clean.
+void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, std::uint32_t& end, std::vector<PageWrite>& writes);
 
 // Reads a compound index. withKeys false reads the tag names and expressions only
 // (enough to rebuild a damaged index). Every page offset, count and length is checked:
 // pages outside the file or visited twice, keys longer than declared, keys out of order
-// make it fail with an error text.
+// make it fail with an error text, and so do the marks of a torn write: a root page
+// without its root mark (an all-zero page), an empty interior page, a leaf chain that
+// ends anywhere but at the "none" link.
 bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error);
 // The bytes of a compound index holding the tags (in any order; the directory sorts
 // them). maxRec is the largest record number the tags may hold.

@@ -51,12 +51,13 @@ void PutPrefix(unsigned char* p, const DbfHeader& h) {
     PutLe16(p + 8, h.headerLength);
     PutLe16(p + 10, h.recordLength);
     PutLe32(p + 16, h.changeCounter);
+    p[28] = h.flags;
     p[29] = h.codePage;
 }
 
 } // namespace
 
-bool ReadDbfHeader(File& file, DbfHeader& h, std::string& error) {
+bool ReadDbfHeader(File& file, DbfHeader& h, std::string& error, bool cutCount) {
     std::uint64_t size = file.Size();
     unsigned char p[kDbfPrefix];
     if (size < kDbfPrefix + 1 || !file.Read(0, p, kDbfPrefix)) {
@@ -73,6 +74,7 @@ bool ReadDbfHeader(File& file, DbfHeader& h, std::string& error) {
     h.headerLength = Le16(p + 8);
     h.recordLength = Le16(p + 10);
     h.changeCounter = Le32(p + 16);
+    h.flags = p[28];
     h.codePage = p[29];
     if (h.headerLength < kDbfPrefix + 1 || h.headerLength > size) {
         error = "table header length out of range";
@@ -138,6 +140,7 @@ bool ReadDbfHeader(File& file, DbfHeader& h, std::string& error) {
         return false;
     }
     std::uint64_t room = (size - h.headerLength) / h.recordLength;
+    if (h.records > room && cutCount) h.records = std::uint32_t(room);
     if (h.records > room) {
         error = "record count " + std::to_string(h.records) + " larger than the file holds (" +
                 std::to_string(room) + ")";
@@ -169,16 +172,18 @@ std::string BuildDbfHeader(const DbfHeader& h) {
     return bytes;
 }
 
-bool WriteDbfPrefix(File& file, const DbfHeader& h) {
-    unsigned char p[kDbfPrefix];
-    if (!file.Read(0, p, kDbfPrefix)) return false;
+std::string DbfPrefix(std::string_view current, const DbfHeader& h) {
+    assert(current.size() == kDbfPrefix);
+    std::string bytes(current);
+    auto* p = reinterpret_cast<unsigned char*>(bytes.data());
     unsigned char fresh[kDbfPrefix];
     PutPrefix(fresh, h);
-    // Keep the bytes we do not own (flags, reserved) as the file has them.
+    // Keep the bytes we do not own (reserved, the other flags) as the file has them.
     std::memcpy(p, fresh, 12);
     std::memcpy(p + 16, fresh + 16, 4);
+    p[28] = (unsigned char)((p[28] & ~kStructuralIndexFlag) | (h.flags & kStructuralIndexFlag));
     p[29] = h.codePage;
-    return file.Write(0, p, kDbfPrefix);
+    return bytes;
 }
 
 std::string CheckFieldSpec(const std::string& name, char type, int len, int dec) {

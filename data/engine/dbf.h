@@ -13,7 +13,8 @@
 //   16     4     change counter (dBASE's multi-user reserved area): this engine adds one
 //                at every write, so other processes know their copy is stale
 //   20     8     reserved (zero)
-//   28     1     table flags (0 here)
+//   28     1     table flags: 0x01 a structural compound index (.cdx of the same name)
+//                belongs to the table and must be there
 //   29     1     code page (language driver): 0x03 Windows ANSI on tables we write
 //   30     2     reserved
 //   32     32*n  field descriptors:
@@ -56,6 +57,7 @@ struct DbfHeader {
     std::uint32_t headerLength = 0;
     std::uint32_t recordLength = 0;
     std::uint32_t changeCounter = 0;
+    std::uint8_t flags = 0;
     std::uint8_t codePage = 0x03;
     std::vector<Field> fields;
 };
@@ -64,15 +66,18 @@ constexpr std::size_t kDbfPrefix = 32;
 constexpr std::uint32_t kMaxRecordLength = 65535;
 constexpr int kMaxTextWidth = 65000; // a C field's width, with the high byte in byte 17
 constexpr std::uint32_t kMaxRecords = 0x3FFFFFFF; // keeps lock offsets and sizes in range
+constexpr std::uint8_t kStructuralIndexFlag = 0x01;
 
 // Reads and checks the header of a table file: signature, field descriptors, lengths
 // consistent with each other, every counted record inside the file (a table cut short
-// is refused rather than read in part). false + error on a bad file.
-bool ReadDbfHeader(File& file, DbfHeader& header, std::string& error);
+// is refused rather than read in part). false + error on a bad file. cutCount (repairs):
+// a record count larger than the file holds becomes the number of whole records there.
+bool ReadDbfHeader(File& file, DbfHeader& header, std::string& error, bool cutCount = false);
 // The header bytes (prefix, descriptors, terminator) for header.fields.
 std::string BuildDbfHeader(const DbfHeader& header);
-// Rewrites the 32-byte prefix only (count, date, counter).
-bool WriteDbfPrefix(File& file, const DbfHeader& header);
+// The 32-byte prefix for header (count, date, counter, flags), keeping the bytes of
+// current (the prefix as the file has it) that this engine does not own.
+std::string DbfPrefix(std::string_view current, const DbfHeader& header);
 // Checks a field definition for a new table; "" when valid.
 std::string CheckFieldSpec(const std::string& name, char type, int len, int dec);
 

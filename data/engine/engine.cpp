@@ -105,7 +105,7 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
         DBCLOSEAREA();
     }
     std::string error;
-    auto table = Table::Open(file, shared, readOnly, false, error);
+    auto table = Table::Open(file, shared, readOnly, OpenMode::kNormal, error);
     if (!table) return fail(error);
     std::string name = UpperCase(alias.empty() ? std::string_view(table->BaseName()) : alias);
     if (name.empty() || SELECT(name) != 0) return fail("alias " + name + " already in use");
@@ -119,18 +119,29 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
 bool NETERR() { return E().netError; }
 std::string LASTERROR() { return E().lastError; }
 
-void DBCLOSEAREA() {
+bool DBCLOSEAREA() {
     Area& a = E().areas[std::size_t(E().current)];
+    if (!a.table) return true;
+    bool ok = a.table->Close();
+    E().lastError = ok ? std::string() : a.table->Error();
     a.table.reset();
     a.alias.clear();
+    return ok;
 }
 
-void DBCLOSEALL() {
+bool DBCLOSEALL() {
+    bool ok = true;
+    std::string firstError;
     for (int i = 1; i <= kMaxAreas; ++i) {
         E().current = i;
-        DBCLOSEAREA();
+        if (!DBCLOSEAREA() && ok) {
+            ok = false;
+            firstError = E().lastError;
+        }
     }
     E().current = 1;
+    E().lastError = firstError;
+    return ok;
 }
 
 int SELECT() { return E().current; }
@@ -237,8 +248,7 @@ bool BOF() {
 bool DBAPPEND(bool releaseLocks) {
     Table* t = Current();
     if (!t) return false;
-    if (releaseLocks) t->Unlock(0);
-    return Done(t, t->Append());
+    return Done(t, t->Append(releaseLocks));
 }
 
 bool DBDELETE() {
@@ -353,7 +363,7 @@ bool DBRLOCK(long recno) {
 
 void DBRUNLOCK(long recno) {
     Table* t = Current();
-    if (t) t->Unlock(recno < 0 ? 0 : std::uint32_t(recno));
+    if (t) Done(t, t->Unlock(recno < 0 ? 0 : std::uint32_t(recno)));
 }
 
 std::vector<long> DBRLOCKLIST() {

@@ -68,8 +68,10 @@ struct TagSpec {
 
 // Creates (or replaces) the table file, its memo file when a field is 'M', and its
 // compound index when tags are given (empty tags: no .cdx, and an existing one is
-// removed). The table is written with version byte 0x03 (0x83 with a memo file) and
-// code-page byte 0x03 (Windows ANSI), no records. false + error text on failure.
+// removed). The table is written with version byte 0x03 (0x83 with a memo file),
+// code-page byte 0x03 (Windows ANSI), the structural-index flag (byte 28) when it has an
+// index, no records. A tag whose key expression and condition do not fit an index
+// (510 characters together) is refused. false + error text on failure.
 bool DBCREATE(std::string_view file, const std::vector<FieldSpec>& fields,
               const std::vector<TagSpec>& tags, std::string* error = nullptr);
 
@@ -84,16 +86,22 @@ std::string ReadFileHead(std::string_view path, std::size_t count);
 // the file's base name upper case; an alias already used by another area fails.
 // shared: other processes may open the table too (shared); false: exclusive, which fails
 // while any other process or work area has it open, and makes later opens fail.
-// readOnly: every change is refused. Success selects the new area and positions it on
-// the first record of physical order. Failure (file missing, held exclusively, locked,
-// bad or damaged file, no free area) leaves nothing open and sets NETERR().
+// readOnly: every change is refused, and the files are opened for reading only; a table
+// whose index or memo file cannot be written opens read-only too. Success selects the new
+// area and positions it on the first record of physical order. Failure (file missing,
+// held exclusively, locked, bad or damaged file, an index that cannot be opened or does
+// not agree with the records, no free area) leaves nothing open and sets NETERR().
+// A write-back that was interrupted (see DBCOMMIT) is undone first.
 bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
                std::string_view alias = {}, bool shared = true, bool readOnly = false);
 bool NETERR();            // true when the last DBUSEAREA failed
 std::string LASTERROR();  // text of the last failure of any operation ("" after success)
 
-void DBCLOSEAREA(); // writes pending changes, releases the area's locks, frees the area
-void DBCLOSEALL();  // the same for every area; the current area becomes 1
+// Writes pending changes and puts them on the disk, releases the area's locks, frees the
+// area. false + LASTERROR when the changes could not be written (the area is freed all
+// the same; the files keep the state of the last write-back that completed).
+bool DBCLOSEAREA();
+bool DBCLOSEALL(); // the same for every area (false when any failed); the current area becomes 1
 
 int SELECT();                     // the current area number
 int SELECT(std::string_view alias); // the area of an alias (case-insensitive); 0 if none
@@ -134,8 +142,9 @@ bool BOF();     // a skip backwards went past the first record (or the table is 
 
 // Appends a blank record and moves to it. In a shared table the append holds the table's
 // append lock while the record count grows, and the new record is locked for this area
-// (it joins DBRLOCKLIST); releaseLocks true first releases the area's other locks, as the
-// classic engine does. Refused in a read-only table.
+// (it joins DBRLOCKLIST); releaseLocks true also releases the area's other locks, as the
+// classic engine does. The changes waiting in the area are written back with the new
+// record. Refused in a read-only table.
 bool DBAPPEND(bool releaseLocks = true);
 // Marks the current record deleted (shared tables: it must be locked by this area). The
 // record stays reachable by DBGOTO; indexes keep its keys.
@@ -187,16 +196,22 @@ std::vector<std::string> ORDCHECK();
 // ---- Locks and commit ----------------------------------------------------------------
 
 // Locks a record (0: the current one) for this area: a byte-range lock of the table file
-// that other processes' locks exclude, and that other work areas of this process
-// cannot take either. Shared tables only need it; in an exclusive table it succeeds
-// at once. No wait: false when someone else holds it. The record need not be current.
+// at the offset FoxPro-style engines use (0x7FFFFFFE - recno), that other processes'
+// locks exclude, and that other work areas of this process cannot take either. Shared
+// tables only need it; in an exclusive table it succeeds at once. No wait: false when someone else holds it. The record need not be current.
 bool DBRLOCK(long recno = 0);
 // Releases one record lock (recno 0: every lock of this area). A shared table's changes
-// are on the disk already; an exclusive table's wait for DBCOMMIT or closing.
+// waiting in this area are written back first (a failure sets LASTERROR); an exclusive
+// table's wait for DBCOMMIT or closing.
 void DBRUNLOCK(long recno = 0);
 std::vector<long> DBRLOCKLIST(); // records this area holds locked, ascending
 // Writes every pending change of the area (records, memo, header, index) and asks the
-// system to put it on the disk; other processes see it from their next movement.
+// system to put it on the disk; other processes see it from their next movement. Each
+// write-back is all or nothing: records, header and index are written under a rollback
+// journal (TABLE.jnl), so a failure or a stop part-way leaves the state before it. In a
+// shared table the changes to a record are written back when the area leaves the record
+// (a movement, an unlock, an append, DBCOMMIT, closing), whole and safe against the
+// program stopping; DBCOMMIT also makes them safe against the machine stopping.
 bool DBCOMMIT();
 
 } // namespace lysora::engine

@@ -30,7 +30,7 @@ public:
         return true;
     }
     bool Sync() override { return true; }
-    bool Lock(std::uint64_t, std::uint64_t, bool, bool) override { return true; }
+    bool Lock(std::uint64_t, std::uint64_t, bool) override { return true; }
     void Unlock(std::uint64_t, std::uint64_t) override {}
     bool Writable() const override { return writable_; }
 

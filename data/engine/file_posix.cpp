@@ -46,14 +46,14 @@ public:
     }
     bool Truncate(std::uint64_t size) override { return ::ftruncate(fd_, off_t(size)) == 0; }
     bool Sync() override { return ::fdatasync(fd_) == 0; }
-    bool Lock(std::uint64_t offset, std::uint64_t length, bool exclusive, bool wait) override {
+    bool Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) override {
         struct flock fl {};
         fl.l_type = short(exclusive && writable_ ? F_WRLCK : F_RDLCK);
         fl.l_whence = SEEK_SET;
         fl.l_start = off_t(offset);
         fl.l_len = off_t(length);
         for (;;) {
-            if (::fcntl(fd_, wait ? F_SETLKW : F_SETLK, &fl) == 0) return true;
+            if (::fcntl(fd_, F_SETLK, &fl) == 0) return true;
             if (errno != EINTR) return false;
         }
     }

@@ -54,10 +54,9 @@ public:
         return SetFilePointerEx(h_, pos, nullptr, FILE_BEGIN) && SetEndOfFile(h_);
     }
     bool Sync() override { return FlushFileBuffers(h_) != 0; }
-    bool Lock(std::uint64_t offset, std::uint64_t length, bool exclusive, bool wait) override {
+    bool Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) override {
         OVERLAPPED ov = At(offset);
-        DWORD flags = (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) |
-                      (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+        DWORD flags = (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY;
         return LockFileEx(h_, flags, 0, DWORD(length & 0xFFFFFFFFu), DWORD(length >> 32),
                           &ov) != 0;
     }

@@ -1,7 +1,7 @@
 // One open table (see table.h): opening with the process-wide registry of file handles
 // and the open-mode lock, loading and checking records and index, navigation along the
 // physical order or a tag within its scopes, changes kept in step with every tag, record
-// locks, and writing back.
+// locks, and writing back under the journal.
 #include "data/engine/table.h"
 
 #include <algorithm>
@@ -16,8 +16,10 @@ namespace lysora::engine {
 struct SharedFiles {
     std::string identity;
     std::unique_ptr<File> dbf, dbt, cdx;
+    std::unique_ptr<File> note; // the change note, opened when first written or read
     int opens = 0;
     bool exclusive = false;
+    bool readOnly = false; // opened for reading only: later opens cannot write through it
     std::map<std::uint32_t, const Table*> recordOwner;
 };
 
@@ -39,21 +41,16 @@ std::string StripDbf(std::string_view path) {
     return p;
 }
 
-// The update lock, held for the life of a scope.
-class UpdateLock {
-public:
-    UpdateLock(File* f, bool exclusive, bool active) : f_(active ? f : nullptr) {
-        if (f_) f_->Lock(kUpdateByte, 1, exclusive, true);
-    }
-    ~UpdateLock() {
-        if (f_) f_->Unlock(kUpdateByte, 1);
-    }
-    UpdateLock(const UpdateLock&) = delete;
-    UpdateLock& operator=(const UpdateLock&) = delete;
+std::uint32_t Le32Of(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
 
-private:
-    File* f_;
-};
+// The companion file base + ext in either case; empty when there is none.
+std::string Companion(const std::string& base, const char* lower, const char* upper) {
+    if (FileExists(base + lower)) return base + lower;
+    if (FileExists(base + upper)) return base + upper;
+    return {};
+}
 
 } // namespace
 
@@ -62,27 +59,32 @@ bool Table::Fail(std::string text) {
     return false;
 }
 
-Table::~Table() {
-    if (!readOnly_) Flush();
+Table::~Table() { Close(); }
+
+bool Table::Close() {
+    if (closed_) return true;
+    bool ok = readOnly_ || Commit();
     Unlock(0);
-    if (files_) {
-        if (--files_->opens == 0) {
-            files_->dbf->Unlock(kOpenByte, 1);
-            Registry().erase(files_->identity);
-        }
+    if (files_ && --files_->opens == 0) {
+        files_->dbf->Unlock(kOpenByte, 1);
+        Registry().erase(files_->identity);
     }
+    files_.reset();
+    closed_ = true;
+    return ok;
 }
 
 std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool readOnly,
-                                   bool repairIndex, std::string& error) {
+                                   OpenMode mode, std::string& error) {
     std::string base = StripDbf(path);
-    std::string dbfPath = base + ".dbf";
-    if (!FileExists(dbfPath)) {
-        dbfPath = base + ".DBF";
-        if (!FileExists(dbfPath)) {
-            error = "table file " + base + ".dbf not found";
-            return nullptr;
-        }
+    std::string dbfPath = Companion(base, ".dbf", ".DBF");
+    if (dbfPath.empty()) {
+        error = "table file " + base + ".dbf not found";
+        return nullptr;
+    }
+    if (mode == OpenMode::kRepair && (shared || readOnly)) {
+        error = "repairing a table needs it open exclusively and writable";
+        return nullptr;
     }
     std::string identity = FileIdentity(dbfPath);
     auto& registry = Registry();
@@ -94,21 +96,34 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
                     (files->exclusive ? " exclusively" : "") + " in this program";
             return nullptr;
         }
+        if (files->readOnly && !readOnly) {
+            error = "table " + dbfPath + " is already open read-only in this program";
+            return nullptr;
+        }
     } else {
         files = std::make_shared<SharedFiles>();
         files->identity = identity;
-        files->dbf = OpenFile(dbfPath, true, false, error);
+        files->readOnly = readOnly;
+        // A read-only open asks for read access only, so read-only folders and media work.
+        files->dbf = OpenTableFile(dbfPath, !readOnly, false, error);
         if (!files->dbf) return nullptr;
-        if (!files->dbf->Lock(kOpenByte, 1, !shared, false)) {
+        if (!files->dbf->Lock(kOpenByte, 1, !shared)) {
             error = shared ? "table " + dbfPath + " is open exclusively by another user"
                            : "table " + dbfPath + " is in use by another user";
             return nullptr;
         }
         files->exclusive = !shared;
-        for (const char* ext : {".dbt", ".DBT"})
-            if (!files->dbt && FileExists(base + ext)) files->dbt = OpenFile(base + ext, true, false, error);
-        for (const char* ext : {".cdx", ".CDX"})
-            if (!files->cdx && FileExists(base + ext)) files->cdx = OpenFile(base + ext, true, false, error);
+        std::string dbtPath = Companion(base, ".dbt", ".DBT");
+        if (!dbtPath.empty() && !(files->dbt = OpenTableFile(dbtPath, !readOnly, false, error))) {
+            files->dbf->Unlock(kOpenByte, 1);
+            return nullptr;
+        }
+        // An index that is there but cannot be opened must not be left behind, stale.
+        std::string cdxPath = Companion(base, ".cdx", ".CDX");
+        if (!cdxPath.empty() && !(files->cdx = OpenTableFile(cdxPath, !readOnly, false, error))) {
+            files->dbf->Unlock(kOpenByte, 1);
+            return nullptr;
+        }
         error.clear();
         registry[identity] = files;
     }
@@ -119,21 +134,42 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
     t->dbt_ = files->dbt.get();
     t->cdx_ = files->cdx.get();
     t->cdxPath_ = base + ".cdx";
+    t->journalPath_ = base + ".jnl";
+    t->notePath_ = base + ".chg";
     t->shared_ = shared;
-    t->readOnly_ = readOnly || !files->dbf->Writable();
+    // A table whose index cannot be written is read-only as a whole: no change may reach
+    // the records and then fail at the index.
+    t->readOnly_ = readOnly || !t->dbf_->Writable() || (t->dbt_ && !t->dbt_->Writable()) ||
+                   (t->cdx_ && !t->cdx_->Writable());
     std::size_t slash = base.find_last_of("/\\");
     t->baseName_ = base.substr(slash == std::string::npos ? 0 : slash + 1);
-    if (repairIndex && (shared || t->readOnly_)) {
-        error = "rebuilding an index needs the table open exclusively and writable";
+    if (mode == OpenMode::kRepair && t->readOnly_) {
+        error = "repairing a table needs its files writable";
         return nullptr;
     }
-    bool ok;
-    {
-        UpdateLock lock(t->dbf_, false, shared);
-        ok = t->Load(!repairIndex, error);
+    // A write-back that another process (or this one, earlier) did not finish is undone
+    // first, by whoever can take the header lock exclusively.
+    if (FileExists(t->journalPath_)) {
+        if (shared && !t->LockForUpdate(true)) {
+            error = t->error_;
+            return nullptr;
+        }
+        bool undone = t->UndoInterruptedWrite();
+        if (shared) t->UnlockForUpdate();
+        if (!undone) {
+            error = t->error_;
+            return nullptr;
+        }
     }
-    if (ok && repairIndex) {
-        ok = t->Reindex() && t->Flush();
+    bool ok = !shared || t->LockForUpdate(false);
+    if (ok) {
+        ok = t->Load(mode, error);
+        if (shared) t->UnlockForUpdate();
+    } else {
+        error = t->error_;
+    }
+    if (ok && mode == OpenMode::kRepair) {
+        ok = t->Reindex() && t->Commit();
         if (!ok) error = t->error_;
     }
     if (!ok) return nullptr;
@@ -143,7 +179,7 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
 
 std::unique_ptr<Table> Table::OpenFiles(std::unique_ptr<File> dbf, std::unique_ptr<File> dbt,
                                         std::unique_ptr<File> cdx, bool readOnly,
-                                        std::string& error) {
+                                        OpenMode mode, std::string& error) {
     std::unique_ptr<Table> t(new Table());
     t->ownDbf_ = std::move(dbf);
     t->ownDbt_ = std::move(dbt);
@@ -152,17 +188,34 @@ std::unique_ptr<Table> Table::OpenFiles(std::unique_ptr<File> dbf, std::unique_p
     t->dbt_ = t->ownDbt_.get();
     t->cdx_ = t->ownCdx_.get();
     t->readOnly_ = readOnly || !t->dbf_->Writable();
-    if (!t->Load(true, error)) return nullptr;
+    if (!t->Load(mode, error)) return nullptr;
+    if (mode == OpenMode::kRepair && !(t->Reindex() && t->Commit())) {
+        error = t->error_;
+        return nullptr;
+    }
     t->GoTop();
     return t;
 }
 
-bool Table::Load(bool withKeys, std::string& error) {
-    return LoadRecords(error) && LoadIndex(withKeys, error);
+bool Table::Load(OpenMode mode, std::string& error) {
+    if (!LoadRecords(mode == OpenMode::kRepair, error)) return false;
+    if ((header_.flags & kStructuralIndexFlag) && !cdx_) {
+        error = "the table's index file " + cdxPath_ + " is missing";
+        return false;
+    }
+    if (!LoadIndex(mode != OpenMode::kRepair, error)) return false;
+    if (mode != OpenMode::kNormal) return true;
+    std::vector<std::string> problems = IndexProblems(1);
+    if (!problems.empty()) {
+        error = "the index file does not agree with the table (" + problems.front() +
+                "); rebuild it with dbftool repair";
+        return false;
+    }
+    return true;
 }
 
-bool Table::LoadRecords(std::string& error) {
-    if (!ReadDbfHeader(*dbf_, header_, error)) return false;
+bool Table::LoadRecords(bool cutCount, std::string& error) {
+    if (!ReadDbfHeader(*dbf_, header_, error, cutCount)) return false;
     bool memo = std::any_of(header_.fields.begin(), header_.fields.end(),
                             [](const Field& f) { return f.type == 'M'; });
     if (memo && !dbt_) {
@@ -174,7 +227,16 @@ bool Table::LoadRecords(std::string& error) {
         error = "table records unreadable";
         return false;
     }
-    diskRecords_ = header_.records;
+    // A count cut by a repair goes back to the file with the next write-back, which also
+    // drops the torn record after the last whole one.
+    std::uint32_t onDisk = header_.records;
+    unsigned char count[4];
+    if (cutCount && dbf_->Read(4, count, 4))
+        onDisk = std::uint32_t(count[0]) | std::uint32_t(count[1]) << 8 | std::uint32_t(count[2]) << 16 |
+                 std::uint32_t(count[3]) << 24;
+    diskRecords_ = onDisk;
+    headerDirty_ = onDisk != header_.records;
+    dirty_.clear();
     return true;
 }
 
@@ -186,10 +248,14 @@ std::uint32_t Table::IndexStamp() const {
 
 bool Table::LoadIndex(bool withKeys, std::string& error) {
     tags_.clear();
+    indexDirty_ = indexRebuild_ = false;
     if (!cdx_) return true;
     indexStamp_ = IndexStamp();
     std::vector<CdxTag> cdxTags;
-    if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) return false;
+    if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) {
+        error = "index file " + cdxPath_ + ": " + error + "; rebuild it with dbftool repair";
+        return false;
+    }
     for (CdxTag& c : cdxTags) {
         Tag tag;
         tag.cdx = std::move(c);
@@ -205,7 +271,6 @@ bool Table::LoadIndex(bool withKeys, std::string& error) {
             }
     return true;
 }
-
 bool Table::CompileTags(std::string& error) {
     for (Tag& tag : tags_) {
         std::string why;
@@ -277,6 +342,11 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
             }
         tag.cdx.key = def.key;
         tag.cdx.forCondition = def.forCondition;
+        if (!ExpressionsFit(def.key, def.forCondition)) {
+            error = "tag " + tag.cdx.name + ": key expression and condition longer than an index holds (" +
+                    std::to_string(kMaxExpressions) + " characters together)";
+            return false;
+        }
         std::string why;
         if (!tag.keyExpr.Compile(def.key, h.fields, why) ||
             !tag.condition.Compile(def.forCondition, h.fields, why)) {
@@ -291,62 +361,115 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
     // (Released again before the file is emptied: Windows refuses to cut a locked file.)
     if (FileExists(base + ".dbf")) {
         auto probe = OpenFile(base + ".dbf", true, false, error);
-        if (!probe || !probe->Lock(kOpenByte, 1, true, false)) {
+        if (!probe || !probe->Lock(kOpenByte, 1, true)) {
             error = "table " + base + ".dbf is in use and cannot be replaced";
             return false;
         }
         probe->Unlock(kOpenByte, 1);
     }
-    std::string bytes = BuildDbfHeader(h) + "\x1A";
-    auto dbf = OpenFile(base + ".dbf", true, true, error);
-    if (!dbf || !dbf->Write(0, bytes.data(), bytes.size())) {
-        if (error.empty()) error = "cannot write " + base + ".dbf";
-        return false;
-    }
-    if (memo) {
-        std::string head = NewMemoFileHeader();
-        auto dbt = OpenFile(base + ".dbt", true, true, error);
-        if (!dbt || !dbt->Write(0, head.data(), head.size())) {
-            if (error.empty()) error = "cannot write " + base + ".dbt";
+    if (!tags.empty()) h.flags = kStructuralIndexFlag;
+    // The index first, so that a table whose header names an index never lacks one; each
+    // file synced, so that a table reported created is there.
+    auto write = [&](const std::string& path, const std::string& bytes) {
+        auto f = OpenTableFile(path, true, true, error);
+        if (!f || !f->Write(0, bytes.data(), bytes.size()) || !f->Sync()) {
+            error = "cannot write " + path + (error.empty() ? "" : ": " + error);
             return false;
         }
-    }
-    if (tags.empty()) {
-        if (FileExists(base + ".cdx")) RemoveFile(base + ".cdx");
         return true;
+    };
+    if (tags.empty()) {
+        if (FileExists(base + ".cdx") && !RemoveFile(base + ".cdx")) {
+            error = "cannot remove the old index " + base + ".cdx";
+            return false;
+        }
+    } else {
+        std::vector<const CdxTag*> cdxTags;
+        for (const Tag& t : tags) cdxTags.push_back(&t.cdx);
+        if (!write(base + ".cdx", BuildCdx(cdxTags, 1))) return false;
     }
-    std::vector<const CdxTag*> cdxTags;
-    for (const Tag& t : tags) cdxTags.push_back(&t.cdx);
-    std::string cdxBytes = BuildCdx(cdxTags, 1);
-    auto cdx = OpenFile(base + ".cdx", true, true, error);
-    if (!cdx || !cdx->Write(0, cdxBytes.data(), cdxBytes.size())) {
-        if (error.empty()) error = "cannot write " + base + ".cdx";
-        return false;
-    }
-    return true;
+    if (memo && !write(base + ".dbt", NewMemoFileHeader())) return false;
+    for (const char* ext : {".jnl", ".chg"}) // they belong to the table replaced
+        if (FileExists(base + ext)) RemoveFile(base + ext);
+    return write(base + ".dbf", BuildDbfHeader(h) + "\x1A");
 }
 
 // ---- staying current ----
 
+bool Table::LockForUpdate(bool exclusive) {
+    if (!LockWithin(*dbf_, kHeaderLockByte, 1, exclusive, kLockWaitMs))
+        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
+    if (cdx_ && !LockWithin(*cdx_, kIndexLockByte, 1, exclusive, kLockWaitMs)) {
+        dbf_->Unlock(kHeaderLockByte, 1);
+        return Fail("the index of table " + baseName_ + " is busy: another user has been writing it for too long");
+    }
+    return true;
+}
+
+void Table::UnlockForUpdate() {
+    if (cdx_) cdx_->Unlock(kIndexLockByte, 1);
+    dbf_->Unlock(kHeaderLockByte, 1);
+}
+
+bool Table::UndoInterruptedWrite() {
+    if (journalPath_.empty() || !FileExists(journalPath_)) return true;
+    File* files[2] = {dbf_, cdx_};
+    std::string error;
+    return RollBackJournal(journalPath_, files, error) || Fail("table " + baseName_ + ": " + error);
+}
+
+// The common case costs one shared lock and one read of the header: nothing changed.
 bool Table::Refresh() {
-    if (!shared_) return true;
-    UpdateLock lock(dbf_, false, true);
-    return SyncLocked();
+    if (!shared_ || writing_) return true;
+    if (!WritePending()) return false; // this area leaves the record it changed
+    if (!LockWithin(*dbf_, kHeaderLockByte, 1, false, kLockWaitMs))
+        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
+    std::uint32_t records = 0, counter = 0;
+    bool ok = ReadCounts(records, counter);
+    const bool same = records == header_.records && counter == header_.changeCounter;
+    dbf_->Unlock(kHeaderLockByte, 1);
+    if (!ok || same) return ok;
+    // A journal seen now was left by a writer that stopped (writers remove theirs before
+    // they release the header lock): undo it, with the lock exclusive, before reading.
+    if (FileExists(journalPath_)) {
+        if (!LockForUpdate(true)) return false;
+        bool undone = UndoInterruptedWrite();
+        UnlockForUpdate();
+        if (!undone) return false;
+    }
+    if (!LockForUpdate(false)) return false;
+    ok = SyncLocked();
+    UnlockForUpdate();
+    return ok;
+}
+
+bool Table::ReadCounts(std::uint32_t& records, std::uint32_t& counter) {
+    unsigned char prefix[kDbfPrefix];
+    if (!dbf_->Read(0, prefix, sizeof prefix)) return Fail("table header unreadable");
+    records = Le32Of(prefix + 4);
+    counter = Le32Of(prefix + 16);
+    return true;
 }
 
 bool Table::SyncLocked() {
-    unsigned char prefix[kDbfPrefix];
-    if (!dbf_->Read(0, prefix, sizeof prefix)) return Fail("table header unreadable");
-    std::uint32_t records = std::uint32_t(prefix[4]) | std::uint32_t(prefix[5]) << 8 |
-                            std::uint32_t(prefix[6]) << 16 | std::uint32_t(prefix[7]) << 24;
-    std::uint32_t counter = std::uint32_t(prefix[16]) | std::uint32_t(prefix[17]) << 8 |
-                            std::uint32_t(prefix[18]) << 16 | std::uint32_t(prefix[19]) << 24;
+    std::uint32_t records = 0, counter = 0;
+    if (!ReadCounts(records, counter)) return false;
     if (records == header_.records && counter == header_.changeCounter) return true;
     // The index is read again only when its writer stamped it anew.
     std::string error;
     const bool indexChanged = cdx_ && IndexStamp() != indexStamp_;
-    if (!LoadRecords(error) || (indexChanged && !LoadIndex(true, error)))
+    if (ReloadChanged(records, counter)) return true;
+    if (!LoadRecords(false, error) || (indexChanged && !LoadIndex(true, error)))
         return Fail("table changed by another user and now unreadable: " + error);
+    // This area's waiting changes go on top (their records are locked by it): into the
+    // index too when it was read again, else it has them already.
+    for (const auto& [recno, image] : pending_) {
+        if (recno > header_.records) continue;
+        if (indexChanged)
+            ReplaceRecord(recno, image.data());
+        else
+            std::memcpy(MutableRecord(recno), image.data(), image.size());
+    }
     if (recno_ > header_.records) eof_ = true;
     return true;
 }
@@ -354,81 +477,238 @@ bool Table::SyncLocked() {
 bool Table::BeginWrite() {
     if (readOnly_) return Fail("table is open read-only");
     if (!shared_) return true;
-    dbf_->Lock(kUpdateByte, 1, true, true);
+    if (!LockForUpdate(true)) return false;
     writing_ = true;
-    if (!SyncLocked()) {
-        dbf_->Unlock(kUpdateByte, 1);
+    if (!UndoInterruptedWrite() || !SyncLocked()) {
+        UnlockForUpdate();
         writing_ = false;
         return false;
     }
+    for (const auto& entry : pending_) dirty_.insert(entry.first);
     return true;
 }
 
 bool Table::EndWrite(bool ok) {
     if (!shared_) return ok;
-    bool flushed = Flush();
-    dbf_->Unlock(kUpdateByte, 1);
+    bool flushed = Flush(false);
+    if (!flushed) {
+        // This area goes on from what the files hold, as every other process does, with its
+        // waiting changes on top again (their records are still locked by it): they are
+        // written back with the next write-back, or reported lost when the table closes.
+        std::string error;
+        if (UndoInterruptedWrite() && !(LoadRecords(false, error) && LoadIndex(true, error)))
+            error_ += "; " + error;
+        for (const auto& [recno, image] : pending_)
+            if (recno <= header_.records) ReplaceRecord(recno, image.data());
+    }
+    UnlockForUpdate();
     writing_ = false;
     return ok && flushed;
 }
 
-bool Table::Flush() {
-    if (readOnly_ || (dirty_.empty() && !headerDirty_ && !indexDirty_)) return true;
+bool Table::Flush(bool durable) {
+    if (readOnly_ || (dirty_.empty() && !headerDirty_ && !indexDirty_ && header_.records == diskRecords_))
+        return true;
+    // A journal left by a write-back that failed must be undone before a new one is made.
+    if (!UndoInterruptedWrite()) return false;
     const std::uint32_t len = header_.recordLength;
-    // Contiguous dirty records go out in one write.
+    std::vector<PendingWrite> writes;
+    // Records first (contiguous dirty records in one write), then the end-of-file mark and
+    // the header that counts them, then the index.
     for (auto it = dirty_.begin(); it != dirty_.end();) {
         std::uint32_t first = *it, last = first;
         auto next = std::next(it);
         while (next != dirty_.end() && *next == last + 1) last = *next++;
         std::uint64_t at = header_.headerLength + std::uint64_t(first - 1) * len;
-        if (!dbf_->Write(at, Record(first), std::size_t(last - first + 1) * len))
-            return Fail("cannot write the table file");
+        writes.push_back({kTableFile, at, std::string(Record(first), std::size_t(last - first + 1) * len)});
         it = next;
     }
-    dirty_.clear();
-    if (headerDirty_ || header_.records != diskRecords_) {
-        if (header_.records != diskRecords_) {
-            char eofMark = 0x1A;
-            std::uint64_t end = header_.headerLength + std::uint64_t(header_.records) * len;
-            if (!dbf_->Write(end, &eofMark, 1)) return Fail("cannot write the table file");
-            if (header_.records < diskRecords_) dbf_->Truncate(end + 1);
-            diskRecords_ = header_.records;
-        }
+    const std::uint64_t end = header_.headerLength + std::uint64_t(header_.records) * len;
+    std::uint64_t newSize[2] = {~std::uint64_t(0), ~std::uint64_t(0)};
+    if (header_.records != diskRecords_) {
+        writes.push_back({kTableFile, end, std::string(1, '\x1A')});
+        if (header_.records < diskRecords_) newSize[kTableFile] = end + 1;
     }
-    ++header_.changeCounter;
-    if (!WriteDbfPrefix(*dbf_, header_)) return Fail("cannot write the table header");
-    headerDirty_ = false;
+    DbfHeader next = header_;
+    ++next.changeCounter;
+    if (!tags_.empty()) next.flags |= kStructuralIndexFlag;
+    std::string current(kDbfPrefix, '\0');
+    if (!dbf_->Read(0, current.data(), current.size())) return Fail("table header unreadable");
+    writes.push_back({kTableFile, 0, DbfPrefix(current, next)});
+    std::uint32_t stamp = indexStamp_;
+    // The index: written whole when new or rebuilt, otherwise only the pages the changes
+    // touched. Either way stamped with the table's change counter (big-endian, in the
+    // directory header's reserved word) so that other processes know to read it again.
+    const bool wholeIndex = indexDirty_ && !tags_.empty() &&
+        (indexRebuild_ || !cdx_ || std::any_of(tags_.begin(), tags_.end(), [](const Tag& t) { return t.cdx.pages.header == 0; }));
+    std::string wholeBytes;
     if (indexDirty_ && !tags_.empty()) {
-        std::vector<const CdxTag*> cdxTags;
-        for (const Tag& t : tags_) cdxTags.push_back(&t.cdx);
-        std::string bytes = BuildCdx(cdxTags, std::max<std::uint32_t>(header_.records, 1));
-        // Stamp the index with the table's change counter (big-endian, in the header's
-        // reserved word) so that other processes know to read it again.
-        indexStamp_ = header_.changeCounter;
-        for (int i = 0; i < 4; ++i) bytes[std::size_t(8 + i)] = char(indexStamp_ >> (24 - 8 * i));
+        stamp = next.changeCounter;
+        std::string stampBytes(4, '\0');
+        for (int i = 0; i < 4; ++i) stampBytes[std::size_t(i)] = char(stamp >> (24 - 8 * i));
         if (!cdx_) {
             std::string error;
             if (files_) {
-                files_->cdx = OpenFile(cdxPath_, true, true, error);
+                files_->cdx = OpenTableFile(cdxPath_, true, true, error);
                 cdx_ = files_->cdx.get();
             }
             if (!cdx_) return Fail("cannot create the index file: " + error);
         }
-        if (!cdx_->Write(0, bytes.data(), bytes.size()) || !cdx_->Truncate(bytes.size()))
-            return Fail("cannot write the index file");
+        const std::uint32_t maxRec = std::max<std::uint32_t>(header_.records, 1);
+        if (wholeIndex) {
+            std::vector<const CdxTag*> cdxTags;
+            for (const Tag& t : tags_) cdxTags.push_back(&t.cdx);
+            wholeBytes = BuildCdx(cdxTags, maxRec);
+            wholeBytes.replace(8, 4, stampBytes);
+            newSize[kIndexFile] = wholeBytes.size();
+            writes.push_back({kIndexFile, 0, wholeBytes});
+        } else {
+            std::uint64_t size = cdx_->Size();
+            if (size > 0xFFFFF000ull) return Fail("index file " + cdxPath_ + " is full; rebuild it with dbftool repair");
+            std::uint32_t end = std::uint32_t((size + kPage - 1) / kPage * kPage);
+            std::vector<PageWrite> pages;
+            for (Tag& t : tags_) UpdateTagPages(t.cdx, maxRec, end, pages);
+            for (PageWrite& w : pages) writes.push_back({kIndexFile, w.offset, std::move(w.bytes)});
+            writes.push_back({kIndexFile, 8, stampBytes});
+        }
     }
-    indexDirty_ = false;
+    File* files[2] = {dbf_, cdx_};
+    std::string error;
+    bool ok;
+    if (journalPath_.empty()) { // files given by the caller: written in place
+        ok = std::all_of(writes.begin(), writes.end(), [&](const PendingWrite& w) {
+            return files[w.file]->Write(w.offset, w.bytes.data(), w.bytes.size());
+        });
+        for (int i = 0; i < 2 && ok; ++i)
+            if (files[i] && newSize[i] < files[i]->Size()) ok = files[i]->Truncate(newSize[i]);
+        if (!ok) error = "cannot write the table or its index";
+    } else {
+        ok = WriteChangeNote(next.changeCounter, writes, error) &&
+             WriteWithJournal(journalPath_, files, writes, newSize, durable, error);
+    }
+    if (!ok) {
+        // The pages of a partial index write-back are known no more: write it whole next.
+        indexRebuild_ = indexRebuild_ || (indexDirty_ && !tags_.empty());
+        return Fail("table " + baseName_ + ": " + error);
+    }
+    if (wholeIndex && !AdoptIndexPages(wholeBytes)) return false;
+    indexRebuild_ = false;
+    header_.changeCounter = next.changeCounter;
+    header_.flags = next.flags;
+    indexStamp_ = stamp;
+    diskRecords_ = header_.records;
+    dirty_.clear();
+    pending_.clear();
+    headerDirty_ = indexDirty_ = false;
+    return true;
+}
+
+// A shared table's write-back first says, in the change note, what it is about to write
+// (readers trust the note only once the header shows its counter, which happens only when
+// the write-back completed).
+bool Table::WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error) {
+    if (!shared_ || !files_) return true;
+    if (!files_->note) files_->note = OpenTableFile(notePath_, true, !FileExists(notePath_), error);
+    ChangeNote note{header_.changeCounter, after, {}};
+    for (const PendingWrite& w : writes) note.ranges.push_back({w.file, w.offset, std::uint32_t(w.bytes.size())});
+    std::string bytes = EncodeChangeNote(note);
+    if (!files_->note || !files_->note->Write(0, bytes.data(), bytes.size())) {
+        if (error.empty()) error = "cannot write the change note " + notePath_;
+        return false;
+    }
+    return true;
+}
+
+// A reader one write-back behind: the records and index pages the change note names are
+// read again, nothing else. false when the note does not describe this step (the caller
+// reads everything again).
+bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
+    if (!shared_ || !files_ || !pending_.empty() || counter != header_.changeCounter + 1 || records < header_.records)
+        return false;
+    std::string error;
+    if (!files_->note && FileExists(notePath_)) files_->note = OpenTableFile(notePath_, false, false, error);
+    if (!files_->note) return false;
+    std::string bytes(std::size_t(std::min<std::uint64_t>(files_->note->Size(), 1u << 24)), '\0');
+    ChangeNote note;
+    if (bytes.empty() || !files_->note->Read(0, bytes.data(), bytes.size()) || !DecodeChangeNote(bytes, note) ||
+        note.before != header_.changeCounter || note.after != counter)
+        return false;
+    const std::uint32_t len = header_.recordLength;
+    data_.resize(std::size_t(records) * len, ' '); // a failed read below: the caller reads all again
+    std::vector<std::uint32_t> pages;
+    bool wholeIndex = false;
+    for (const WrittenRange& r : note.ranges) {
+        if (r.file == kIndexFile) {
+            if (r.offset == 8 && r.length == 4) continue; // the index's stamp
+            if (r.offset % kPage != 0 || r.length != kPage) wholeIndex = true; // a root moved, or all of it
+            pages.push_back(std::uint32_t(r.offset));
+            continue;
+        }
+        const std::uint64_t from = std::max<std::uint64_t>(r.offset, header_.headerLength);
+        const std::uint64_t to = std::min<std::uint64_t>(r.offset + r.length, header_.headerLength + std::uint64_t(records) * len);
+        if (from >= to) continue; // the header, or the end-of-file mark
+        const std::uint64_t first = (from - header_.headerLength) / len, last = (to - 1 - header_.headerLength) / len;
+        if (!dbf_->Read(header_.headerLength + first * len, data_.data() + first * len, std::size_t(last - first + 1) * len))
+            return false;
+    }
+    header_.records = diskRecords_ = records;
+    header_.changeCounter = counter;
+    // The index: leaves rewritten in place are read into their blocks; anything else (new
+    // pages, a moved root) and the whole index is read again.
+    unsigned char page[kPage];
+    for (std::uint32_t at : pages) {
+        if (wholeIndex) break;
+        if (!cdx_->Read(at, page, kPage)) {
+            wholeIndex = true;
+            break;
+        }
+        bool known = false;
+        for (Tag& tag : tags_) {
+            TagPages& tp = tag.cdx.pages;
+            auto interior = std::find(tp.interior.begin(), tp.interior.end(), at);
+            if (interior != tp.interior.end()) {
+                tp.interiorBytes[std::size_t(interior - tp.interior.begin())].assign(reinterpret_cast<const char*>(page), kPage);
+                known = true;
+                break;
+            }
+            std::string keys;
+            std::vector<std::uint32_t> recs;
+            if ((page[0] & 2) && DecodeLeaf(page, at, tag.cdx.keyLen, keys, recs, error) &&
+                tag.cdx.keys.ReloadPage(at, Le32Of(page + 4), Le32Of(page + 8), keys, recs)) {
+                known = true;
+                break;
+            }
+        }
+        if (!known) wholeIndex = true;
+    }
+    if (wholeIndex && !pages.empty() && !LoadIndex(true, error)) return Fail("table changed by another user and now unreadable: " + error);
+    indexStamp_ = IndexStamp();
+    if (recno_ > header_.records) eof_ = true;
+    return true;
+}
+
+// After the index was written whole: its tags' key lists are taken from the bytes written,
+// so that their blocks know their pages for the write-backs to come.
+bool Table::AdoptIndexPages(const std::string& bytes) {
+    std::vector<CdxTag> written;
+    std::string error;
+    auto file = MemoryFile(bytes, false);
+    if (!ReadCdx(*file, true, written, error) || written.size() != tags_.size())
+        return Fail("index file " + cdxPath_ + " as written does not read back: " + error);
+    for (std::size_t i = 0; i < tags_.size(); ++i) {
+        tags_[i].cdx.keys = std::move(written[i].keys);
+        tags_[i].cdx.pages = std::move(written[i].pages);
+    }
+    where_ = {};
     return true;
 }
 
 bool Table::Commit() {
     if (readOnly_) return true;
-    bool ok;
-    {
-        UpdateLock lock(dbf_, true, shared_ && !writing_);
-        ok = Flush();
-    }
-    if (!ok) return false;
+    // A shared table's changes are written back as they are made (those waiting now);
+    // an exclusive table's all now.
+    if (!(shared_ ? WritePending() : Flush(true))) return false;
+    // Changes already written through (shared tables, memos) reach the disk too.
     bool synced = dbf_->Sync() && (!dbt_ || dbt_->Sync()) && (!cdx_ || cdx_->Sync());
     return synced || Fail("the system could not put the changes on the disk");
 }
@@ -479,43 +759,62 @@ bool Table::Reindex() {
         tag.cdx.keys = KeyList(int(keyLen));
         for (std::uint32_t i : order) tag.cdx.keys.PushBack(keys.data() + i * keyLen, recs[i]);
     }
-    indexDirty_ = true;
+    indexDirty_ = indexRebuild_ = true;
     return true;
 }
 
-std::vector<std::string> Table::Check() const {
+std::vector<std::string> Table::Check() const { return IndexProblems(25); }
+
+// One pass over each tag: every entry must be a record the tag's condition admits, filed
+// under the key its record gives now, once, in ascending order; then every such record
+// must have been met.
+std::vector<std::string> Table::IndexProblems(std::size_t limit) const {
     std::vector<std::string> problems;
+    auto report = [&](std::string text) {
+        if (problems.size() < limit) problems.push_back(std::move(text));
+        return problems.size() < limit;
+    };
     std::string key;
+    std::vector<bool> met;
     for (const Tag& tag : tags_) {
         const KeyList& keys = tag.cdx.keys;
-        std::size_t expected = 0, wrong = 0;
-        for (std::uint32_t r = 1; r <= header_.records; ++r) {
-            if (!KeyOf(tag, Record(r), key)) continue;
-            ++expected;
-            if (keys.IsEnd(keys.Find(key.data(), r))) {
-                if (++wrong <= 5)
-                    problems.push_back("tag " + tag.cdx.name + ": record " + std::to_string(r) +
-                                       " missing under its key \"" + key + "\"");
-            }
-        }
-        if (wrong > 5)
-            problems.push_back("tag " + tag.cdx.name + ": " + std::to_string(wrong - 5) + " more records missing");
-        if (keys.Size() != expected)
-            problems.push_back("tag " + tag.cdx.name + " holds " + std::to_string(keys.Size()) +
-                               " keys for " + std::to_string(expected) + " records");
-        // Order (kept by construction, but a file read from elsewhere is checked here too).
+        const std::size_t keyLen = std::size_t(keys.KeyLength());
+        met.assign(std::size_t(header_.records) + 1, false);
         KeyList::Pos prev = keys.End();
-        for (auto p = keys.Begin(); !keys.IsEnd(p); p = keys.Next(p)) {
-            if (!keys.IsEnd(prev)) {
-                int c = std::memcmp(keys.Key(prev), keys.Key(p), std::size_t(keys.KeyLength()));
-                if (c > 0 || (c == 0 && keys.Rec(prev) >= keys.Rec(p))) {
-                    problems.push_back("tag " + tag.cdx.name + ": keys out of order at record " +
-                                       std::to_string(keys.Rec(p)));
-                    break;
-                }
+        for (auto p = keys.Begin(); !keys.IsEnd(p); prev = p, p = keys.Next(p)) {
+            const std::uint32_t r = keys.Rec(p);
+            if (r < 1 || r > header_.records) {
+                if (!report("tag " + tag.cdx.name + " refers to record " + std::to_string(r) + " beyond the table"))
+                    return problems;
+                continue;
             }
-            prev = p;
+            if (met[r]) {
+                if (!report("tag " + tag.cdx.name + " holds record " + std::to_string(r) + " twice")) return problems;
+            } else if (!KeyOf(tag, Record(r), key)) {
+                if (!report("tag " + tag.cdx.name + " holds record " + std::to_string(r) + ", which its condition leaves out"))
+                    return problems;
+            } else if (std::memcmp(keys.Key(p), key.data(), keyLen) != 0) {
+                if (!report("tag " + tag.cdx.name + ": record " + std::to_string(r) + " is filed under \"" +
+                            std::string(keys.Key(p), keyLen) + "\" instead of \"" + key + "\""))
+                    return problems;
+            }
+            met[r] = true;
+            if (!keys.IsEnd(prev)) {
+                int c = std::memcmp(keys.Key(prev), keys.Key(p), keyLen);
+                if ((c > 0 || (c == 0 && keys.Rec(prev) >= r)) &&
+                    !report("tag " + tag.cdx.name + ": keys out of order at record " + std::to_string(r)))
+                    return problems;
+            }
         }
+        std::size_t missing = 0;
+        std::uint32_t firstMissing = 0;
+        for (std::uint32_t r = 1; r <= header_.records; ++r)
+            if (!met[r] && KeyOf(tag, Record(r), key) && missing++ == 0) firstMissing = r;
+        if (missing > 0 &&
+            !report("tag " + tag.cdx.name + " lacks " + std::to_string(missing) + " of the " +
+                    std::to_string(header_.records) + " records (the first: record " +
+                    std::to_string(firstMissing) + ")"))
+            return problems;
     }
     return problems;
 }
@@ -786,68 +1085,98 @@ bool Table::EncodeField(const Field& f, const Value& v, std::string& bytes) {
     return Fail("field " + f.name + " has an unknown type");
 }
 
+// In a shared table a change waits in this work area until it leaves the record (a move,
+// an unlock, an append, a commit or closing), then reaches the files in one write-back;
+// the record is locked meanwhile, so no one else can change it. A memo cannot wait: its
+// text goes to the memo file, under the header lock, at once.
 bool Table::Put(int pos, const Value& value) {
     if (eof_ || recno_ > header_.records) return Fail("no current record (end of file)");
     if (pos < 1 || pos > int(header_.fields.size())) return Fail("no field " + std::to_string(pos));
     if (shared_ && !locks_.count(recno_)) return Fail("record " + std::to_string(recno_) + " is not locked");
+    if (readOnly_) return Fail("table is open read-only");
     const Field& f = header_.fields[std::size_t(pos - 1)];
-    if (!BeginWrite()) return false;
+    const bool waits = shared_ && f.type != 'M';
+    if (!waits && !BeginWrite()) return false;
     std::string bytes;
     bool ok = EncodeField(f, value, bytes);
     if (ok && std::memcmp(Record(recno_) + f.offset, bytes.data(), bytes.size()) != 0) {
-        std::string before(Record(recno_), header_.recordLength);
-        std::memcpy(MutableRecord(recno_) + f.offset, bytes.data(), bytes.size());
-        std::string key1, key2;
-        for (Tag& tag : tags_) {
-            bool was = KeyOf(tag, before.data(), key1), is = KeyOf(tag, Record(recno_), key2);
-            if (was == is && (!was || key1 == key2)) continue;
-            if (was) tag.cdx.keys.Erase(key1.data(), recno_);
-            if (is) tag.cdx.keys.Insert(key2.data(), recno_);
-            indexDirty_ = true;
-        }
-        dirty_.insert(recno_);
+        std::string image(Record(recno_), header_.recordLength);
+        image.replace(std::size_t(f.offset), bytes.size(), bytes);
+        ChangeRecord(recno_, image.data());
     }
-    return EndWrite(ok);
+    return waits ? ok : EndWrite(ok);
 }
 
-bool Table::Append() {
-    if (readOnly_) return Fail("table is open read-only");
-    if (shared_ && !dbf_->Lock(kAppendByte, 1, true, true)) return Fail("cannot lock the table to append");
-    bool ok = BeginWrite();
-    std::uint32_t recno = 0;
-    if (ok && header_.records >= kMaxRecords) ok = Fail("table is full");
-    if (ok) {
-        recno = header_.records + 1;
-        // Lock the new record before anyone can see it (a shared table only).
-        if (shared_ && !dbf_->Lock(kRecordBase - recno, 1, true, false))
-            ok = Fail("cannot lock the appended record");
-    }
-    if (ok) {
-        if (shared_) files_->recordOwner[recno] = this;
-        locks_.insert(recno);
-        data_.append(header_.recordLength, ' ');
-        header_.records = recno;
-        IndexAdd(recno, Record(recno));
-        indexDirty_ = indexDirty_ || !tags_.empty();
+// The record as it is to be, with the tags following its keys; written back with the
+// next write-back (dirty), or, in a shared table, when the record is left (pending).
+void Table::ChangeRecord(std::uint32_t recno, const char* image) {
+    ReplaceRecord(recno, image);
+    if (shared_ && !writing_)
+        pending_[recno].assign(image, header_.recordLength);
+    else
         dirty_.insert(recno);
-        headerDirty_ = true;
-        recno_ = recno;
-        eof_ = bof_ = false;
+}
+
+void Table::ReplaceRecord(std::uint32_t recno, const char* image) {
+    std::string key1, key2;
+    for (Tag& tag : tags_) {
+        bool was = KeyOf(tag, Record(recno), key1), is = KeyOf(tag, image, key2);
+        if (was == is && (!was || key1 == key2)) continue;
+        if (was) tag.cdx.keys.Erase(key1.data(), recno);
+        if (is) tag.cdx.keys.Insert(key2.data(), recno);
+        indexDirty_ = true;
     }
-    ok = EndWrite(ok);
-    if (shared_) dbf_->Unlock(kAppendByte, 1);
-    return ok;
+    std::memcpy(MutableRecord(recno), image, header_.recordLength);
+}
+
+bool Table::WritePending() {
+    if (pending_.empty() || writing_) return true;
+    return BeginWrite() && EndWrite(true);
+}
+
+bool Table::Append(bool releaseLocks) {
+    // In a shared table BeginWrite holds the header lock: the append lock of the format.
+    // The changes waiting in this area go back in the same write-back.
+    if (!BeginWrite()) return false;
+    const std::uint32_t recno = header_.records + 1;
+    if (header_.records >= kMaxRecords) return EndWrite(Fail("table is full"));
+    // Lock the new record before anyone can see it (a shared table only).
+    if (shared_ && !dbf_->Lock(RecordLockByte(recno), 1, true))
+        return EndWrite(Fail("cannot lock the appended record"));
+    if (shared_) files_->recordOwner[recno] = this;
+    locks_.insert(recno);
+    data_.append(header_.recordLength, ' ');
+    header_.records = recno;
+    IndexAdd(recno, Record(recno));
+    indexDirty_ = indexDirty_ || !tags_.empty();
+    dirty_.insert(recno);
+    headerDirty_ = true;
+    recno_ = recno;
+    eof_ = bof_ = false;
+    if (EndWrite(true)) {
+        if (releaseLocks)
+            for (std::uint32_t other : std::vector<std::uint32_t>(locks_.begin(), locks_.end()))
+                if (other != recno) Unlock(other);
+        return true;
+    }
+    Unlock(recno); // the record never reached the file
+    if (recno > header_.records) {
+        eof_ = true;
+        recno_ = header_.records + 1;
+    }
+    return false;
 }
 
 bool Table::Delete() {
     if (eof_ || recno_ > header_.records) return Fail("no current record (end of file)");
     if (shared_ && !locks_.count(recno_)) return Fail("record " + std::to_string(recno_) + " is not locked");
-    if (!BeginWrite()) return false;
+    if (readOnly_) return Fail("table is open read-only");
     if (!IsDeleted(recno_)) {
-        MutableRecord(recno_)[0] = '*';
-        dirty_.insert(recno_);
+        std::string image(Record(recno_), header_.recordLength);
+        image[0] = '*';
+        ChangeRecord(recno_, image.data());
     }
-    return EndWrite(true);
+    return true;
 }
 
 // ---- locks ----
@@ -859,7 +1188,7 @@ bool Table::Lock(std::uint32_t recno) {
     if (shared_) {
         auto owner = files_->recordOwner.find(recno);
         if (owner != files_->recordOwner.end()) return Fail("record " + std::to_string(recno) + " is locked in another work area");
-        if (!dbf_->Lock(kRecordBase - recno, 1, true, false))
+        if (!dbf_->Lock(RecordLockByte(recno), 1, true))
             return Fail("record " + std::to_string(recno) + " is locked by another user");
         files_->recordOwner[recno] = this;
     }
@@ -869,19 +1198,24 @@ bool Table::Lock(std::uint32_t recno) {
 
 // Nothing to write first: a shared table's changes are already on disk, and nobody else
 // can see an exclusive table's.
-void Table::Unlock(std::uint32_t recno) {
+bool Table::Unlock(std::uint32_t recno) {
+    // The waiting changes go first, before anyone else may change the records; when they
+    // cannot be written the locks go all the same (the changes still wait, to be written
+    // with the next write-back or reported lost at closing).
+    const bool written = WritePending();
     auto release = [&](std::uint32_t r) {
         if (shared_ && files_) {
-            dbf_->Unlock(kRecordBase - r, 1);
+            dbf_->Unlock(RecordLockByte(r), 1);
             files_->recordOwner.erase(r);
         }
         locks_.erase(r);
     };
     if (recno != 0) {
         if (locks_.count(recno)) release(recno);
-        return;
+        return written;
     }
     while (!locks_.empty()) release(*locks_.begin());
+    return written;
 }
 
 std::string Table::IndexFileBytes() const {

@@ -1,20 +1,29 @@
 // One open table: its files, an in-memory copy of its records and index keys, a record
 // pointer with a controlling order and scopes, record locks, and writing back.
 //
-// Sharing between processes (bytes far beyond any real data of the table file are used as
-// lock bytes, as dBASE-family engines do):
-//   kOpenByte     every shared open holds a shared lock on it, an exclusive open an
-//                 exclusive one, so exclusive opens and shared opens exclude each other;
-//   kUpdateByte   a writer holds it exclusive while it writes the records, header and
-//                 index; a reader holds it shared while it reads them, so no reader sees
-//                 a half-written record or index;
-//   kAppendByte   held exclusive while a record is appended (the table lock of appends);
-//   kRecordBase-n the lock of record n.
-// In a shared table every change is written through at once under kUpdateByte, with the
-// header's change counter raised; every movement first compares the counter (and the
+// Sharing between processes. The lock bytes are those of FoxPro-style CDX engines, so that
+// their users and ours exclude each other:
+//   kHeaderLockByte (table file)   the header lock: held exclusive by whoever writes the
+//                  table (appends, changed records, the header), shared by a reader while
+//                  it reads the records;
+//   kIndexLockByte (index file)    the index lock: exclusive while the index is written,
+//                  shared while it is read (always taken after the header lock);
+//   RecordLockByte(n) = kHeaderLockByte - n (table file)  the lock of record n;
+//   kOpenByte (table file, just above the header byte)  our own: every shared open holds
+//                  it shared, an exclusive open exclusive, so the two exclude each other.
+// Only record locks fail at once when taken; the header and index locks wait for at most
+// kLockWaitMs and then report that the table is busy, so no operation ever hangs.
+// In a shared table a change to a record waits in its work area until the area leaves the
+// record (moves, unlocks, appends, commits, closes), and is then written back under the
+// header lock, with the header's change counter raised; every movement first compares the counter (and the
 // record count) with the ones last read and reloads the records when they moved, and the
 // index too when its own stamp (offset 8 of the index file) moved.
 // In an exclusive table changes stay in memory until DBCOMMIT, an unlock, or closing.
+//
+// Every write-back goes through the rollback journal (journal.h), so that the files hold
+// either the state before it or the state after it, whatever stops it. Opening checks the
+// index against the records (each tag holds exactly the records its condition admits,
+// each under its current key) and refuses a damaged one, naming `dbftool repair`.
 #pragma once
 
 #include "base/value.h"
@@ -22,6 +31,7 @@
 #include "data/engine/dbf.h"
 #include "data/engine/expr.h"
 #include "data/engine/file.h"
+#include "data/engine/journal.h"
 
 #include <map>
 #include <memory>
@@ -34,10 +44,19 @@ namespace lysora::engine {
 
 struct SharedFiles; // the process's one set of handles for a table (table.cpp)
 
-constexpr std::uint64_t kOpenByte = 0x7FFFFFFEull;
-constexpr std::uint64_t kUpdateByte = 0x7FFFFFFDull;
-constexpr std::uint64_t kAppendByte = 0x7FFFFFFCull;
-constexpr std::uint64_t kRecordBase = 0x7FFFFFFBull; // record n locks kRecordBase - n
+constexpr std::uint64_t kHeaderLockByte = 0x7FFFFFFEull;
+constexpr std::uint64_t kIndexLockByte = 0x7FFFFFFEull;
+constexpr std::uint64_t kOpenByte = 0x7FFFFFFFull;
+constexpr int kLockWaitMs = 5000;
+constexpr std::uint64_t RecordLockByte(std::uint32_t recno) { return kHeaderLockByte - recno; }
+
+// How an open treats the index.
+enum class OpenMode {
+    kNormal,  // the index must agree with the records, or the open fails
+    kInspect, // the index is taken as it is (checking tools report what is wrong)
+    kRepair,  // a record count the file cannot hold is cut to the whole records there, and
+              // every tag is rebuilt from its definition (needs exclusive and writable)
+};
 
 class Table {
 public:
@@ -47,18 +66,20 @@ public:
         Condition condition;
     };
 
-    // Opens path (with or without ".dbf"). repairIndex: read only the tag definitions of the
-    // index and rebuild its keys (for a damaged index; needs exclusive and writable).
+    // Opens path (with or without ".dbf").
     static std::unique_ptr<Table> Open(std::string_view path, bool shared, bool readOnly,
-                                       bool repairIndex, std::string& error);
+                                       OpenMode mode, std::string& error);
     // Over files given by the caller (memory files for fuzzing and tests): exclusive, no
-    // locks. dbt and cdx may be null.
+    // locks, no journal. dbt and cdx may be null.
     static std::unique_ptr<Table> OpenFiles(std::unique_ptr<File> dbf, std::unique_ptr<File> dbt,
                                             std::unique_ptr<File> cdx, bool readOnly,
-                                            std::string& error);
+                                            OpenMode mode, std::string& error);
     static bool Create(std::string_view path, const std::vector<Field>& fields,
                        const std::vector<CdxTag>& tagDefs, std::string& error);
-    ~Table();
+    // Writes what is pending, syncs, releases the locks and the files; false + Error()
+    // when the changes could not be written. Later calls do nothing.
+    bool Close();
+    ~Table(); // closes when Close was not called (a failure then goes unreported)
 
     const DbfHeader& Header() const { return header_; }
     const std::vector<Field>& Fields() const { return header_.fields; }
@@ -90,11 +111,11 @@ public:
     Value Get(int pos);
     bool Put(int pos, const Value& value);
 
-    bool Append();
+    bool Append(bool releaseLocks); // releaseLocks: the area's other record locks go once it is done
     bool Delete();
 
     bool Lock(std::uint32_t recno);
-    void Unlock(std::uint32_t recno); // 0: all
+    bool Unlock(std::uint32_t recno); // 0: all; false when waiting changes could not be written
     std::vector<long> LockList() const { return {locks_.begin(), locks_.end()}; }
     bool Commit();
     bool Reindex();
@@ -107,16 +128,28 @@ public:
 
 private:
     Table() = default;
-    bool Load(bool withKeys, std::string& error);
-    bool LoadRecords(std::string& error);
+    bool Load(OpenMode mode, std::string& error);
+    bool LoadRecords(bool cutCount, std::string& error);
     bool LoadIndex(bool withKeys, std::string& error);
+    // The first `limit` ways in which the index differs from the records.
+    std::vector<std::string> IndexProblems(std::size_t limit) const;
+    bool LockForUpdate(bool exclusive); // the header lock, then the index lock (bounded)
+    void UnlockForUpdate();
+    bool UndoInterruptedWrite();        // rolls a journal back; the header lock held exclusive
     std::uint32_t IndexStamp() const; // the index header's change stamp
     bool CompileTags(std::string& error);
     bool Refresh();                // shared: take in other processes' changes
     bool SyncLocked();             // the same, the update lock being held
+    bool ReadCounts(std::uint32_t& records, std::uint32_t& counter); // from the header on disk
+    bool ReloadChanged(std::uint32_t records, std::uint32_t counter);
+    bool WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error);
     bool BeginWrite();             // checks, and in a shared table takes the update lock
     bool EndWrite(bool ok);        // writes through (shared) and drops the update lock
-    bool Flush();                  // writes every pending change
+    bool Flush(bool durable);      // writes every pending change, under the journal
+    bool WritePending();           // shared: writes back the changes waiting in this area
+    void ChangeRecord(std::uint32_t recno, const char* image);
+    void ReplaceRecord(std::uint32_t recno, const char* image); // data and tags only
+    bool AdoptIndexPages(const std::string& bytes);
     bool Fail(std::string text);
     const char* Record(std::uint32_t recno) const {
         return data_.data() + std::size_t(recno - 1) * header_.recordLength;
@@ -141,7 +174,10 @@ private:
     File* dbt_ = nullptr;
     File* cdx_ = nullptr;
     std::string cdxPath_;
+    std::string journalPath_; // empty: no journal (files given by the caller)
+    std::string notePath_;
     std::string baseName_;
+    bool closed_ = false;
     bool shared_ = false, readOnly_ = false;
     bool writing_ = false; // inside BeginWrite/EndWrite of a shared table
 
@@ -149,7 +185,10 @@ private:
     std::string data_; // every record, as on disk
     std::vector<Tag> tags_;
     std::set<std::uint32_t> dirty_;
+    // Shared: records this area changed that wait until it leaves them, as they are to be.
+    std::map<std::uint32_t, std::string> pending_;
     bool headerDirty_ = false, indexDirty_ = false;
+    bool indexRebuild_ = false; // the index is to be written whole (new, rebuilt, or its pages unknown)
     std::uint32_t diskRecords_ = 0; // records the file holds (for the end-of-file byte)
     std::uint32_t indexStamp_ = 0;  // stamp of the index as last read or written
 

@@ -2,6 +2,8 @@
 // the checks of the table files, and field access by name.
 #include "tests/data/data_fixture.h"
 
+#include "data/engine/file.h"
+
 #include <fstream>
 
 namespace lysora::testing {
@@ -231,6 +233,64 @@ TEST_F(Database, FieldTypeLengthDecimalsAndCountAreChecked)
         EXPECT_EQ(messages.shown[0].caption, "Table NUTRI") << c.what;
         EXPECT_EQ(nutri->AREA(), 0) << c.what;
     }
+}
+
+TEST_F(Database, OrdersMustBeTheIndexTagsInDeclaredOrder)
+{
+    struct Case {
+        const char* what;
+        std::vector<engine::TagSpec> tags;
+        const char* message; // "" when the open succeeds
+    };
+    const Case cases[] = {
+        {"swapped", {{"ORDRE", "str(ORDRE,3,0)", ""}, {"CODE", "CODE", ""}}, "Index CODE incorrect"},
+        {"missing", {{"CODE", "CODE", ""}}, "Index ORDRE incorrect"},
+        {"none", {}, "Index CODE incorrect"},
+        {"one more on file", {{"CODE", "CODE", ""}, {"ORDRE", "str(ORDRE,3,0)", ""}, {"NOM", "NOM", ""}}, ""},
+    };
+    for (const Case& c : cases) {
+        messages.shown.clear();
+        auto nutri = std::make_shared<DBF_NUTRI>();
+        CreateFile("NUTRI", FileFields(*nutri), c.tags);
+        EXPECT_EQ(nutri->OPEN(true, false, Directory()), !*c.message) << c.what;
+        if (!*c.message) {
+            EXPECT_TRUE(messages.shown.empty()) << c.what << "\n" << messages.Texts();
+            nutri->CLOSE();
+            continue;
+        }
+        ASSERT_EQ(messages.shown.size(), 1u) << c.what << "\n" << messages.Texts();
+        EXPECT_EQ(messages.shown[0].text, c.message) << c.what;
+        EXPECT_EQ(messages.shown[0].caption, "Table NUTRI") << c.what;
+        EXPECT_EQ(nutri->AREA(), 0) << c.what;
+    }
+}
+
+// A table whose pending changes cannot reach the disk: closing the database says so, and
+// the table keeps the state it had before.
+TEST_F(Database, CloseReportsChangesThatCouldNotBeWritten)
+{
+    auto nutri = std::make_shared<DBF_NUTRI>();
+    CreateTable(*nutri, {{"LYS", "Lysine", 1}});
+    auto plan = std::make_shared<engine::FaultPlan>();
+    engine::SetFileWrapper([plan](std::unique_ptr<engine::File> f, const std::string&) {
+        return engine::FaultyFile(std::move(f), plan);
+    });
+    DATABASE db;
+    db.ADD(nutri);
+    db.DIRECTORY(Directory());
+    ASSERT_TRUE(db.OPEN(false, false)) << messages.Texts();
+    ASSERT_TRUE(nutri->INSERT());
+    ASSERT_TRUE(nutri->Put(S("CODE"), Value("MET")));
+    plan->byteBudget = 0; // the disk is full
+    EXPECT_FALSE(db.CLOSE());
+    EXPECT_FALSE(engine::LASTERROR().empty());
+    EXPECT_EQ(nutri->AREA(), 0);
+    EXPECT_FALSE(db.SHARED().has_value());
+    engine::SetFileWrapper({});
+    ASSERT_TRUE(db.OPEN(false, false)) << messages.Texts();
+    engine::DBSELECTAREA(nutri->AREA());
+    EXPECT_EQ(engine::LASTREC(), 1);
+    EXPECT_TRUE(db.CLOSE());
 }
 
 TEST_F(Database, FieldsAreReadAndWrittenByName)

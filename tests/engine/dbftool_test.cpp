@@ -1,5 +1,7 @@
-// The maintenance tool on real files: structure, CSV dump in a tag's order, a check that
-// finds a damaged tag, and a rebuild that mends it. Host build only (runs ./dbftool).
+// The maintenance tools on real files: dbftool's structure, CSV dump in a tag's order, a
+// check that finds a damaged tag, and a repair that mends it and a record count the file
+// cannot hold; maketables failing on a full disk. Host build only (runs ./dbftool and
+// ./maketables).
 #include "tests/engine/engine_test_util.h"
 
 #include <cstdio>
@@ -14,9 +16,9 @@ struct Result {
     std::string out;
 };
 
-Result Tool(const std::string& args) {
+Result Shell(const std::string& command) {
     Result r{-1, {}};
-    std::FILE* pipe = ::popen(("./dbftool " + args + " 2>&1").c_str(), "r");
+    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     if (!pipe) return r;
     char buf[4096];
     std::size_t n;
@@ -26,7 +28,9 @@ Result Tool(const std::string& args) {
     return r;
 }
 
-TEST(DbfTool, StructureDumpCheckAndReindex) {
+Result Tool(const std::string& args) { return Shell("./dbftool " + args); }
+
+TEST(DbfTool, StructureDumpCheckAndRepair) {
     ScratchDir dir;
     std::string path = dir.Path("valeurs");
     CreateValuesTable(path);
@@ -50,9 +54,11 @@ TEST(DbfTool, StructureDumpCheckAndReindex) {
     r = Tool("check " + path);
     EXPECT_EQ(0, r.status) << r.out;
 
-    // Scramble the keys of one leaf page of the tag (the last page of the file is its
-    // root; the first page after the directory (1024-1535) and the tag header (1536-2559)
-    // is a leaf).
+    // Scramble the keys of one leaf page of the tag. After a repair the index is written
+    // whole: the first page after the directory (1024-1535) and the tag header (1536-2559)
+    // is a leaf, and the last page of the file is its root.
+    r = Tool("repair " + path);
+    EXPECT_EQ(0, r.status) << r.out;
     {
         std::fstream cdx(path + ".cdx", std::ios::in | std::ios::out | std::ios::binary);
         cdx.seekp(2560 + 511);
@@ -63,7 +69,7 @@ TEST(DbfTool, StructureDumpCheckAndReindex) {
     r = Tool("check " + path);
     EXPECT_NE(0, r.status) << r.out;
     EXPECT_FALSE(r.out.empty());
-    r = Tool("reindex " + path);
+    r = Tool("repair " + path);
     EXPECT_EQ(0, r.status) << r.out;
     EXPECT_NE(std::string::npos, r.out.find("1 tags rebuilt over 2001 records"));
     r = Tool("check " + path);
@@ -71,6 +77,43 @@ TEST(DbfTool, StructureDumpCheckAndReindex) {
 
     EXPECT_EQ(1, Tool("check " + dir.Path("missing")).status);
     EXPECT_EQ(2, Tool("frobnicate " + path).status);
+    EXPECT_EQ(2, Tool("reindex " + path).status);
+}
+
+// A header that counts a record the file lost (written before the record reached the
+// disk) makes the table unopenable; repair cuts the count to the whole records there.
+TEST(DbfTool, RepairCutsACountTheFileCannotHold) {
+    ScratchDir dir;
+    std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+    for (int i = 1; i <= 40; ++i) AppendValue(i, "LYS", i);
+    ASSERT_TRUE(DBCLOSEAREA());
+    {
+        std::fstream dbf(path + ".dbf", std::ios::in | std::ios::out | std::ios::binary);
+        dbf.seekp(4);
+        dbf.put(char(42));
+    }
+    EXPECT_EQ(1, Tool("check " + path).status);
+    Result r = Tool("repair " + path);
+    EXPECT_EQ(0, r.status) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("1 tags rebuilt over 40 records")) << r.out;
+    r = Tool("check " + path);
+    EXPECT_EQ(0, r.status) << r.out;
+}
+
+// Under a file-size limit (writes beyond it fail, as on a full disk) maketables must say
+// so and exit with a failure, never report tables it could not write.
+TEST(MakeTables, AFullDiskIsAFailure) {
+    ScratchDir dir;
+    std::string out = dir.Path("tables");
+    std::string make = std::string("./maketables ") + LYSORA_TABLES_DIR + " " + out;
+    Result r = Shell("mkdir -p " + out + " && " + make);
+    ASSERT_EQ(0, r.status) << r.out;
+    r = Shell("mkdir -p " + out + " && (trap '' XFSZ; ulimit -f 120; exec " + make + ")");
+    EXPECT_NE(0, r.status) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("valeurs")) << r.out;
+    EXPECT_EQ(std::string::npos, r.out.find("written to")) << r.out;
 }
 
 } // namespace

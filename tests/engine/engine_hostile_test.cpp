@@ -106,11 +106,18 @@ TEST(EngineHostile, DamagedIndexesAreRefusedWithAReason) {
         ASSERT_LT(page, index.size());
     }
     s = index;
-    Put32(s, at(page + 8), page);
-    cases.push_back({"loop", s});
+    Put32(s, at(page + 8), page); // the leaves' links must be those their parents give
+    cases.push_back({"not linked to its neighbours", s});
     s = index;
     Put32(s, at(page + 8), 1u << 30);
-    cases.push_back({"outside the file", s});
+    cases.push_back({"not linked to its neighbours", s});
+    s = index;
+    Put32(s, at(page + 8), 0); // a torn chain: 0 is no page, not the end
+    cases.push_back({"not linked to its neighbours", s});
+
+    s = index;
+    std::fill(s.begin() + std::ptrdiff_t(at(root)), s.begin() + std::ptrdiff_t(at(root + 512)), '\0');
+    cases.push_back({"lacks its root mark", s}); // an all-zero page is no empty root
     s = index;
     s[at(page + 23)] = 100; // bytes per entry
     cases.push_back({"bad layout", s});
@@ -143,7 +150,7 @@ TEST(EngineHostile, MemosOutsideTheFileAreErrorsNotCrashes) {
     std::size_t recordStart = dbf.size() - 1 - 4 * 17;
     dbf.replace(recordStart + 7, 10, "4000000000");
     EXPECT_TRUE(Open(dbf, error)) << error; // the table opens; that memo reads as an error
-    auto table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, error);
+    auto table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, OpenMode::kNormal, error);
     ASSERT_TRUE(table);
     table->GoTo(1);
     EXPECT_EQ("", table->Get(2).Text());
@@ -152,7 +159,7 @@ TEST(EngineHostile, MemosOutsideTheFileAreErrorsNotCrashes) {
     EXPECT_EQ(std::string(600, 'x'), table->Get(2).Text());
     // A block number beyond any 32-bit offset.
     dbf.replace(recordStart + 7, 10, "9999999999");
-    table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, error);
+    table = Table::OpenFiles(MemoryFile(dbf.substr(1)), MemoryFile(memo.substr(1)), nullptr, true, OpenMode::kNormal, error);
     ASSERT_TRUE(table);
     table->GoTo(1);
     EXPECT_EQ("", table->Get(2).Text());

@@ -1,12 +1,17 @@
 // Independent readers and writers of the published formats agree with the engine:
 // Debian's python3-dbf and dbfread read the tables we write, the engine reads a table
 // python3-dbf writes, and Perl's XBase::Index (index_dump) walks every tag of our
-// compound indexes in the same key order as the engine. Host build only.
+// compound indexes in the same key order as the engine; a program locking the bytes that
+// FoxPro-style engines lock (Python's fcntl) and the engine exclude each other, and a lock
+// held for too long makes the engine give up rather than hang. Host build only.
 #include "tests/engine/engine_test_util.h"
 
 #include "data/engine/dbf.h"
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <thread>
 #include <fstream>
 #include <sstream>
 
@@ -130,6 +135,86 @@ TEST(EngineInterop, XBaseIndexWalksEveryTagInOurOrder) {
         EXPECT_EQ(ours.str(), theirs) << "tag " << ORDNAME(order);
         EXPECT_GT(ours.str().size(), 1000u);
     }
+}
+
+// Locks the given bytes of a file (exclusive, one byte each) in a Python process, creates
+// `ready`, and holds them until `stop` exists (at most 60 s).
+void StartPythonLocker(const ScratchDir& dir, const std::string& file, const std::vector<long long>& bytes,
+                       const std::string& ready, const std::string& stop) {
+    std::string list;
+    for (long long b : bytes) list += std::to_string(b) + ",";
+    std::ofstream(dir.Path("locker.py")) << R"(
+import fcntl, os, time
+fd = os.open(')" + file + R"(', os.O_RDWR)
+for b in [)" + list + R"(]:
+    fcntl.lockf(fd, fcntl.LOCK_EX | fcntl.LOCK_NB, 1, b)
+open(')" + ready + R"(', 'w').close()
+for i in range(6000):
+    if os.path.exists(')" + stop + R"('): break
+    time.sleep(0.01)
+)";
+    RunShell("/usr/bin/python3 " + dir.Path("locker.py") + " >/dev/null 2>&1 &");
+}
+
+bool WaitFor(const std::string& path) {
+    for (int i = 0; i < 1000 && !std::filesystem::exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return std::filesystem::exists(path);
+}
+
+// Whether Python can lock byte `offset` of file at once.
+bool PythonCanLock(const ScratchDir& dir, const std::string& file, long long offset) {
+    std::string out = RunPython(dir, R"(
+import fcntl, os
+fd = os.open(')" + file + R"(', os.O_RDWR)
+try:
+    fcntl.lockf(fd, fcntl.LOCK_EX | fcntl.LOCK_NB, 1, )" + std::to_string(offset) + R"()
+    print('free')
+except OSError:
+    print('held')
+)");
+    EXPECT_TRUE(out == "free\n" || out == "held\n") << out;
+    return out == "free\n";
+}
+
+TEST(EngineInterop, LocksAreWhereFoxProStyleEnginesLookAndNeverWaitForEver) {
+    ScratchDir dir;
+    std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    const std::string dbf = path + ".dbf", cdx = path + ".cdx";
+    const long long header = 0x7FFFFFFE;
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", true, false)) << LASTERROR();
+    for (int i = 1; i <= 6; ++i) AppendValue(i, "LYS", i);
+    DBRUNLOCK();
+    ASSERT_TRUE(DBRLOCK(3));
+    EXPECT_FALSE(PythonCanLock(dir, dbf, header - 3));
+    EXPECT_TRUE(PythonCanLock(dir, dbf, header - 4));
+    EXPECT_TRUE(PythonCanLock(dir, dbf, header)); // nobody is writing now
+    DBRUNLOCK(3);
+    EXPECT_TRUE(PythonCanLock(dir, dbf, header - 3));
+
+    // The other program holds record 5; then the header (it is appending); then the index.
+    StartPythonLocker(dir, dbf, {header - 5}, dir.Path("ready1"), dir.Path("stop1"));
+    ASSERT_TRUE(WaitFor(dir.Path("ready1")));
+    EXPECT_FALSE(DBRLOCK(5));
+    EXPECT_TRUE(DBRLOCK(4)) << LASTERROR();
+    std::ofstream(dir.Path("stop1")) << "x";
+    StartPythonLocker(dir, dbf, {header}, dir.Path("ready2"), dir.Path("stop2"));
+    ASSERT_TRUE(WaitFor(dir.Path("ready2")));
+    EXPECT_FALSE(DBAPPEND(false)); // gives up while the header is still held
+    EXPECT_NE(std::string::npos, LASTERROR().find("busy")) << LASTERROR();
+    std::ofstream(dir.Path("stop2")) << "x";
+    StartPythonLocker(dir, cdx, {header}, dir.Path("ready3"), dir.Path("stop3"));
+    ASSERT_TRUE(WaitFor(dir.Path("ready3")));
+    EXPECT_TRUE(DBGOTO(2)) << LASTERROR(); // nothing changed: the index need not be read
+    EXPECT_FALSE(DBAPPEND(false)); // the index being written: the append waits, then gives up
+    EXPECT_NE(std::string::npos, LASTERROR().find("index")) << LASTERROR();
+    std::ofstream(dir.Path("stop3")) << "x";
+    bool appended = false;
+    for (int i = 0; i < 500 && !(appended = DBAPPEND()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(appended) << LASTERROR();
+    EXPECT_EQ(7, LASTREC());
 }
 
 } // namespace

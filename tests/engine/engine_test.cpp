@@ -238,6 +238,11 @@ TEST(EngineFiles, WorkAreasAliasesAndOpenModes) {
     EXPECT_TRUE(FIELDPUT(4, Value(2.0)));
     DBSELECTAREA(1);
     DBSKIP(0);
+    EXPECT_DOUBLE_EQ(1.0, FIELDGET(4).Number()); // area 3 has not left the record yet
+    DBSELECTAREA(3);
+    DBRUNLOCK(); // leaving the record writes its change back
+    DBSELECTAREA(1);
+    DBSKIP(0);
     EXPECT_DOUBLE_EQ(2.0, FIELDGET(4).Number());
     DBCLOSEALL();
     EXPECT_FALSE(USED());

@@ -1,6 +1,7 @@
 // Each table is created from its declaration, opened through the data layer (whose open
 // checks the new file against the declaration, as the program will) exclusive and writable,
-// filled record by record, checked against its index and closed.
+// filled record by record, committed, checked against its index and closed; a failure of
+// any of these steps is a problem, so no truncated table is ever reported as written.
 #include "tools/maketables/table_writer.h"
 
 #include "app/reftables.h"
@@ -32,9 +33,12 @@ public:
         current_ = &table;
         fill();
         engine::DBSELECTAREA(table.AREA());
+        if (!engine::DBCOMMIT())
+            problems_.push_back(table.FILENAME() + ": cannot write the table: " + engine::LASTERROR());
         for (const std::string& problem : engine::ORDCHECK())
             problems_.push_back(table.FILENAME() + ": index: " + problem);
-        table.CLOSE();
+        if (!table.CLOSE())
+            problems_.push_back(table.FILENAME() + ": cannot close the table: " + engine::LASTERROR());
     }
 
     void Append()

@@ -55,8 +55,8 @@ std::string ValuesIndex() {
     defs[1].keys = KeyList(6);
     std::vector<const CdxTag*> empty{&defs[0], &defs[1]};
     std::string error;
-    auto table = Table::OpenFiles(MemoryFile(ValuesTable()), nullptr, MemoryFile(BuildCdx(empty, 60)), false, error);
-    if (!table || !table->Reindex() || !table->Commit()) return {};
+    auto table = Table::OpenFiles(MemoryFile(ValuesTable()), nullptr, MemoryFile(BuildCdx(empty, 60)), false, OpenMode::kRepair, error);
+    if (!table) return {};
     // Read back what the table wrote to its index file.
     return table->IndexFileBytes();
 }
@@ -110,7 +110,7 @@ void Exercise(Table& t) {
         t.Put(1, Value(7));
         t.Delete();
     }
-    if (t.Append()) t.Put(fields, Value(std::string("new")));
+    if (t.Append(true)) t.Put(fields, Value(std::string("new")));
     t.Commit();
 }
 
@@ -123,13 +123,13 @@ bool FuzzTableFiles(const std::uint8_t* data, std::size_t size, std::string* err
     std::unique_ptr<Table> table;
     switch (data[0] % 3) {
     case kTable:
-        table = Table::OpenFiles(MemoryFile(bytes), MemoryFile(MemoFile()), nullptr, false, why);
+        table = Table::OpenFiles(MemoryFile(bytes), MemoryFile(MemoFile()), nullptr, false, OpenMode::kNormal, why);
         break;
     case kMemo:
-        table = Table::OpenFiles(MemoryFile(MemoTable()), MemoryFile(bytes), nullptr, false, why);
+        table = Table::OpenFiles(MemoryFile(MemoTable()), MemoryFile(bytes), nullptr, false, OpenMode::kNormal, why);
         break;
     default:
-        table = Table::OpenFiles(MemoryFile(ValuesTable()), nullptr, MemoryFile(bytes), false, why);
+        table = Table::OpenFiles(MemoryFile(ValuesTable()), nullptr, MemoryFile(bytes), false, OpenMode::kInspect, why);
         break;
     }
     if (error) *error = why;
