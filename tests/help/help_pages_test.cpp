@@ -1,7 +1,7 @@
 // The help pages the build writes into bin/help: every topic of the page map exists in both
 // languages and nothing else does, each page is valid HTML for tidy, every link, anchor and
 // picture resolves, and the whole-table page holds exactly the values of the tables as an
-// independent reader (dbfread) sees them.
+// independent reader (Debian's python3 with dbfread) sees them.
 #include "app/help.h"
 
 #include <gtest/gtest.h>
@@ -129,7 +129,7 @@ TEST(HelpPages, EachPageNamesItsLanguageAndLinksToTheSamePageInTheOther)
 TEST(HelpPages, TheWholeTableHoldsExactlyTheValuesOfTheTables)
 {
     for (const char* language : {"ENG", "FRA"}) {
-        auto [status, output] = RunCommand("python3 \"" LYSORA_HELP_TESTS_DIR "/check_whole_table.py\" \"" +
+        auto [status, output] = RunCommand("/usr/bin/python3 \"" LYSORA_HELP_TESTS_DIR "/check_whole_table.py\" \"" +
                                     fs::current_path().string() + "\" " + language);
         EXPECT_EQ(status, 0) << output;
         EXPECT_NE(output.find(" values compared, 0 differences"), std::string::npos) << output;

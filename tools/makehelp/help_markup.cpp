@@ -48,14 +48,25 @@ std::string Inline(const std::string& text, int line, std::vector<std::string>& 
     return html;
 }
 
+// The cells of a table row; a "|" inside a link [[page|label]] separates no cells.
 std::vector<std::string> Cells(const std::string& row)
 {
     std::vector<std::string> cells;
     std::string inner = Trim(row);
     inner = inner.substr(1, inner.size() - (inner.back() == '|' ? 2 : 1));
-    std::istringstream in(inner);
-    for (std::string cell; std::getline(in, cell, '|');)
-        cells.push_back(Trim(cell));
+    std::string cell;
+    bool inLink = false;
+    for (std::size_t i = 0; i < inner.size(); ++i) {
+        if (inner.compare(i, 2, "[[") == 0 || inner.compare(i, 2, "]]") == 0)
+            inLink = inner[i] == '[';
+        if (inner[i] == '|' && !inLink) {
+            cells.push_back(Trim(cell));
+            cell.clear();
+        } else {
+            cell += inner[i];
+        }
+    }
+    cells.push_back(Trim(cell));
     return cells;
 }
 
@@ -84,8 +95,13 @@ Page ConvertMarkup(const std::string& source, const std::function<std::string()>
     Page page;
     std::string& html = page.body;
     Open open = Open::kNothing;
+    // A paragraph is converted whole when it ends, so that bold may span its lines.
+    std::string paragraph;
+    int paragraphLine = 0;
     auto close = [&] {
         static const char* const kEnd[] = {"", "</p>\n", "</ul>\n", "</tbody>\n</table>\n"};
+        if (open == Open::kParagraph)
+            html += "<p>" + Inline(paragraph, paragraphLine, page.problems);
         html += kEnd[int(open)];
         open = Open::kNothing;
     };
@@ -158,12 +174,12 @@ Page ConvertMarkup(const std::string& source, const std::function<std::string()>
         } else {
             if (open != Open::kParagraph) {
                 close();
-                html += "<p>";
                 open = Open::kParagraph;
+                paragraph = line;
+                paragraphLine = number;
             } else {
-                html += "\n";
+                paragraph += "\n" + line;
             }
-            html += Inline(line, number, page.problems);
         }
     }
     close();

@@ -22,12 +22,16 @@ struct Group {
 
 std::string Text(const std::string& cp1252) { return Escape(tables::Cp1252ToUtf8(cp1252)); }
 
-// The codes and short names of group's nutrients that carry type.
-GroupeNutriments Carrying(const GroupeNutriments& group, const char* type)
+// The codes and short names of group's nutrients that carry type. The permanent nutrient,
+// which heads every group, is kept only where keepPermanent says, so that each value
+// stands once on the page.
+GroupeNutriments Carrying(const GroupeNutriments& group, const char* type, bool keepPermanent)
 {
     GroupeNutriments carrying;
     DBSEL nutrients(AreaRef(TABLENUTRI()), Symbol("NUTRI"));
     for (std::size_t i = 0; i < group.codes.size(); ++i) {
+        if (group.codes[i] == DONNEESGENERALES().nutriPermanent && !keepPermanent)
+            continue;
         std::string key = group.codes[i];
         key.resize(5, ' ');
         if (nutrients.SEEK(key) && nutrients.Get(Symbol(type)).Text() == "O") {
@@ -76,7 +80,7 @@ std::string WholeTableHtml()
     std::string contents = "<ul class=\"contents\">\n", tables;
     for (const char* type : kValueTypes) {
         for (const Group& group : groups) {
-            const GroupeNutriments columns = Carrying(*group.nutrients, type);
+            const GroupeNutriments columns = Carrying(*group.nutrients, type, group.nutrients == &data.aae);
             if (columns.codes.empty())
                 continue;
             const std::string id = std::string(type) + "-" + group.key;
