@@ -62,12 +62,16 @@ bool OpenTables(const std::string& tablesDir, std::string_view language)
     return database.OPEN(true, true) && LOADGENERAL() && LOADNUTRIMENTS();
 }
 
+// Copies by reading and writing: the Windows runtime's copy_file refuses to replace a file
+// that exists, which every rebuild meets.
 void CopyFile(const fs::path& from, const fs::path& to)
 {
     std::error_code error;
     fs::create_directories(to.parent_path(), error);
-    if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, error))
-        Problem(from.string(), "cannot be copied: " + error.message());
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    if (!in || !(out << in.rdbuf()))
+        Problem(from.string(), "cannot be copied to " + to.string());
 }
 
 void WriteLanguage(const fs::path& sources, const fs::path& pictures, const fs::path& output, std::string_view language)
