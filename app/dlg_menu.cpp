@@ -1,6 +1,8 @@
 // DLG_MENU (see dlg_menu.h).
 #include "app/dlg_menu.h"
 
+#include "app/help.h"
+#include "app/help_win32.h"
 #include "app/reftables.h"
 #include "app/settings.h"
 #include "app/start.h"
@@ -11,8 +13,6 @@ namespace lysora {
 namespace {
 
 constexpr int kItemSize = 22;
-constexpr int kHelpContents = 3; // WinHelp HELP_CONTENTS
-constexpr int kHelpContext = 1;  // WinHelp HELP_CONTEXT
 constexpr unsigned long kTopicTable = 50, kTopicAuthors = 9, kTopicNotice = 15, kTopicMenu = 10;
 
 // The items in menu order, from top to bottom.
@@ -75,7 +75,7 @@ void DLG_MENU::ONFLD(Symbol sym)
 
 void DLG_MENU::Help(const std::string& file, unsigned command, unsigned long data)
 {
-    WinHelpA(HANDLE(), file.c_str(), command, data);
+    ShowHelp(HANDLE(), file, command, data);
 }
 
 void DLG_MENU::MODEEMPLOI() { Help(FICHIERAIDE(), kHelpContents, 0); }

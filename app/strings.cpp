@@ -54,6 +54,8 @@ constexpr Entry kTable[] = {
     {"DIG_V", "Digestibilité standardisée", "Standardised digestibility"},
     {"ECARTTYPE", "Ecart-type", "Standard deviation"},
     {"ERREUR", "Erreur", "Error"},
+    {"ERREURAIDE", "Impossible d'ouvrir l'aide ; la page cherchée est :",
+     "The help cannot be opened; the page looked for is:"},
     {"ERREURCHOIXMAT", "Vous devez choisir au moins une matière première", "You must choose at least one feed"},
     {"ERREURCHOIXNUTRI", "Vous devez choisir au moins un nutriment", "You must choose at least one nutrient"},
     {"ERREURCREATIONFICHIER", "Impossible de créer le fichier", "Failed to create file"},

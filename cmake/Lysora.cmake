@@ -30,3 +30,18 @@ function(lysora_fuzz_target name)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
+
+# lysora_tool_command(OUT_COMMAND OUT_DEPENDS PROGRAM OVERRIDE): how a custom command runs
+# PROGRAM, a tool target of this build: PROGRAM itself (CMake puts the emulator, Wine, in
+# front of a cross-built one), or the command line OVERRIDE when it is set (another build's
+# copy that runs on this machine), whose last element is the program it depends on.
+function(lysora_tool_command out_command out_depends program override)
+  if(override)
+    list(GET override -1 last)
+    set(${out_command} ${override} PARENT_SCOPE)
+    set(${out_depends} ${last} PARENT_SCOPE)
+  else()
+    set(${out_command} ${program} PARENT_SCOPE)
+    set(${out_depends} ${program} PARENT_SCOPE)
+  endif()
+endfunction()

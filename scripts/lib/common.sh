@@ -109,13 +109,15 @@ build_win64() {
   configure_and_build "$build_dir/win64" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" "$@"
 }
-# The 32-bit build writes its reference tables with its own maketables.exe where 32-bit
-# Wine runs, else with the 64-bit build's (build_win64 first): the tables are the same bytes.
+# The 32-bit build writes its reference tables and help pages with its own maketables.exe
+# and makehelp.exe where 32-bit Wine runs, else with the 64-bit build's (build_win64 first):
+# they are the same bytes.
 build_win32() {
   local writer=()
   if ! wine_runs win32; then
-    ninja -C "$build_dir/win64" maketables >/dev/null 2>&1 || build_win64 >/dev/null || return 1
-    writer=(-DLYSORA_TABLE_WRITER="$top/scripts/wine-exec;win64;$build_dir/win64/bin/maketables.exe")
+    ninja -C "$build_dir/win64" maketables makehelp >/dev/null 2>&1 || build_win64 >/dev/null || return 1
+    writer=(-DLYSORA_TABLE_WRITER="$top/scripts/wine-exec;win64;$build_dir/win64/bin/maketables.exe"
+            -DLYSORA_HELP_WRITER="$top/scripts/wine-exec;win64;$build_dir/win64/bin/makehelp.exe")
   fi
   configure_and_build "$build_dir/win32" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" "${writer[@]}" "$@"

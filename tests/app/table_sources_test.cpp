@@ -55,7 +55,7 @@ TEST_F(ShippedData, MeetsEveryRule)
 {
     std::vector<std::string> problems = CheckSources(db);
     EXPECT_TRUE(problems.empty()) << Joined(problems);
-    EXPECT_GE(db.feedstuffs.size(), 40u);
+    EXPECT_GE(db.feedstuffs.size(), 60u);
     // Three non-empty groups besides the permanent nutrient, crude protein.
     EXPECT_EQ(db.general.nutri, "CP");
     int groups[3] = {};
@@ -100,6 +100,28 @@ TEST_F(ShippedData, SumsAndProportionsAreChecked)
     ExpectCaught("CF <= ADF <= NDF");
 }
 
+TEST_F(ShippedData, FreeAminoAcidsHoldTheirOwnAminoAcidOnly)
+{
+    // L-lysine HCl (50): 78.8 % lysine, more than its crude protein, fully digestible.
+    const ValueRecord& lysine = Record(50, "LYS");
+    EXPECT_DOUBLE_EQ(*lysine.mean[kTB], 788.0);
+    EXPECT_GT(*lysine.mean[kTB16G], 80.0);
+    EXPECT_DOUBLE_EQ(*lysine.mean[kDIG_V], 100.0);
+    // DL-methionine (52) has no cystine, so methionine + cystine is its methionine.
+    EXPECT_DOUBLE_EQ(*Record(52, "MC").mean[kTB], *Record(52, "MET").mean[kTB]);
+
+    // A second amino acid makes it an ordinary feedstuff, which must then have them all.
+    ValueRecord threonine = Record(53, "THR");
+    threonine.matiere = 50;
+    db.values.push_back(threonine);
+    ExpectCaught("no value record for nutrient MET");
+    db.values.pop_back();
+    // Its one amino acid still fits in its dry matter.
+    *Record(54, "TRP").mean[kTB] = 999;
+    *Record(54, "TRP").mean[kTDIG_V] = 999;
+    ExpectCaught("exceeds the dry matter");
+}
+
 TEST_F(ShippedData, CompletenessAndUniqueness)
 {
     auto lysine = std::find_if(db.values.begin(), db.values.end(),
@@ -113,6 +135,8 @@ TEST_F(ShippedData, CompletenessAndUniqueness)
     copy.matiere = 4321;
     db.values.push_back(copy);
     ExpectCaught("unknown feedstuff 4321");
+    db.feedstuffs.resize(59);
+    ExpectCaught("at least 60 feedstuffs");
 }
 
 TEST_F(ShippedData, NutrientAndGeneralRulesCatchBadEdits)

@@ -50,4 +50,26 @@ std::optional<std::string> Utf8ToCp1252(std::string_view utf8)
     return result;
 }
 
+std::string Cp1252ToUtf8(std::string_view text)
+{
+    std::string result;
+    for (char byte : text) {
+        const auto code = static_cast<unsigned char>(byte);
+        char32_t c = code < 0x80 || code >= 0xA0 ? code : kHighHalf[code - 0x80];
+        if (c == 0 && code != 0)
+            c = 0xFFFD;
+        if (c < 0x80) {
+            result += char(c);
+        } else if (c < 0x800) {
+            result += char(0xC0 | (c >> 6));
+            result += char(0x80 | (c & 0x3F));
+        } else {
+            result += char(0xE0 | (c >> 12));
+            result += char(0x80 | ((c >> 6) & 0x3F));
+            result += char(0x80 | (c & 0x3F));
+        }
+    }
+    return result;
+}
+
 } // namespace lysora::tables

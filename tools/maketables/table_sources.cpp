@@ -21,6 +21,7 @@ constexpr std::size_t kNutriWidth = 5, kCourtNutriWidth = 5, kLongWidth = 35;
 constexpr std::size_t kTitreWidth = 100, kCopyWidth = 200;
 constexpr double kLargestValue = 999.99; // numeric 6 with 2 decimals
 constexpr int kLargestNbVal = 999, kLargestOrdre = 999, kLargestMatiere = 9999;
+constexpr std::size_t kLeastFeedstuffs = 60;
 
 // Values are kept with 2 decimals, so a value computed from others agrees within half a
 // unit of the last decimal plus the rounding of its inputs.
@@ -416,8 +417,8 @@ private:
     void CheckFeedstuffs()
     {
         std::set<int> codes;
-        if (db_.feedstuffs.size() < 40)
-            problems_.Add(kFeedstuffsFile, 0, "the sample database holds at least 40 feedstuffs");
+        if (db_.feedstuffs.size() < kLeastFeedstuffs)
+            problems_.Add(kFeedstuffsFile, 0, "the sample database holds at least " + std::to_string(kLeastFeedstuffs) + " feedstuffs");
         for (const Feedstuff& f : db_.feedstuffs) {
             if (!codes.insert(f.code).second || f.code < 1 || f.code > kLargestMatiere)
                 problems_.Add(kFeedstuffsFile, f.line, "codes are unique, from 1 to 9999");
@@ -496,20 +497,30 @@ private:
                 !Near(Content(f.code, sum[0]), Content(f.code, sum[1]) + Content(f.code, sum[2]), 2 * kRounding))
                 problem(std::string(sum[0]) + " is not " + sum[1] + " + " + sum[2]);
         }
-        // Every feedstuff has its protein, every amino acid and its dry matter.
+        // A free amino acid (L-lysine HCl, DL-methionine...) holds one amino acid and the
+        // sums that contain it; any other feedstuff has a record for every amino acid.
+        auto isAminoAcid = [&](const Nutrient& n) { return !IsProximate(n) && !IsPermanent(n) && !sumNames.count(n.code); };
+        const bool freeAminoAcid =
+            std::count_if(db_.nutrients.begin(), db_.nutrients.end(),
+                          [&](const Nutrient& n) { return isAminoAcid(n) && Find(f.code, n.code); }) == 1;
+        // Every feedstuff has its protein and its dry matter.
         double protein = Content(f.code, db_.general.nutri.c_str());
         double aminoAcids = 0;
         for (const Nutrient& n : db_.nutrients) {
-            bool required = !IsProximate(n) || IsPermanent(n) || n.code == kDryMatter;
+            bool required = IsPermanent(n) || n.code == kDryMatter || (!IsProximate(n) && !freeAminoAcid);
             if (required && !Find(f.code, n.code))
                 problem("no value record for nutrient " + n.code);
-            if (!IsProximate(n) && !IsPermanent(n) && !sumNames.count(n.code))
+            if (isAminoAcid(n))
                 aminoAcids += Content(f.code, n.code.c_str());
         }
-        // Amino acids make up most, never more than all, of the protein.
-        if (aminoAcids > protein * 1.02 || aminoAcids < protein * 0.6)
-            problem("amino acids add up to " + Show(aminoAcids) + " g for " + Show(protein) + " g of protein");
         double dryMatter = Content(f.code, kDryMatter);
+        // In an intact protein the amino acids make up most, never more than all, of the
+        // protein (N x 6.25). A free amino acid has the nitrogen content of its own molecule,
+        // so its content may exceed its crude protein, but never its dry matter.
+        if (freeAminoAcid && aminoAcids > dryMatter)
+            problem("the free amino acid (" + Show(aminoAcids) + " g) exceeds the dry matter (" + Show(dryMatter) + ")");
+        if (!freeAminoAcid && (aminoAcids > protein * 1.02 || aminoAcids < protein * 0.6))
+            problem("amino acids add up to " + Show(aminoAcids) + " g for " + Show(protein) + " g of protein");
         double fractions = protein;
         for (const char* fraction : kFractions)
             fractions += Content(f.code, fraction);

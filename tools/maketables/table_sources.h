@@ -66,14 +66,15 @@ struct SampleDatabase {
 std::vector<std::string> LoadSources(const std::string& directory, SampleDatabase& db);
 
 // The consistency rules of the shipped data, each problem as "file:line: what"; empty when
-// the data meets them all. Field widths of the tables; unique codes; the permanent nutrient
+// the data meets them all. At least 60 feedstuffs; field widths of the tables; unique codes; the permanent nutrient
 // present and carrying no g/16 g N value; amino acids carrying all five value types and
 // proximate analysis only the raw content; a value given exactly when its nutrient carries
 // its type, with a positive standard deviation and at least one value behind it; contents
 // in g/16 g N agreeing with the amino-acid and protein contents; apparent digestibility
 // positive and at most the standardised one, which is at most 100; standardised digestible
-// content = content x standardised digestibility / 100; sums of amino acids and of the
-// proximate fractions within the protein and dry matter; texts that survive scrambling.
+// content = content x standardised digestibility / 100; every amino acid given, except
+// for a free amino acid, which holds one; sums of amino acids and of the proximate
+// fractions within the protein and dry matter; texts that survive scrambling.
 std::vector<std::string> CheckSources(const SampleDatabase& db);
 
 } // namespace lysora::tables
