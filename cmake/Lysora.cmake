@@ -30,3 +30,10 @@ function(lysora_fuzz_target name)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
+
+# lysora_ship(FILES...): files that go onto the user's disk beside the programs (full paths,
+# generator expressions allowed). The installer packs exactly these and its uninstaller
+# removes exactly these.
+function(lysora_ship)
+  set_property(GLOBAL APPEND PROPERTY LYSORA_SHIPPED_FILES ${ARGN})
+endfunction()
