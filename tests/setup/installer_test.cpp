@@ -124,8 +124,9 @@ protected:
     std::string Dir(const std::string& name) const { return dir_ + "\\" + name; }
 
     // The installer run silently; /D must come last and without quotes.
-    DWORD Install(const std::string& folder) { return RunToEnd("\"" + MediumFolder() + "_setup.exe\" /S /D=" + folder); }
-    DWORD InstallWhereItWasBefore() { return RunToEnd("\"" + MediumFolder() + "_setup.exe\" /S"); }
+    static std::string InstallerCommand() { return "\"" + MediumFolder() + "_setup.exe\""; }
+    DWORD Install(const std::string& folder) { return RunToEnd(InstallerCommand() + " /S /D=" + folder); }
+    DWORD InstallWhereItWasBefore() { return RunToEnd(InstallerCommand() + " /S"); }
 
     // The uninstaller copies itself away and returns at once: wait until its work is done,
     // the entry gone being its last step.
