@@ -89,26 +89,29 @@ inline std::string TextOf(HWND hwnd)
     return text;
 }
 
+struct WindowSearch {
+    const std::function<bool(HWND)>* wanted;
+    HWND found;
+};
+
+// EnumWindows callback (a named stdcall function: a lambda does not convert on 32-bit).
+inline BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM data)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() || !IsWindowVisible(hwnd) || !(*search->wanted)(hwnd))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
 // A visible top-level window of another process that matches, polled for up to limitMs.
 inline HWND WaitForWindow(const std::function<bool(HWND)>& wanted, DWORD limitMs = 20000)
 {
-    struct Search {
-        const std::function<bool(HWND)>* wanted;
-        HWND found;
-    };
     for (DWORD waited = 0; waited <= limitMs; waited += 100) {
-        Search search{&wanted, nullptr};
-        EnumWindows(
-            [](HWND hwnd, LPARAM data) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(data);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                if (pid == GetCurrentProcessId() || !IsWindowVisible(hwnd) || !(*s->wanted)(hwnd))
-                    return TRUE;
-                s->found = hwnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        WindowSearch search{&wanted, nullptr};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found)
             return search.found;
         Sleep(100);
