@@ -45,3 +45,10 @@ function(lysora_tool_command out_command out_depends program override)
     set(${out_depends} ${program} PARENT_SCOPE)
   endif()
 endfunction()
+
+# lysora_ship(FILES...): files that go onto the user's disk beside the programs (full paths,
+# generator expressions allowed). The installer packs exactly these and its uninstaller
+# removes exactly these.
+function(lysora_ship)
+  set_property(GLOBAL APPEND PROPERTY LYSORA_SHIPPED_FILES ${ARGN})
+endfunction()

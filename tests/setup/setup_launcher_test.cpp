@@ -1,50 +1,17 @@
 // setup.exe run as a user runs it: from a folder holding it and (or not) "_setup.exe",
 // against the real "Vor.ini" of the Windows directory, which is saved and put back.
-#include <windows.h>
+#include "medium_test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-#include <string>
-
+namespace lysora::test {
 namespace {
-
-std::string ModuleFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-    return s.substr(0, s.find_last_of('\\') + 1);
-}
 
 std::string VorIniPath()
 {
     char dir[MAX_PATH];
     GetWindowsDirectoryA(dir, MAX_PATH);
     return std::string(dir) + "\\Vor.ini";
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The installer the launcher started may still be ending: retry until its file is free.
-void RemoveWhenFree(const std::string& path)
-{
-    for (int i = 0; i < 100 && Exists(path) && !DeleteFileA(path.c_str()); ++i)
-        Sleep(50);
 }
 
 class SetupLauncher : public ::testing::Test {
@@ -78,30 +45,15 @@ protected:
             WriteFile(ini_, savedIni_);
     }
 
-    void PlaceInstaller()
+    // The stand-in installer, or the build's real one from its medium.
+    void PlaceInstaller(const std::string& installer = ModuleFolder() + "fake_installer.exe")
     {
-        ASSERT_TRUE(CopyFileA((ModuleFolder() + "fake_installer.exe").c_str(),
-                              (folder_ + "_setup.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(installer.c_str(), (folder_ + "_setup.exe").c_str(), FALSE));
     }
 
     // Runs setup.exe from its folder (the current directory is elsewhere, as when a user
     // double-clicks it from another folder) and returns its exit code.
-    DWORD RunLauncher()
-    {
-        std::string exe = folder_ + "setup.exe";
-        std::string cmd = "\"" + exe + "\"";
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return 0xFFFFFFFF;
-        WaitForSingleObject(pi.hProcess, 20000);
-        DWORD code = 0xFFFFFFFF;
-        GetExitCodeProcess(pi.hProcess, &code);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        return code;
-    }
+    DWORD RunLauncher() { return RunToEnd("\"" + folder_ + "setup.exe\"", 20000); }
 
     // The launcher does not wait for the installer: poll for its mark.
     std::string WaitForInstallerMark()
@@ -161,4 +113,17 @@ TEST_F(SetupLauncher, MissingInstallerEndsSilentlyWithZero)
     EXPECT_FALSE(Exists(folder_ + "installer-started"));
 }
 
+// The medium as shipped: the launcher starts the real installer, whose first page shows.
+TEST_F(SetupLauncher, StartsTheRealInstallerBesideIt)
+{
+    PlaceInstaller(MediumFolder() + "_setup.exe");
+    EXPECT_EQ(RunLauncher(), 0u);
+    HWND page = WaitForWindow([](HWND hwnd) {
+        return ClassOf(hwnd) == "#32770" && TextOf(hwnd).find("Lysora " LYSORA_VERSION) != std::string::npos;
+    });
+    ASSERT_TRUE(page) << "no installer window";
+    KillOwnerOf(page);
+}
+
 } // namespace
+} // namespace lysora::test
