@@ -183,6 +183,7 @@ GUIKIT_API App* __stdcall App_New(HINSTANCE instance)
     app->font = CreateBoldFont();
     RegisterFrameClasses(instance);
     RegisterControlClasses(instance);
+    RegisterPreviewClasses(instance);
     return app;
 }
 
@@ -199,6 +200,7 @@ GUIKIT_API Win* __stdcall Win_New(App* app, int type)
     if (!win) return nullptr;
     win->app = app;
     Win_ParamSetDefault(win, nullptr, type);
+    PreviewDefaults(win);
     return win;
 }
 

@@ -62,6 +62,11 @@ bool IsMdiChildType(int type);
 void RegisterControlClasses(HINSTANCE instance);
 // Registers the frame classes with instance.
 void RegisterFrameClasses(HINSTANCE instance);
+// Registers the two print preview classes with instance.
+void RegisterPreviewClasses(HINSTANCE instance);
+// The preview fields' defaults of a new preview record (A4 portrait, 100 %); other records
+// are left alone.
+void PreviewDefaults(Win* win);
 // Window class with 16 extra bytes, the application icon and the arrow cursor.
 void RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, int background);
 // Marks a class registered by the library: its windows carry a record.
