@@ -4,7 +4,7 @@
 
 #include "print/pl.h"
 
-#include <windows.h>
+#include "framework/winapi.h"
 
 #include <memory>
 #include <vector>

@@ -9,7 +9,7 @@
 #include "framework/dlg.h"
 #include "print/pl.h"
 
-#include <windows.h>
+#include "framework/winapi.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 // loop and the progress dialog.
 #include "printrun/printrun.h"
 
-#include "guikit/guikit.h"
+#include "framework/winapi.h" // first: the Windows headers without their OUT macro
 #include "print/metafile_win32.h"
 #include "print/spool.h"
 
