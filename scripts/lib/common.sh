@@ -137,6 +137,8 @@ start_display() {
     return 1
   fi
   export DISPLAY=":$n"
+  # The printing tests print to a private CUPS queue.
+  start_cups
   "$WINESERVER" -p
   # Start Wine's own services now, detached from our output: started by the first test
   # instead, they would inherit its output pipe and keep CTest waiting for ever.
@@ -145,6 +147,7 @@ start_display() {
 
 stop_display() {
   [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k 2>/dev/null || true
+  stop_cups
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
