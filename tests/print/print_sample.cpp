@@ -5,6 +5,8 @@
 //   print_sample rtf FILE       the RTF export
 //   print_sample print FROM TO  prints through PrintRun, choosing pages FROM ... TO in its
 //                               print dialog as a user would
+//   print_sample preview ZOOM SECONDS  shows the preview at zoom index ZOOM (0: 400 % ...
+//                               5: 50 %) for SECONDS, for screenshots
 // Exit code 0 on success.
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
@@ -113,6 +115,32 @@ int Print(int from, int to)
     return status;
 }
 
+int Preview(int zoom, int seconds)
+{
+    App* app = App_New(GetModuleHandleA(nullptr));
+    SetApplication(app);
+    {
+        auto pl = std::make_shared<PL>(nullptr, "Comparison of raw nutrients", true, NewMetafileDrawer());
+        IMPRIMERVALEURS(*pl, Sample());
+        PREVIEW* preview = OpenPreview(pl);
+        HWND list = reinterpret_cast<WinPreview*>(preview->Record())->zoom_list;
+        SendMessageA(list, LB_SETCURSEL, WPARAM(zoom), 0);
+        SendMessageA(preview->HANDLE(), WM_COMMAND, MAKEWPARAM(199, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        const DWORD end = GetTickCount() + DWORD(seconds) * 1000;
+        while (GetTickCount() < end && preview->Exists()) {
+            DOEVENTS();
+            Sleep(20);
+        }
+        if (preview->Exists())
+            preview->CLOSE();
+        DOEVENTS();
+        WIN::ReleaseClosedWindows();
+    }
+    SetApplication(nullptr);
+    App_Delete(app);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -122,8 +150,10 @@ int main(int argc, char** argv)
         return Spool(argv[2]);
     if (mode == "rtf" && argc == 3)
         return EXPORTRTF(argv[2], Sample()) ? 0 : 1;
+    if (mode == "preview" && argc == 4)
+        return Preview(std::atoi(argv[2]), std::atoi(argv[3]));
     if (mode == "print" && argc == 4)
         return Print(std::atoi(argv[2]), std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: print_sample spool FOLDER | rtf FILE | print FROM TO\n");
+    std::fprintf(stderr, "usage: print_sample spool FOLDER | rtf FILE | print FROM TO | preview ZOOM SECONDS\n");
     return 2;
 }
