@@ -105,10 +105,11 @@ void PL::OUT(const Block& block)
 
 void PL::FORMFEED() { _PAGE_END(); }
 
-void PL::CLOSE()
+bool PL::CLOSE()
 {
     if (X != -1)
         _PAGE_END();
+    return SpoolOk();
 }
 
 void PL::DrawPageHeader()

@@ -64,7 +64,8 @@ public:
     void OUT(const Row& row);
     void OUT(const Block& block);
     void FORMFEED();
-    void CLOSE();
+    // Ends the open page; true when every page reached the spool file.
+    virtual bool CLOSE();
     virtual bool RTF() const { return false; }
 
     // Page count (the length of FILESIZE).

@@ -30,7 +30,7 @@ public:
 
     // Writes the end of the document and closes the file; false (and shown) when any write
     // of the document failed.
-    bool CLOSE();
+    bool CLOSE() override;
     bool RTF() const override { return true; }
 
     bool OK = false;

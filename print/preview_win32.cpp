@@ -130,13 +130,17 @@ bool EXECPROCESS(const std::string& commandLine, HANDLE* process)
     return true;
 }
 
-void DOEVENTS()
+void IMPRIMERVALEURS(WIN* owner, const ComparisonPrint& table, bool preview)
 {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    auto pl = std::make_shared<PL>(owner, std::string(), true, NewMetafileDrawer());
+    IMPRIMERVALEURS(*pl, table);
+    if (preview) {
+        OpenPreview(std::move(pl));
+        return;
     }
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    PRINT(*pl);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }
 
 bool REMOTEPRINT(PL& document)

@@ -7,7 +7,9 @@
 #pragma once
 
 #include "framework/dlg.h"
+#include "print/doevents_win32.h"
 #include "print/pl.h"
+#include "print/value_table.h"
 
 #include "framework/winapi.h"
 
@@ -55,7 +57,8 @@ bool REMOTEPRINT(PL& document);
 // Starts a process from a command line; hands its handle out when asked (else closes it).
 bool EXECPROCESS(const std::string& commandLine, HANDLE* process = nullptr);
 
-// Takes and dispatches every message waiting in this thread's queue.
-void DOEVENTS();
+// IMPRIMERVALEURS of the comparison table: the table laid out on a landscape page layout
+// owned by owner, then previewed (debug copies) or printed with the wait cursor.
+void IMPRIMERVALEURS(WIN* owner, const ComparisonPrint& table, bool preview);
 
 } // namespace lysora

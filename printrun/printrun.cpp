@@ -3,6 +3,7 @@
 #include "printrun/printrun.h"
 
 #include "framework/winapi.h" // first: the Windows headers without their OUT macro
+#include "print/doevents_win32.h"
 #include "print/metafile_win32.h"
 #include "print/spool.h"
 
@@ -18,15 +19,6 @@ namespace {
 
 constexpr UINT kErrorBox = MB_OK | MB_ICONSTOP | MB_SETFOREGROUND;
 constexpr int kGetPrintingOffset = 13; // the printing-offset query of Escape
-
-void DoEvents()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 // The progress dialog: "<text> ...", a separator, "Page :" and the page number.
 class ProgressDialog {
@@ -52,7 +44,7 @@ public:
         ShowWindow(dialog_->hwnd, SW_SHOW);
         SetForegroundWindow(dialog_->hwnd);
         UpdateWindow(dialog_->hwnd);
-        DoEvents();
+        DOEVENTS();
     }
     ~ProgressDialog()
     {
@@ -69,7 +61,7 @@ public:
     {
         if (page_ && page_->hwnd)
             Win_SetText(page_->hwnd, std::to_string(page).c_str());
-        DoEvents();
+        DOEVENTS();
     }
 
 private:

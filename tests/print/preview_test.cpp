@@ -4,6 +4,7 @@
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
 #include "tests/framework/gui_fixture.h"
+#include "tests/print/sample_table.h"
 
 #include <gtest/gtest.h>
 
@@ -255,6 +256,23 @@ TEST_F(PreviewTest, MissingPrintRunIsReportedAndTheMainWindowIsUsableAgain)
     EXPECT_EQ(GetFocus(), main.HANDLE());
     pl.reset();
     EXPECT_FALSE(std::filesystem::exists(spool)); // the spool file goes with its document
+}
+
+TEST_F(PreviewTest, ComparisonTablePrintOpensThePreviewOfItsPages)
+{
+    DLG owner(nullptr, GKT_DIALOG, "Comparison");
+    owner.SHOW();
+    IMPRIMERVALEURS(&owner, testing::SampleTable(40, 25), true);
+    Pump();
+    auto* shown = dynamic_cast<PREVIEW*>(WIN::FromHandle(GetActiveWindow()));
+    ASSERT_NE(shown, nullptr);
+    preview_ = shown;
+    // 25 nutrients: a block of 19 columns and one of 6, 40 lines each, over landscape pages.
+    EXPECT_EQ(preview_->GETTEXT(), "  -  Page: 1/" + std::to_string(preview_->Document().PageCount()));
+    EXPECT_GE(preview_->Document().PageCount(), 3);
+    EXPECT_TRUE(preview_->Document().LANDSCAPE);
+    EXPECT_EQ(preview_->Document().OWNER, &owner);
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts();
 }
 
 } // namespace
