@@ -122,9 +122,11 @@ TEST(ValueTable, RtfExportHasEveryCellInOrderWithoutFooter)
     const auto path = std::filesystem::temp_directory_path() / "lysora_value_table_test.rtf";
     ComparisonPrint table = Table(20, 2);
     ASSERT_TRUE(EXPORTRTF(path.string(), table));
-    std::ifstream in(path, std::ios::binary);
     std::stringstream all;
-    all << in.rdbuf();
+    {
+        std::ifstream in(path, std::ios::binary);
+        all << in.rdbuf();
+    } // closed before it is removed
     const std::string rtf = all.str();
     std::filesystem::remove(path);
     std::size_t at = rtf.find("Comparison of raw nutrients");
