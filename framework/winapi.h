@@ -12,3 +12,4 @@
 #undef ERROR
 #undef DELETE
 #undef TRANSPARENT
+#undef OUT // the page layout's OUT

@@ -193,7 +193,8 @@ GUIKIT_API App* __stdcall App_New(HINSTANCE instance)
     }
     app->instance = instance;
     app->font = CreateBoldFont();
-    if (!RegisterFrameClasses(instance) || !RegisterControlClasses(instance)) {
+    if (!RegisterFrameClasses(instance) || !RegisterControlClasses(instance) ||
+        !RegisterPreviewClasses(instance)) {
         ShowBox(nullptr, "Erreur RegisterClass()", "", MB_OK);
         App_Delete(app);
         return nullptr;
@@ -219,6 +220,7 @@ GUIKIT_API Win* __stdcall Win_New(App* app, int type)
     if (!win) return nullptr;
     win->app = app;
     Win_ParamSetDefault(win, nullptr, type);
+    PreviewDefaults(win);
     return win;
 }
 

@@ -353,3 +353,22 @@ GUIKIT_API LRESULT CALLBACK _Edit_WndProc(HWND, UINT, WPARAM, LPARAM);
 GUIKIT_API LRESULT CALLBACK _Static_WndProc(HWND, UINT, WPARAM, LPARAM);
 GUIKIT_API LRESULT CALLBACK CheckBox_Proc(HWND, UINT, WPARAM, LPARAM);
 GUIKIT_API LRESULT CALLBACK ColorBox_Proc(HWND, UINT, WPARAM, LPARAM);
+
+// ---------------------------------------------------------------------------------------
+// Print preview (types 15 and 11)
+// ---------------------------------------------------------------------------------------
+
+// Command identifiers the preview reports to its callback as WM_COMMAND.
+#define GKT_PREVIEW_FIRST 101
+#define GKT_PREVIEW_PREVIOUS 102
+#define GKT_PREVIEW_NEXT 103
+#define GKT_PREVIEW_LAST 104
+#define GKT_PREVIEW_PRINT 105
+#define GKT_PREVIEW_CLOSE 200
+
+// Stores the page size in page units (tenths of a millimetre); sizes below 1 are ignored.
+GUIKIT_API void __stdcall Print_WH(Win* win, int width, int height);
+// Stores the landscape flag for the owner; returns it.
+GUIKIT_API int __stdcall Print_LandScape(Win* win, int flag);
+GUIKIT_API LRESULT CALLBACK PrintPreview_Proc(HWND, UINT, WPARAM, LPARAM);
+GUIKIT_API LRESULT CALLBACK PrintPreviewMDI_Proc(HWND, UINT, WPARAM, LPARAM);

@@ -65,6 +65,11 @@ bool IsMdiChildType(int type);
 bool RegisterControlClasses(HINSTANCE instance);
 // Registers the frame classes with instance; false on failure.
 bool RegisterFrameClasses(HINSTANCE instance);
+// Registers the two print preview classes with instance; false on failure.
+bool RegisterPreviewClasses(HINSTANCE instance);
+// The preview fields' defaults of a new preview record (A4 portrait, 100 %); other records
+// are left alone.
+void PreviewDefaults(Win* win);
 // Window class with the library's extra bytes, the application icon and the arrow cursor.
 bool RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, int background);
 // Registers a class (already registered counts as done) and marks it as the library's: its

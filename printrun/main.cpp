@@ -1,9 +1,9 @@
 // PrintRun.exe entry point: the print program started by Lysora on a spool file.
-#include <windows.h>
+#include "printrun/printrun.h"
 
-#include "guikit/guikit.h"
+#include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    return Test() == 999 ? 0 : 1;
+    return lysora::printrun::Run(GetCommandLineA());
 }

@@ -142,6 +142,8 @@ start_display() {
     return 1
   fi
   export DISPLAY=":$n"
+  # The printing tests print to a private CUPS queue.
+  start_cups
   "$WINESERVER" -p
   # Start Wine's own services now, detached from our output: started by the first test
   # instead, they would inherit its output pipe and keep CTest waiting for ever.
@@ -150,9 +152,86 @@ start_display() {
 
 stop_display() {
   [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k 2>/dev/null || true
+  stop_cups
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=""
   fi
+}
+
+# start_cups: a private CUPS server for the printing tests, with one PDF queue (cups-pdf)
+# as its default printer; stop_cups ends it and removes its files. Programs reach it
+# through CUPS_SERVER (Wine's printing included); finished jobs land as PDF files in
+# LYSORA_PDF_DIR. Without cups or cups-pdf installed it does nothing (the printing test
+# then fails and says why).
+cups_pid=""
+cups_dir=""
+cups_queue=""
+start_cups() {
+  if ! command -v cupsd >/dev/null || [ ! -x /usr/lib/cups/backend/cups-pdf ]; then
+    echo "start_cups: cups or printer-driver-cups-pdf is missing (scripts/setup installs them)" >&2
+    return 0
+  fi
+  cups_dir=$(mktemp -d /tmp/lysora-cups.XXXXXX)
+  chmod 0755 "$cups_dir"
+  mkdir -p "$cups_dir"/{etc,spool,cache,state,log,tmp,pdf}
+  chmod 1777 "$cups_dir/tmp" "$cups_dir/pdf"
+  cat >"$cups_dir/etc/cupsd.conf" <<CONF
+Listen $cups_dir/cups.sock
+LogLevel warn
+WebInterface No
+Browsing No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+  cat >"$cups_dir/etc/cups-files.conf" <<CONF
+ServerRoot $cups_dir/etc
+RequestRoot $cups_dir/spool
+CacheDir $cups_dir/cache
+StateDir $cups_dir/state
+TempDir $cups_dir/tmp
+AccessLog $cups_dir/log/access_log
+ErrorLog $cups_dir/log/error_log
+PageLog $cups_dir/log/page_log
+CONF
+  # cups-pdf reads its settings from /etc/cups only, one file per queue: the queue's name
+  # is this server's own, so that runs side by side never share a file.
+  cups_queue="LysoraPDF_${cups_dir##*.}"
+  cat >"/etc/cups/cups-pdf-$cups_queue.conf" <<CONF
+Out $cups_dir/pdf
+AnonDirName $cups_dir/pdf
+UserUMask 0000
+CONF
+  /usr/sbin/cupsd -f -c "$cups_dir/etc/cupsd.conf" -s "$cups_dir/etc/cups-files.conf" >/dev/null 2>&1 &
+  cups_pid=$!
+  export CUPS_SERVER="$cups_dir/cups.sock"
+  for _ in $(seq 100); do [ -S "$CUPS_SERVER" ] && break; sleep 0.1; done
+  if ! /usr/sbin/lpadmin -p "$cups_queue" -E -v "cups-pdf:/$cups_queue" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null \
+       || ! /usr/sbin/lpadmin -d "$cups_queue"; then
+    echo "start_cups: the PDF queue could not be set up" >&2
+    return 0
+  fi
+  export LYSORA_PDF_DIR="$cups_dir/pdf"
+}
+
+stop_cups() {
+  if [ -n "$cups_pid" ]; then
+    kill "$cups_pid" 2>/dev/null || true
+    wait "$cups_pid" 2>/dev/null || true
+    cups_pid=""
+  fi
+  [ -n "$cups_dir" ] && rm -rf "$cups_dir"
+  [ -n "$cups_queue" ] && rm -f "/etc/cups/cups-pdf-$cups_queue.conf" /var/log/cups/cups-pdf-"$cups_queue"*_log
+  cups_dir=""
+  cups_queue=""
+  unset CUPS_SERVER LYSORA_PDF_DIR
 }

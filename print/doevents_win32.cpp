@@ -1,0 +1,17 @@
+// DOEVENTS (see doevents_win32.h).
+#include "print/doevents_win32.h"
+
+#include <windows.h>
+
+namespace lysora {
+
+void DOEVENTS()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+} // namespace lysora

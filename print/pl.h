@@ -1,0 +1,119 @@
+// PL: the page layout of a printed document. The caller places itself on the page in
+// millimetres and hands over rows of cells; PL breaks pages, repeats the page and list
+// headers and footers, and has each page drawn by a page drawer (on Windows a memory
+// metafile). A finished page's bytes are appended to the spool file and only its offset and
+// size stay in memory. The spool file is created with the layout and erased with it.
+//
+// Coordinates are kept in tenths of a millimetre. The drawer receives them as the metafile
+// wants them: x from the paper's left edge, y the negated distance from its top edge.
+//
+// Headers and footers are drawn without the page-break test: a footer that did not fit
+// would otherwise end the page it is ending, and a header taller than the page would begin
+// pages for ever.
+#pragma once
+
+#include "print/cell.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lysora {
+
+class WIN;
+class PREVIEW;
+
+// One cell as the drawer draws it, every coordinate in tenths of a millimetre.
+struct CellBox {
+    int left = 0, top = 0, right = 0, bottom = 0; // top = -distance from the paper's top
+    int text_x = 0, text_y = 0;                   // reference point of the text
+    std::uint16_t align = kCellLeft;              // the cell's FMT
+    std::string text;
+    int font_height = 0;   // tenths of a millimetre
+    int font_escapement = 0; // tenths of a degree
+    bool bold = false, italic = false, underlined = false;
+    std::string font_name;
+    std::array<int, 4> borders{}; // left, top, right, bottom line widths
+};
+
+// Draws pages. Each failure is reported by the drawer itself.
+class PageDrawer {
+public:
+    virtual ~PageDrawer() = default;
+    // Starts recording a page; false when that failed.
+    virtual bool Begin() = 0;
+    virtual void Draw(const CellBox& cell) = 0;
+    // Ends the page and returns its bytes; empty when they could not be had.
+    virtual std::vector<unsigned char> End() = 0;
+};
+
+class PL {
+public:
+    // INIT: owner window, title, landscape, and the drawer of the pages (on Windows
+    // NewMetafileDrawer()). Creates the spool file.
+    PL(WIN* owner, std::string title, bool landscape, std::unique_ptr<PageDrawer> drawer);
+    virtual ~PL();
+    PL(const PL&) = delete;
+    PL& operator=(const PL&) = delete;
+
+    void XY(double x, double y);
+    void OUT(double gap);
+    void OUT(const Row& row);
+    void OUT(const Block& block);
+    void FORMFEED();
+    // Ends the open page; true when every page reached the spool file.
+    virtual bool CLOSE();
+    virtual bool RTF() const { return false; }
+
+    // Page count (the length of FILESIZE).
+    int PageCount() const { return int(FILESIZE.size()); }
+    // The spool file is usable: created and every finished page written in full.
+    bool SpoolOk() const { return FILE != nullptr && !writeFailed_; }
+    // Reads page n (1-based) back from the spool file; false when it cannot be read in full.
+    bool ReadPage(int n, std::vector<unsigned char>& bytes);
+
+    // ---- State, named as the system names it ----
+    int PAGE = 0;
+    int X = -1, Y = 0; // tenths of a millimetre; X = -1: no page open
+    double M_LEFT = 10, M_TOP = 10, M_RIGHT = 10, M_BOTTOM = 10; // millimetres
+    int MAX_X = 2100, MAX_Y = 2970;
+    Block PAGE_TETE, PAGE_PIED, LIST_TETE, LIST_PIED;
+    std::FILE* FILE = nullptr;
+    std::string FILENAME;
+    std::vector<std::uint64_t> FILEPOS, FILESIZE;
+    std::string LIB;
+    bool LIST_ISED = false;
+    bool LANDSCAPE = false;
+    WIN* OWNER = nullptr;
+    double FONT_SIZE = 3.5, FONT_SIZE_TETE = 5, FONT_ORIENT = 0;
+    std::string FONT_NAME = "Arial";
+    PREVIEW* PREVIEW_DLG = nullptr;
+
+protected:
+    // For writers that make no spool file (PL_RTF): the defaults only.
+    PL(WIN* owner, bool landscape);
+
+    // The drawing steps.
+    virtual void _PAGE_BEGIN();
+    virtual void _PAGE_END();
+    virtual void _OUT(double gap);
+    // A row; a header or footer row (fixed) has no page-break test.
+    virtual void _OUT(const Row& row, bool fixed);
+    void _OUT(const Block& block, bool fixed);
+    // Draws the header block with the header font size.
+    void DrawPageHeader();
+    // The page-break test before a row whose first cell is h mm high.
+    bool RowCrossesBottom(int h) const;
+
+private:
+    void AppendPage(const std::vector<unsigned char>& bytes);
+
+    std::unique_ptr<PageDrawer> drawer_;
+    std::uint64_t end_ = 0; // where the next page goes
+    bool writeFailed_ = false;
+};
+
+} // namespace lysora
