@@ -52,3 +52,11 @@ endfunction()
 function(lysora_ship)
   set_property(GLOBAL APPEND PROPERTY LYSORA_SHIPPED_FILES ${ARGN})
 endfunction()
+
+# lysora_ship_folder(FOLDER STAMP): a whole folder (full path) that goes onto the user's disk
+# beside the programs, written by a custom command whose output STAMP says it is up to date.
+# The installer packs it whole and its uninstaller removes it whole.
+function(lysora_ship_folder folder stamp)
+  set_property(GLOBAL APPEND PROPERTY LYSORA_SHIPPED_FOLDERS ${folder})
+  set_property(GLOBAL APPEND PROPERTY LYSORA_SHIPPED_STAMPS ${stamp})
+endfunction()
