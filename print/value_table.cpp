@@ -1,7 +1,8 @@
 // Printed value tables (see value_table.h).
 #include "print/value_table.h"
 
-#include "framework/domain_text.h"
+#include "base/display_number.h"
+#include "data/domain_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -48,18 +49,7 @@ void PrintBlocks(PL& pl, const ComparisonPrint& table, int titleWidth)
 
 std::string DisplayText(const Value& value, char decimalSeparator)
 {
-    if (value.IsText())
-        return value.Text();
-    if (!value.IsNumber())
-        return std::string();
-    const double number = value.Number();
-    if (number == 0)
-        return "-";
-    char buffer[64];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, number);
-    std::string text(buffer, error == std::errc() ? end : buffer);
-    std::replace(text.begin(), text.end(), '.', decimalSeparator);
-    return text;
+    return value.IsText() ? value.Text() : DisplayNumber(value, decimalSeparator);
 }
 
 void PIEDPAGE(PL& pl, const PageFooter& footer)

@@ -2,7 +2,7 @@
 // footer and the repeated header line, and the RTF export of the same table.
 #include "print/value_table.h"
 
-#include "framework/domain_text.h"
+#include "data/domain_text.h"
 #include "tests/print/recording_drawer.h"
 
 #include <gtest/gtest.h>
