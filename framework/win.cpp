@@ -2,6 +2,7 @@
 // geometry, message boxes and the common file dialogs.
 #include "framework/win.h"
 
+#include "base/doevents_win32.h"
 #include "base/messages.h"
 #include "framework/menu.h"
 #include "guikit/geometry.h"
@@ -255,14 +256,7 @@ void WIN::WAITCURSOR(bool wait)
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(wait ? IDC_WAIT : IDC_ARROW)));
 }
 
-void WIN::DOEVENTS()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
+void WIN::DOEVENTS() { lysora::DOEVENTS(); }
 
 int WIN::GETTEXTWIDTH(std::string_view text)
 {

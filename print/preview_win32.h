@@ -7,7 +7,7 @@
 #pragma once
 
 #include "framework/dlg.h"
-#include "print/doevents_win32.h"
+#include "base/doevents_win32.h"
 #include "print/pl.h"
 #include "print/value_table.h"
 

@@ -3,7 +3,7 @@
 #include "printrun/printrun.h"
 
 #include "framework/winapi.h" // first: the Windows headers without their OUT macro
-#include "print/doevents_win32.h"
+#include "base/doevents_win32.h"
 #include "print/metafile_win32.h"
 #include "print/spool.h"
 

@@ -89,7 +89,8 @@ void FLD_GRILLE::SetHeaderBrush(HBRUSH brush) { g_headerBrush = brush; }
 void FLD_GRILLE::ONCREATE()
 {
     FLD::ONCREATE();
-    SubclassControl(HANDLE(), kReplacedProc, &Proc);
+    HWND hwnd = HANDLE();
+    SubclassControl(hwnd, kReplacedProc, &Proc);
 
     // The window fits the content present now, scroll bars included.
     const GridGeometry& g = model_.Geometry();

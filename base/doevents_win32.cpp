@@ -1,5 +1,5 @@
 // DOEVENTS (see doevents_win32.h).
-#include "print/doevents_win32.h"
+#include "base/doevents_win32.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // DOEVENTS: dispatches the messages waiting in this thread's queue, so that windows keep
-// repainting while a long task runs (the print launch's waiting loop, PrintRun's print loop).
+// repainting while a long task runs (a window's wait, the print launch, PrintRun's print loop).
 #pragma once
 
 namespace lysora {
