@@ -90,25 +90,11 @@ bool PL_RTF::CLOSE()
     return true;
 }
 
-void PL_RTF::_PAGE_BEGIN()
-{
-    ++PAGE;
-    X = std::max(X, int(std::lround(M_LEFT * 10)));
-    Y = std::max(Y, int(std::lround(M_TOP * 10)));
-    DrawPageHeader();
-    LIST_ISED = false;
-}
-
 void PL_RTF::_PAGE_END()
 {
     if (X == -1)
         return;
-    if (LIST_ISED)
-        _OUT(LIST_PIED, true);
-    _OUT(PAGE_PIED, true);
-    X = -1;
-    Y = 0;
-    LIST_ISED = false;
+    PL::_PAGE_END(); // the footers; an RTF document has no page drawer to end
     Line("\\pard\\page \\pard {\\fs4 \\par}");
 }
 

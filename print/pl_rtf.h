@@ -36,7 +36,6 @@ public:
     bool OK = false;
 
 protected:
-    void _PAGE_BEGIN() override;
     void _PAGE_END() override;
     void _OUT(double gap) override;
     void _OUT(const Row& row, bool fixed) override;
