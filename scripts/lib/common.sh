@@ -51,7 +51,15 @@ PY
 
 # wine_runs ARCH: whether this machine's Wine runs a program of that architecture in its
 # prefix (Wine without its 32-bit half exits 0 without running anything: prove it ran).
+# The answer is kept for the rest of the script: each probe starts Wine afresh.
+declare -A wine_runs_known=()
 wine_runs() {
+  if [ -z "${wine_runs_known[$1]:-}" ]; then
+    if wine_probe "$1"; then wine_runs_known[$1]=yes; else wine_runs_known[$1]=no; fi
+  fi
+  [ "${wine_runs_known[$1]}" = yes ]
+}
+wine_probe() {
   (
     wine_env "$1" || exit 1
     [ -x "$WINELOADER" ] && [ -f "$WINEPREFIX/system.reg" ] || exit 1
