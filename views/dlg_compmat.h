@@ -55,12 +55,15 @@ public:
     const std::vector<std::string> ANUTRI;
     const std::vector<std::string> ACOURT;
 
+protected:
+    // The histogram of one of nutrients (codes and short names) for feedstuffs, owned by
+    // owner; the histogram dialog is opened here.
+    virtual void OUVRIRHISTOGRAMME(DLG& owner, const std::string& valueType, const std::vector<std::string>& codes,
+                                   const std::vector<std::string>& courts, const std::vector<double>& feedstuffs);
+
 private:
     // The table as printed and exported: title of the value type, columns, on-screen rows.
     ComparisonPrint PrintedTable() const;
-    // The histogram of one of nutrients for feedstuffs; the histogram dialog is opened here.
-    void OUVRIRHISTOGRAMME(DLG& owner, const std::string& valueType, const std::vector<std::string>& codes,
-                           const std::vector<std::string>& courts, const std::vector<double>& feedstuffs);
 
     std::string valueType_;
     FLD_GRILLE* grille_ = nullptr;
