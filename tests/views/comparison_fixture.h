@@ -10,6 +10,7 @@
 
 #include "app/reftables.h"
 #include "app/strings.h"
+#include "app/settings.h"
 #include "tests/app/app_test_support.h"
 #include "tools/maketables/table_writer.h"
 
@@ -66,22 +67,44 @@ inline tables::SampleDatabase SmallDatabase()
     return db;
 }
 
-// The small database written and opened in a private program directory, in English.
-class ComparisonDatabaseFixture : public ProgramDirFixture {
-protected:
-    void SetUp() override
+// A private program directory holding a database, removed at the end: the small one
+// above, or copies of the shipped tables of the build's bin/ folder (the working directory).
+class DatabaseDir {
+public:
+    explicit DatabaseDir(bool shipped = false)
     {
-        ProgramDirFixture::SetUp();
-        ASSERT_TRUE(tables::WriteSampleDatabase(SmallDatabase(), dir_.string()).empty());
-        ASSERT_TRUE(Open(kEnglish));
+        static int counter = 0;
+        dir_ = std::filesystem::temp_directory_path() /
+               ("lysora_comparison_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                std::to_string(counter++));
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        previous_ = PROGRAMDIR();
+        SETPROGRAMDIR(dir_.string() + std::string(1, std::filesystem::path::preferred_separator));
+        if (!shipped) {
+            written_ = tables::WriteSampleDatabase(SmallDatabase(), dir_.string()).empty();
+            return;
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::current_path())) {
+            const std::string ext = entry.path().extension().string();
+            if (ext == ".dbf" || ext == ".cdx")
+                std::filesystem::copy_file(entry.path(), dir_ / entry.path().filename());
+        }
+        written_ = std::filesystem::exists(dir_ / "valeurs.dbf");
     }
-    void TearDown() override
+    ~DatabaseDir()
     {
         if (DATABASE* database = BASEPROGRAMME())
-            database->CLOSE();
+            database->CLOSE(); // the files may go
         CHOISIRLANGUE(kEnglish);
-        ProgramDirFixture::TearDown();
+        SETPROGRAMDIR(previous_);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
     }
+    DatabaseDir(const DatabaseDir&) = delete;
+    DatabaseDir& operator=(const DatabaseDir&) = delete;
+
+    bool Written() const { return written_; }
     // Opens the database in a language, with the general data and nutrient groups loaded.
     bool Open(std::string_view language)
     {
@@ -92,6 +115,13 @@ protected:
         database.DIRECTORY(PROGRAMDIR());
         return database.OPEN(true, true) && LOADGENERAL() && LOADNUTRIMENTS();
     }
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    const std::filesystem::path& Path() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
+    std::string previous_;
+    bool written_ = false;
 };
 
 } // namespace lysora::test

@@ -27,7 +27,19 @@ using Lines = std::vector<std::size_t>;
 
 ValueArray Row(const Value& rows, std::size_t i) { return rows.Array().at(i).Array(); }
 
-class ComparisonTest : public test::ComparisonDatabaseFixture {};
+class ComparisonTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(database_.Written());
+        ASSERT_TRUE(Open(kEnglish));
+    }
+    bool Open(std::string_view language) { return database_.Open(language); }
+    std::string PathOf(const std::string& name) const { return database_.PathOf(name); }
+
+    test::DatabaseDir database_;
+    const std::filesystem::path& dir_ = database_.Path();
+};
 
 TEST_F(ComparisonTest, RowsHoldNilWhereTheTypeDoesNotApplyAndZeroForAMissingRecord)
 {
