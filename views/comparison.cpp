@@ -77,6 +77,14 @@ const std::vector<std::string>& TYPESVALEUR()
     return types;
 }
 
+DomPtr DOMTYPEVALEUR()
+{
+    std::vector<std::string> labels;
+    for (const std::string& code : TYPESVALEUR())
+        labels.push_back(LIB(Symbol(code)));
+    return std::make_shared<DOM_CARLST>(100, false, TYPESVALEUR(), labels);
+}
+
 void SAVEINI(const ComparisonChoice& choice)
 {
     std::string mat, nutri;

@@ -11,6 +11,7 @@
 
 #include "base/symbol.h"
 #include "base/value.h"
+#include "data/domain.h"
 
 #include <cstddef>
 #include <string>
@@ -23,6 +24,9 @@ namespace lysora {
 // string-table key of its label and the name of its field in the value and nutrient tables.
 const std::vector<std::string>& TYPESVALEUR();
 inline constexpr std::string_view kTypeParDefaut = "TB";
+// The domain of the value-type drop-down list: the codes shown by their labels in the
+// current language.
+DomPtr DOMTYPEVALEUR();
 
 // ---- The choice kept in the settings file ----
 struct ComparisonChoice {

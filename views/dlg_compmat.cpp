@@ -22,14 +22,6 @@ const Symbol kTypeValeur("TYPEVALEUR");
 const Symbol kGrille("GRILLE");
 constexpr int kFilterExcel = 1, kFilterRtf = 2;
 
-DomPtr ValueTypeDomain()
-{
-    std::vector<std::string> labels;
-    for (const std::string& code : TYPESVALEUR())
-        labels.push_back(LIB(Symbol(code)));
-    return std::make_shared<DOM_CARLST>(100, false, TYPESVALEUR(), labels);
-}
-
 // Today's date, a blank and the time, as the page footer shows them.
 std::string Stamp()
 {
@@ -49,13 +41,7 @@ DLG_COMPMAT::DLG_COMPMAT(std::string valueType, std::vector<double> aMat, std::v
       ACOURT(std::move(aCourt)), valueType_(std::move(valueType))
 {
     XFLDMIN(0); // fields go exactly where the pen is
-    XY(kMargin, 10).LBL(Symbol("LBLTYPEVALEUR"), LIB(Symbol("TYPEVALEUR")) + " :").LN();
-    X(kMargin).FLD(kTypeValeur, ValueTypeDomain());
-    if (WIN* field = FLD(kTypeValeur); field && field->Record()) {
-        field->Record()->req_w = 250;
-        field->Record()->req_h = 200;
-    }
-    FLDSET(kTypeValeur, Value(valueType_));
+    DLG_COMPMATSELECT::TYPEVALEUR(*this, valueType_);
 
     const std::string hint = LIB(Symbol("CLICENTETE"));
     XY(255 + (510 - GETTEXTWIDTH(hint)) / 2, 60).LBL(Symbol("LBLCLICENTETE"), hint);

@@ -18,15 +18,6 @@ namespace {
 const Symbol kTypeValeur("TYPEVALEUR");
 constexpr char kListProperty[] = "LysoraSelectionList";
 
-// The value-type drop-down: the five codes shown by their labels.
-DomPtr ValueTypeDomain()
-{
-    std::vector<std::string> labels;
-    for (const std::string& code : TYPESVALEUR())
-        labels.push_back(LIB(Symbol(code)));
-    return std::make_shared<DOM_CARLST>(100, false, TYPESVALEUR(), labels);
-}
-
 // Enter, Escape and Tab typed in a list go to the dialog, as from its other controls.
 LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
@@ -43,14 +34,6 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
     return replaced ? CallWindowProcA(replaced, hwnd, msg, wparam, lparam) : DefWindowProcA(hwnd, msg, wparam, lparam);
 }
 
-void Resize(WIN* element, int w, int h)
-{
-    if (element && element->Record()) {
-        element->Record()->req_w = w;
-        element->Record()->req_h = h;
-    }
-}
-
 int LineCount(HWND lb) { return lb ? int(SendMessageA(lb, LB_GETCOUNT, 0, 0)) : 0; }
 
 } // namespace
@@ -58,10 +41,7 @@ int LineCount(HWND lb) { return lb ? int(SendMessageA(lb, LB_GETCOUNT, 0, 0)) : 
 DLG_COMPMATSELECT::DLG_COMPMATSELECT() : DLG(MainWindow(), GKT_DIALOG, LIB(Symbol("CHOIXMATCOMP")))
 {
     XFLDMIN(0); // fields go exactly where the pen is
-    XY(kMargin, 10).LBL(Symbol("LBLTYPEVALEUR"), LIB(Symbol("TYPEVALEUR")) + " :").LN();
-    X(kMargin).FLD(kTypeValeur, ValueTypeDomain());
-    Resize(FLD(kTypeValeur), 250, 200);
-    FLDSET(kTypeValeur, Value(std::string(kTypeParDefaut)));
+    TYPEVALEUR(*this, std::string(kTypeParDefaut));
     LN(35);
     const int listTop = PenY();
     X(14).LBL(Symbol("LBLLISTEMAT"), LIB(Symbol("LISTEMAT")) + " :");
@@ -106,6 +86,15 @@ const WinMethods& DLG_COMPMATSELECT::ClassMethods()
          Named<WIN>(cmd::CLEARNUTRI, &DLG_COMPMATSELECT::CLEARNUTRI),
          Named<WIN>(cmd::ONHELP, &DLG_COMPMATSELECT::ONHELP)});
     return table;
+}
+
+void DLG_COMPMATSELECT::TYPEVALEUR(DLG& dialog, const std::string& valueType)
+{
+    dialog.XY(kMargin, 10).LBL(Symbol("LBLTYPEVALEUR"), LIB(Symbol("TYPEVALEUR")) + " :").LN();
+    dialog.X(kMargin).FLD(kTypeValeur, DOMTYPEVALEUR());
+    if (WIN* field = dialog.FLD(kTypeValeur))
+        field->MOVE(WIN::kKeep, WIN::kKeep, 250, 200);
+    dialog.FLDSET(kTypeValeur, Value(valueType));
 }
 
 HWND DLG_COMPMATSELECT::MakeList(int x, int y, int w, int h, DWORD style)

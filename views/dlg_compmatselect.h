@@ -69,6 +69,9 @@ public:
 
     // The value type shown by the drop-down list.
     std::string ValueType();
+    // The label and the value-type drop-down list at the top left of a comparison dialog,
+    // showing valueType.
+    static void TYPEVALEUR(DLG& dialog, const std::string& valueType);
 
 private:
     HWND MakeList(int x, int y, int w, int h, DWORD style);
