@@ -396,6 +396,12 @@ TEST_F(ComparisonDialogTest, TheSortChosenOnAHeaderIsKeptWhenTheTypeChanges)
                  reinterpret_cast<LPARAM>(combo));
     EXPECT_EQ(table.ValueType(), "TB");
     EXPECT_EQ(ShownType(table), LIB(Symbol("TB")));
+
+    // Enter in the list leaves the table as it is.
+    SendMessageA(combo, WM_CHAR, VK_RETURN, 0);
+    Pump();
+    EXPECT_TRUE(table.Exists());
+    EXPECT_EQ(grid.Model().SortElement(), 3);
 }
 
 TEST_F(ComparisonDialogTest, TheSemicolonExportFollowsTheScreenByteForByte)
