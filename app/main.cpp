@@ -1,8 +1,10 @@
 // Lysora.exe entry point: the GUI engine's application object for this instance, the
 // program's module registered for the bitmaps that button faces name, message boxes for
-// every report of the portable layers, then START until the message loop ends.
+// every report of the portable layers, the views the menu opens by name, then START until
+// the message loop ends.
 #include "app/start.h"
 #include "base/message_box.h"
+#include "views/dlg_compmatselect.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
@@ -14,6 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 1;
     }
     lysora::SetApplication(app);
+    lysora::RegisterDialogClass<lysora::DLG_COMPMATSELECT>("DLG_COMPMATSELECT");
     __Out_RegisterBitmapInstance(instance);
     lysora::START();
     lysora::SetApplication(nullptr);

@@ -59,6 +59,7 @@ constexpr Entry kTable[] = {
     {"ERREURCHOIXMAT", "Vous devez choisir au moins une matière première", "You must choose at least one feed"},
     {"ERREURCHOIXNUTRI", "Vous devez choisir au moins un nutriment", "You must choose at least one nutrient"},
     {"ERREURCREATIONFICHIER", "Impossible de créer le fichier", "Failed to create file"},
+    {"ERREURECRITUREFICHIER", "Impossible d'écrire le fichier", "Failed to write file"},
     {"EXPORTOLVAN", "OLVAN 2", "OLVAN 2"},
     {"EXPORTER", "&Exporter", "&Export"},
     {"FERMER", "&Fermer", "&Close"},
