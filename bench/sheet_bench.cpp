@@ -25,15 +25,10 @@ using namespace lysora;
 // Writes db into its own folder and opens it as the program's database, in French.
 void OpenDatabase(const tables::SampleDatabase& db, const std::string& name)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("lysora-sheet-bench-" + name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    const std::vector<std::string> problems = tables::WriteSampleDatabase(db, dir.string());
-    SETPROGRAMDIR(dir.string() + "/");
-    CHOISIRLANGUE(kFrench);
-    if (!problems.empty() || !OPENDB(false)) {
-        std::fprintf(stderr, "sheet_bench: cannot open the %s database%s%s\n", name.c_str(),
-                     problems.empty() ? "" : ": ", problems.empty() ? "" : problems.front().c_str());
+    const std::string problem = testing::OpenAsProgramDatabase(
+        db, std::filesystem::temp_directory_path() / ("lysora-sheet-bench-" + name), kFrench);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "sheet_bench: cannot open the %s database: %s\n", name.c_str(), problem.c_str());
         std::exit(1);
     }
 }

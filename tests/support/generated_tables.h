@@ -4,11 +4,17 @@
 // place is seen.
 #pragma once
 
+#include "app/opendb.h"
+#include "app/reftables.h"
+#include "app/settings.h"
+#include "app/strings.h"
 #include "tools/maketables/table_sources.h"
 #include "tools/maketables/table_writer.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace lysora::testing {
 
@@ -61,6 +67,25 @@ inline tables::SampleDatabase GeneratedDatabase(int feedstuffs, int nutrients, i
         }
     }
     return db;
+}
+
+// Writes db into dir (emptied first) and opens it as the program's database in that
+// language, dir becoming the program folder. The problem met, empty on success.
+inline std::string OpenAsProgramDatabase(const tables::SampleDatabase& db, const std::filesystem::path& dir,
+                                         std::string_view language)
+{
+    if (DATABASE* open = BASEPROGRAMME())
+        open->CLOSE(); // its tables' aliases are the new ones'
+    std::error_code error;
+    std::filesystem::remove_all(dir, error);
+    std::filesystem::create_directories(dir, error);
+    const std::vector<std::string> problems = tables::WriteSampleDatabase(db, dir.string());
+    if (!problems.empty())
+        return problems.front();
+    SETPROGRAMDIR((dir / "").string());
+    if (!CHOISIRLANGUE(language))
+        return "no language " + std::string(language);
+    return OPENDB(false) ? std::string() : "the database does not open";
 }
 
 } // namespace lysora::testing

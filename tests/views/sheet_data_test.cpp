@@ -27,10 +27,7 @@ protected:
 
     SheetData& Open(const SampleDatabase& db)
     {
-        const std::vector<std::string> problems = tables::WriteSampleDatabase(db, dir_.string());
-        EXPECT_TRUE(problems.empty()) << problems.front();
-        CHOISIRLANGUE(kFrench);
-        EXPECT_TRUE(OPENDB(false)) << messages_.Texts();
+        EXPECT_EQ(testing::OpenAsProgramDatabase(db, dir_, kFrench), "") << messages_.Texts();
         data_ = std::make_unique<SheetData>();
         return *data_;
     }

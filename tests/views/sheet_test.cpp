@@ -9,6 +9,7 @@
 #include "views/dlg_fichemat.h"
 
 #include "app/dlg_menu.h"
+#include "app/help_win32.h"
 #include "app/opendb.h"
 #include "app/reftables.h"
 #include "app/settings.h"
@@ -34,6 +35,18 @@ namespace fs = std::filesystem;
 const Symbol kAAE("AAE"), kAANE("AANE"), kAP("AP");
 
 int __stdcall NoEngineBox(HWND, const char*, const char*, UINT) { return IDOK; }
+
+// Records what help would show instead of showing it.
+struct HelpAsked final : HelpLauncher {
+    std::vector<std::string> asked;
+    bool WinHelp(HWND, const std::string& hlpFile, unsigned command, unsigned long data) override
+    {
+        asked.push_back(fs::path(hlpFile).filename().string() + " " + std::to_string(command) + " " +
+                        std::to_string(data));
+        return true;
+    }
+    bool OpenPage(HWND, const std::string&) override { return false; }
+};
 
 // The pixels of a rectangle of a window as it shows them, 1 where dark (text or lines).
 std::vector<int> Ink(HDC dc, RECT box)
@@ -74,11 +87,11 @@ std::vector<int> ExpectedInk(const std::string& text, RECT cell, POINT at)
     return ink;
 }
 
-// Saves what a window shows, frame included, as a 24-bit BMP file.
+// Saves what a window's client area shows as a 24-bit BMP file.
 void SaveWindow(HWND hwnd, const std::string& path)
 {
     RECT r;
-    GetWindowRect(hwnd, &r);
+    GetClientRect(hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -87,7 +100,9 @@ void SaveWindow(HWND hwnd, const std::string& path)
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    HDC window = GetDC(hwnd);
+    BitBlt(dc, 0, 0, w, h, window, 0, 0, SRCCOPY);
+    ReleaseDC(hwnd, window);
     GdiFlush();
     const DWORD stride = DWORD((w * 3 + 3) & ~3), size = stride * DWORD(h);
     BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
@@ -143,13 +158,10 @@ protected:
     // The database written into the test's program folder and opened in that language.
     void OpenDatabase(const tables::SampleDatabase& db, std::string_view language = kFrench)
     {
-        const std::vector<std::string> problems = tables::WriteSampleDatabase(db, dir_.string());
-        ASSERT_TRUE(problems.empty()) << problems.front();
+        const std::string problem = testing::OpenAsProgramDatabase(db, dir_, language);
+        ASSERT_EQ(problem, "") << messages_.Texts();
         std::error_code ignored;
         fs::copy_file("menu.bmp", dir_ / "menu.bmp", ignored); // beside the test program
-        SETPROGRAMDIR(dir_.string() + "\\");
-        ASSERT_TRUE(CHOISIRLANGUE(language));
-        ASSERT_TRUE(OPENDB(false)) << messages_.Texts();
     }
     static tables::SampleDatabase Shipped()
     {
@@ -354,6 +366,17 @@ TEST_F(SheetTest, FromTheMenuItNavigatesPicksByNameAndSwitchesPages)
     // All eleven rows always fit: no vertical bar on any page.
     for (Symbol tab : {kAAE, kAANE, kAP})
         EXPECT_FALSE(sheet.Grid(tab)->VSCROLLBARPRESENT());
+
+    // The definition box is black on white; its help is the sheet's topic.
+    UpdateWindow(sheet.DefinitionBox());
+    HDC box = GetDC(sheet.DefinitionBox());
+    EXPECT_EQ(GetPixel(box, 600, 50), RGB(255, 255, 255));
+    ReleaseDC(sheet.DefinitionBox(), box);
+    HelpAsked help;
+    HelpLauncher* previous = SetHelpLauncher(&help);
+    Click(sheet, cmd::ONHELP);
+    SetHelpLauncher(previous);
+    EXPECT_EQ(help.asked, std::vector<std::string>{"helpfra.hlp 1 20"});
 }
 
 TEST_F(SheetTest, EveryWayOfClosingRemembersTheFeedstuffAndReopensOnIt)
@@ -465,6 +488,7 @@ TEST_F(SheetTest, PicturesOfEachPageInBothLanguages)
 {
     for (std::string_view language : {kFrench, kEnglish}) {
         OpenDatabase(Shipped(), language);
+        SetDecimalSeparator(language == kFrench ? ',' : '.'); // as a French system has it
         SetMat("");
         DLG_FICHEMAT& sheet = OpenSheet();
         const std::string lang = language == kFrench ? "fr" : "en";
