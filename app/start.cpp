@@ -7,6 +7,7 @@
 #include "app/screen.h"
 #include "app/settings.h"
 #include "app/strings.h"
+#include "views/dlg_fichemat.h"
 #include "views/fld_grille.h"
 
 #include <memory>
@@ -59,6 +60,7 @@ void START()
     FLD_GRILLE::SetHeaderBrush(program.headerBrush);
     SETICON("Icone");
     INITREGLAGES();
+    RegisterDialogClass<DLG_FICHEMAT>("DLG_FICHEMAT");
     if (INITLANGUE()) {
         // The intro opens the database and the menu when it closes, or posts the quit.
         auto intro = std::make_unique<DLG_INTRO>();

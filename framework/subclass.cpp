@@ -3,12 +3,17 @@
 
 namespace lysora {
 
-void SubclassControl(HWND hwnd, const char* property, WNDPROC proc)
+void SubclassWindow(HWND hwnd, const char* property, WNDPROC proc)
 {
     if (!GetPropA(hwnd, property)) {
         LONG_PTR replaced = SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
         SetPropA(hwnd, property, reinterpret_cast<HANDLE>(replaced));
     }
+}
+
+void SubclassControl(HWND hwnd, const char* property, WNDPROC proc)
+{
+    SubclassWindow(hwnd, property, proc);
     SetClassLongPtrA(hwnd, GCL_STYLE, GetClassLongPtrA(hwnd, GCL_STYLE) | CS_DBLCLKS);
 }
 

@@ -9,6 +9,8 @@ namespace lysora {
 
 // Installs proc on hwnd (once) and lets the window's class report double clicks.
 void SubclassControl(HWND hwnd, const char* property, WNDPROC proc);
+// Installs proc on hwnd (once), leaving its class as it is.
+void SubclassWindow(HWND hwnd, const char* property, WNDPROC proc);
 // The procedure proc replaced, for passing msg on; the property goes with WM_NCDESTROY.
 // Null when the window was never subclassed.
 WNDPROC ReplacedProcedure(HWND hwnd, UINT msg, const char* property);

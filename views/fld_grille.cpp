@@ -234,6 +234,7 @@ void FLD_GRILLE::PAINT(HDC dc)
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     SetBkMode(dc, kTransparentBackground);
     if (!rowsOnly_) {
+        DrawMargins(dc);
         Selected brush(dc, GetSysColorBrush(COLOR_BTNFACE));
         DrawTitle(dc);
         DrawColumnTitles(dc);
@@ -241,6 +242,30 @@ void FLD_GRILLE::PAINT(HDC dc)
     for (int r = 0; r < model_.ShownRows(); ++r)
         DrawRow(dc, r);
     rowsOnly_ = false;
+}
+
+void FLD_GRILLE::DrawMargins(HDC dc)
+{
+    const GridGeometry& g = model_.Geometry();
+    RECT client{};
+    GetClientRect(HANDLE(), &client);
+    const int right = g.X(model_.ShownCols()) + 1, bottom = g.Y(model_.ShownRows()) + 1;
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(HANDLE()), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(HANDLE())));
+    if (!brush)
+        brush = GetSysColorBrush(COLOR_BTNFACE);
+    const int saved = SaveDC(dc);
+    for (HWND bar : {vbar_, hbar_}) // the bars shown paint themselves
+        if (bar && IsWindowVisible(bar)) {
+            RECT r{};
+            GetWindowRect(bar, &r);
+            MapWindowPoints(nullptr, HANDLE(), reinterpret_cast<POINT*>(&r), 2);
+            ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+        }
+    const RECT beside{right, 0, client.right, client.bottom}, below{0, bottom, right, client.bottom};
+    FillRect(dc, &beside, brush);
+    FillRect(dc, &below, brush);
+    RestoreDC(dc, saved);
 }
 
 void FLD_GRILLE::DrawTitle(HDC dc)

@@ -88,6 +88,9 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     std::optional<LRESULT> OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     void OnScroll(bool vertical, int code, int thumb);
+    // The window beside and below the cells (where a bar is hidden or does not reach), in
+    // the colour the parent gives its static controls.
+    void DrawMargins(HDC dc);
     void DrawTitle(HDC dc);          // DESSINERTITRE
     void DrawColumnTitles(HDC dc);   // DESSINERTITRESCOLONNES
     void DrawRow(HDC dc, int r);     // DESSINERLIGNE

@@ -1,0 +1,510 @@
+// The feedstuff sheet on real windows, opened from the real main menu over databases written
+// for each test: what the grids draw (blank, "-", the user's decimal comma), navigation by
+// its buttons and by a name picked in the list, the tab pages, every way of closing it and
+// the feedstuff it remembers, stale or hostile settings, an empty feedstuff table and a
+// group wide enough to scroll.
+//
+// With LYSORA_SCREENSHOTS naming a folder, the tests that show the sheet also save it there
+// as BMP pictures (sheet_<lang>_<tab>.bmp, sheet_scroll.bmp).
+#include "views/dlg_fichemat.h"
+
+#include "app/dlg_menu.h"
+#include "app/help_win32.h"
+#include "app/opendb.h"
+#include "app/reftables.h"
+#include "app/settings.h"
+#include "app/strings.h"
+#include "base/display_number.h"
+#include "data/domain_text.h"
+#include "tests/support/generated_tables.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/window_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace lysora {
+namespace {
+
+using testing::Pump;
+namespace fs = std::filesystem;
+
+const Symbol kAAE("AAE"), kAANE("AANE"), kAP("AP");
+
+int __stdcall NoEngineBox(HWND, const char*, const char*, UINT) { return IDOK; }
+
+// Records what help would show instead of showing it.
+struct HelpAsked final : HelpLauncher {
+    std::vector<std::string> asked;
+    bool WinHelp(HWND, const std::string& hlpFile, unsigned command, unsigned long data) override
+    {
+        asked.push_back(fs::path(hlpFile).filename().string() + " " + std::to_string(command) + " " +
+                        std::to_string(data));
+        return true;
+    }
+    bool OpenPage(HWND, const std::string&) override { return false; }
+};
+
+// The pixels of a rectangle of a window as it shows them, 1 where dark (text or lines).
+std::vector<int> Ink(HDC dc, RECT box)
+{
+    std::vector<int> ink;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            ink.push_back(GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128);
+        }
+    return ink;
+}
+
+// The ink of a text as the grid draws it in a cell: its font, black, centred on its place.
+std::vector<int> ExpectedInk(const std::string& text, RECT cell, POINT at)
+{
+    const int w = cell.right - cell.left, h = cell.bottom - cell.top;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HFONT font = CreateFontA(14, 0, 0, 0, 0, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, 0, "Arial");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    RECT all{0, 0, w, h};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkMode(dc, 1); // transparent
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetTextAlign(dc, TA_CENTER | TA_TOP);
+    TextOutA(dc, at.x - cell.left, at.y - cell.top, text.c_str(), int(text.size()));
+    std::vector<int> ink = Ink(dc, all);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return ink;
+}
+
+// Saves what a window's client area shows as a 24-bit BMP file.
+void SaveWindow(HWND hwnd, const std::string& path)
+{
+    RECT r;
+    GetClientRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HDC window = GetDC(hwnd);
+    BitBlt(dc, 0, 0, w, h, window, 0, 0, SRCCOPY);
+    ReleaseDC(hwnd, window);
+    GdiFlush();
+    const DWORD stride = DWORD((w * 3 + 3) & ~3), size = stride * DWORD(h);
+    BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
+                          DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), std::streamsize(size));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+class SheetTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!Application()) {
+            SetApplication(App_New(GetModuleHandleA(nullptr)));
+            __Out_RegisterBitmapInstance(GetModuleHandleA(nullptr));
+        }
+        static HBRUSH header = CreateSolidBrush(RGB(255, 240, 120));
+        FLD_GRILLE::SetHeaderBrush(header);
+        RegisterDialogClass<DLG_FICHEMAT>("DLG_FICHEMAT");
+    }
+    void SetUp() override
+    {
+        Gkt_SetMessageBox(&NoEngineBox);
+        static int counter = 0;
+        dir_ = fs::temp_directory_path() /
+               ("lysora_sheet_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        previousDir_ = PROGRAMDIR();
+    }
+    void TearDown() override
+    {
+        menu_.reset();
+        Pump();
+        WIN::ReleaseClosedWindows();
+        if (DATABASE* database = BASEPROGRAMME())
+            database->CLOSE();
+        SetDecimalSeparator('.');
+        CHOISIRLANGUE(kEnglish);
+        SETPROGRAMDIR(previousDir_);
+        Gkt_SetMessageBox(nullptr);
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+        EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+    }
+
+    // The database written into the test's program folder and opened in that language.
+    void OpenDatabase(const tables::SampleDatabase& db, std::string_view language = kFrench)
+    {
+        const std::string problem = testing::OpenAsProgramDatabase(db, dir_, language);
+        ASSERT_EQ(problem, "") << messages_.Texts();
+        std::error_code ignored;
+        fs::copy_file("menu.bmp", dir_ / "menu.bmp", ignored); // beside the test program
+    }
+    static tables::SampleDatabase Shipped()
+    {
+        tables::SampleDatabase db;
+        const std::vector<std::string> problems = tables::LoadSources(LYSORA_TABLES_DIR, db);
+        EXPECT_TRUE(problems.empty());
+        return db;
+    }
+    void SetMat(const std::string& value) { PUTPARAM(kParams, kKeyMat, value); }
+    std::string Mat() const { return GETPARAM(kParams, kKeyMat); }
+
+    // The menu, then its feedstuff button clicked: the sheet it opened.
+    DLG_FICHEMAT& OpenSheet()
+    {
+        if (!menu_) {
+            menu_ = std::make_unique<DLG_MENU>();
+            menu_->SHOW();
+            Pump();
+        }
+        SendMessageA(menu_->CMD(cmd::FICHEMAT)->HANDLE(), BM_CLICK, 0, 0);
+        Pump();
+        DLG_FICHEMAT* sheet = Sheet();
+        EXPECT_NE(sheet, nullptr);
+        return *sheet;
+    }
+    // The open sheet, null when none is open.
+    static DLG_FICHEMAT* Sheet()
+    {
+        DLG_FICHEMAT* found = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM out) -> BOOL {
+                if (auto* sheet = dynamic_cast<DLG_FICHEMAT*>(WIN::FromHandle(hwnd)); sheet && IsWindow(hwnd))
+                    *reinterpret_cast<DLG_FICHEMAT**>(out) = sheet;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+    static void Click(DLG& dialog, Symbol sym)
+    {
+        SendMessageA(dialog.FLD(sym)->HANDLE(), BM_CLICK, 0, 0);
+        Pump();
+    }
+    // Picks the entry of that text in the name list, as the user does with the mouse.
+    static void Pick(DLG_FICHEMAT& sheet, const std::string& name)
+    {
+        HWND list = sheet.FLD(cmd::MAT)->HANDLE();
+        const LRESULT index = SendMessageA(list, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(name.c_str()));
+        ASSERT_GE(index, 0) << name;
+        SendMessageA(list, CB_SETCURSEL, WPARAM(index), 0);
+        SendMessageA(sheet.HANDLE(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        Pump();
+    }
+    // A click on the tab of that index, with the mouse.
+    static void ClickTab(DLG_FICHEMAT& sheet, int index)
+    {
+        HWND tabs = sheet.Onglet()->HANDLE();
+        RECT item{};
+        SendMessageA(tabs, TCM_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+        const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(tabs, WM_LBUTTONUP, 0, at);
+        Pump();
+    }
+    static std::string ListText(DLG_FICHEMAT& sheet) { return sheet.FLD(cmd::MAT)->GETTEXT(); }
+    static std::string BoxText(DLG_FICHEMAT& sheet)
+    {
+        char text[1024] = {};
+        GetWindowTextA(sheet.DefinitionBox(), text, sizeof text);
+        return text;
+    }
+    static std::string CellText(DLG_FICHEMAT& sheet, Symbol tab, int row, int col)
+    {
+        return sheet.Grid(tab)->Model().CellText(row, col, DecimalSeparator());
+    }
+    void Screenshot(DLG_FICHEMAT& sheet, const std::string& name)
+    {
+        if (const char* folder = std::getenv("LYSORA_SCREENSHOTS")) {
+            RedrawWindow(sheet.HANDLE(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            Pump();
+            SaveWindow(sheet.HANDLE(), std::string(folder) + "\\" + name + ".bmp");
+        }
+    }
+
+    fs::path dir_;
+    std::string previousDir_;
+    std::unique_ptr<DLG_MENU> menu_;
+    testing::MessageRecorder messages_;
+};
+
+// ---- What the grids draw ------------------------------------------------------------
+
+TEST_F(SheetTest, TheGridsDrawBlankForNoValueDashForZeroAndTheUsersComma)
+{
+    tables::SampleDatabase db = testing::GeneratedDatabase(1, 6, 3, 5);
+    db.nutrients[1].carries[tables::kDIG_A] = false;                           // N001: blank DIG_A rows
+    std::erase_if(db.values, [](const tables::ValueRecord& v) { return v.nutri == "N002"; }); // N002: "-"
+    for (tables::ValueRecord& v : db.values)
+        if (v.nutri == "N001")
+            v.mean[tables::kTB] = 12.5;
+    OpenDatabase(db);
+    SetDecimalSeparator(',');
+    DLG_FICHEMAT& sheet = OpenSheet();
+    FLD_GRILLE& grid = *sheet.Grid(kAAE);
+    UpdateWindow(grid.HANDLE());
+
+    // Columns: N000 (permanent), N001, N002. Rows: TB, E_TB, ..., DIG_A is row 4.
+    EXPECT_EQ(CellText(sheet, kAAE, 0, 1), "12,5");
+    EXPECT_EQ(CellText(sheet, kAAE, 4, 1), "");
+    EXPECT_EQ(CellText(sheet, kAAE, 10, 1), "3"); // the number of values
+    EXPECT_EQ(CellText(sheet, kAAE, 0, 2), "-");
+
+    // And on the screen: each cell's ink is exactly that text in the grid's font.
+    const GridGeometry& g = grid.Model().Geometry();
+    HDC dc = GetDC(grid.HANDLE());
+    struct Case {
+        int row, col;
+        std::string text;
+    };
+    for (const Case& c : {Case{0, 1, "12,5"}, Case{4, 1, ""}, Case{5, 1, ""}, Case{0, 2, "-"}, Case{10, 2, "-"}}) {
+        const RECT inside{g.X(c.col) + 1, g.Y(c.row) + 1, g.X(c.col + 1), g.Y(c.row + 1)};
+        const POINT at{g.X(c.col) + g.colWidth / 2, g.Y(c.row) + g.rowHeight / 8};
+        const std::vector<int> shownInk = Ink(dc, inside), wantedInk = ExpectedInk(c.text, inside, at);
+        std::string dump;
+        const int w = inside.right - inside.left;
+        for (std::size_t k = 0; k < shownInk.size(); ++k)
+            dump += std::string(shownInk[k] ? "#" : ".") + (wantedInk[k] ? "@" : " ") + ((int(k) + 1) % w ? "" : "\n");
+        EXPECT_EQ(shownInk, wantedInk) << c.row << "," << c.col << " " << c.text << "\n" << dump;
+    }
+    // The header cells are painted in the header colour, the value cells are not.
+    EXPECT_EQ(GetPixel(dc, g.X(1) + 2, 2), RGB(255, 240, 120));
+    EXPECT_NE(GetPixel(dc, g.X(1) + 2, g.Y(4) + 2), RGB(255, 240, 120));
+    ReleaseDC(grid.HANDLE(), dc);
+}
+
+// ---- Driven from the menu -----------------------------------------------------------
+
+TEST_F(SheetTest, FromTheMenuItNavigatesPicksByNameAndSwitchesPages)
+{
+    tables::SampleDatabase db = Shipped();
+    OpenDatabase(db);
+    SetMat("");
+    DLG_FICHEMAT& sheet = OpenSheet();
+    EXPECT_FALSE(IsWindowEnabled(menu_->HANDLE())); // the menu waits while the sheet is open
+    EXPECT_TRUE(IsWindowVisible(sheet.HANDLE()));
+
+    // The names in alphabetical order, as the list offers them.
+    HWND list = sheet.FLD(cmd::MAT)->HANDLE();
+    const int count = int(SendMessageA(list, CB_GETCOUNT, 0, 0));
+    ASSERT_EQ(count, int(db.feedstuffs.size()));
+    auto entry = [list](int i) {
+        char text[256] = {};
+        SendMessageA(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    EXPECT_EQ(ListText(sheet), entry(0));
+    EXPECT_EQ(BoxText(sheet), sheet.DefinitionText());
+    EXPECT_FALSE(BoxText(sheet).empty());
+
+    Click(sheet, cmd::PRECEDENT); // on the first: stays
+    EXPECT_EQ(ListText(sheet), entry(0));
+    Click(sheet, cmd::SUIVANT);
+    EXPECT_EQ(ListText(sheet), entry(1));
+    Click(sheet, cmd::DERNIER);
+    EXPECT_EQ(ListText(sheet), entry(count - 1));
+    const std::string lastCell = CellText(sheet, kAAE, 0, 1);
+    Click(sheet, cmd::SUIVANT); // on the last: stays, nothing redrawn differently
+    EXPECT_EQ(ListText(sheet), entry(count - 1));
+    EXPECT_EQ(CellText(sheet, kAAE, 0, 1), lastCell);
+    Click(sheet, cmd::PREMIER);
+    EXPECT_EQ(ListText(sheet), entry(0));
+
+    // Picked by name: the definition and every grid follow.
+    const tables::Feedstuff& soy = db.feedstuffs[5];
+    Pick(sheet, soy.libelle[tables::kFra]);
+    EXPECT_EQ(sheet.Current().matiere, soy.code);
+    EXPECT_EQ(BoxText(sheet), soy.definition[tables::kFra]);
+    for (const tables::ValueRecord& v : db.values) {
+        if (v.matiere == soy.code && v.nutri == DONNEESGENERALES().ap.codes[1]) {
+            EXPECT_EQ(CellText(sheet, kAP, 0, 1), DisplayNumber(Value(*v.mean[tables::kTB]), DecimalSeparator()));
+        }
+    }
+
+    // Pages: one grid shown at a time; graph buttons on the two amino-acid pages only.
+    auto shown = [&sheet](const char* sym) { return IsWindowVisible(sheet.FLD(Symbol(sym))->HANDLE()) != FALSE; };
+    EXPECT_TRUE(shown("GRILLEAAE"));
+    EXPECT_TRUE(shown("GRAPHE13COMPTB16G"));
+    EXPECT_FALSE(shown("GRILLEAANE"));
+    ClickTab(sheet, 1);
+    EXPECT_EQ(sheet.CURRENTTAB(), kAANE);
+    EXPECT_TRUE(shown("GRILLEAANE"));
+    EXPECT_TRUE(shown("GRAPHE29COMPTDIG_V"));
+    EXPECT_FALSE(shown("GRILLEAAE"));
+    EXPECT_FALSE(shown("GRAPHE13COMPTB16G"));
+    ClickTab(sheet, 2);
+    EXPECT_TRUE(shown("GRILLEAP"));
+    EXPECT_FALSE(shown("GRAPHE29COMPTDIG_V"));
+    // A graph button's command reaches the sheet without harm.
+    Click(sheet, Symbol("GRAPHE11COMPTB"));
+    // All eleven rows always fit: no vertical bar on any page.
+    for (Symbol tab : {kAAE, kAANE, kAP})
+        EXPECT_FALSE(sheet.Grid(tab)->VSCROLLBARPRESENT());
+
+    // The definition box is black on white; its help is the sheet's topic.
+    UpdateWindow(sheet.DefinitionBox());
+    HDC box = GetDC(sheet.DefinitionBox());
+    EXPECT_EQ(GetPixel(box, 600, 50), RGB(255, 255, 255));
+    ReleaseDC(sheet.DefinitionBox(), box);
+    HelpAsked help;
+    HelpLauncher* previous = SetHelpLauncher(&help);
+    Click(sheet, cmd::ONHELP);
+    SetHelpLauncher(previous);
+    EXPECT_EQ(help.asked, std::vector<std::string>{"helpfra.hlp 1 20"});
+}
+
+TEST_F(SheetTest, EveryWayOfClosingRemembersTheFeedstuffAndReopensOnIt)
+{
+    OpenDatabase(testing::GeneratedDatabase(20, 8, 3, 5));
+    SetMat("12");
+    struct Way {
+        const char* name;
+        void (*close)(DLG_FICHEMAT&);
+    };
+    const Way ways[] = {
+        {"close box", [](DLG_FICHEMAT& s) { PostMessageA(s.HANDLE(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Escape", [](DLG_FICHEMAT& s) { PostMessageA(s.FLD(cmd::SUIVANT)->HANDLE(), WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"Alt+F4",
+         [](DLG_FICHEMAT& s) {
+             PostMessageA(s.FLD(cmd::SUIVANT)->HANDLE(), WM_SYSKEYDOWN, VK_F4, LPARAM(KF_ALTDOWN) << 16);
+         }},
+        {"its button", [](DLG_FICHEMAT& s) { SendMessageA(s.FLD(cmd::CLOSE)->HANDLE(), BM_CLICK, 0, 0); }},
+    };
+    int expected = 12;
+    for (const Way& way : ways) {
+        DLG_FICHEMAT& sheet = OpenSheet();
+        EXPECT_EQ(sheet.Current().matiere, expected) << way.name; // "Mat" wins over the names' order
+        Click(sheet, cmd::SUIVANT);
+        expected = sheet.Current().matiere;
+        way.close(sheet);
+        Pump();
+        WIN::ReleaseClosedWindows();
+        EXPECT_EQ(Sheet(), nullptr) << way.name;
+        EXPECT_EQ(Mat(), std::to_string(expected)) << way.name;
+        EXPECT_TRUE(IsWindowEnabled(menu_->HANDLE())) << way.name;
+    }
+    // The menu closed under an open sheet takes it along, and it still remembers.
+    DLG_FICHEMAT& sheet = OpenSheet();
+    Click(sheet, cmd::DERNIER);
+    const int last = sheet.Current().matiere;
+    menu_.reset();
+    Pump();
+    EXPECT_EQ(Sheet(), nullptr);
+    EXPECT_EQ(Mat(), std::to_string(last));
+}
+
+// ---- Bad input ----------------------------------------------------------------------
+
+TEST_F(SheetTest, StaleOrHostileSettingsOpenOnTheFirstFeedstuffSilently)
+{
+    tables::SampleDatabase db = testing::GeneratedDatabase(6, 4, 2, 3);
+    db.feedstuffs.erase(db.feedstuffs.begin() + 3); // feedstuff 4 is gone, its values stay
+    OpenDatabase(db);
+    for (const char* setting : {"4", "abc", "99999999999999999999", "-1", "0", "2.5", "%s%n", "  "}) {
+        SetMat(setting);
+        DLG_FICHEMAT& sheet = OpenSheet();
+        EXPECT_EQ(ListText(sheet), "Feedstuff 0001") << setting;
+        EXPECT_EQ(BoxText(sheet), "Definition of Feedstuff 0001") << setting;
+        EXPECT_EQ(CellText(sheet, kAAE, 0, 0), DisplayNumber(Value(1 + 0 + 0 + 1.0), '.')) << setting;
+        sheet.CLOSE();
+        Pump();
+        WIN::ReleaseClosedWindows();
+        EXPECT_EQ(Mat(), "1") << setting; // replaced by the feedstuff shown
+    }
+}
+
+TEST_F(SheetTest, AnEmptyFeedstuffTableOpensBlankAndTheButtonsDoNothing)
+{
+    OpenDatabase(testing::GeneratedDatabase(0, 30, 20, 25));
+    SetMat("7");
+    DLG_FICHEMAT& sheet = OpenSheet();
+    EXPECT_EQ(ListText(sheet), "");
+    EXPECT_EQ(BoxText(sheet), "");
+    for (Command button : {cmd::PREMIER, cmd::SUIVANT, cmd::DERNIER, cmd::PRECEDENT})
+        Click(sheet, button);
+    for (Symbol tab : {kAAE, kAANE, kAP}) {
+        const FLD_GRILLE& grid = *sheet.Grid(tab);
+        ASSERT_EQ(grid.NB_LIGNES(), 11);
+        for (int r = 0; r < 11; ++r)
+            for (int c = 0; c < grid.Model().ShownCols(); ++c)
+                EXPECT_EQ(CellText(sheet, tab, r, c), "") << r << "," << c;
+    }
+    sheet.CLOSE();
+    Pump();
+    EXPECT_EQ(Mat(), "7"); // nothing shown, nothing remembered
+}
+
+// ---- A wide group and the pictures of the sheet --------------------------------------------
+
+TEST_F(SheetTest, AGroupOfMoreThanThirteenNutrientsScrollsSideways)
+{
+    OpenDatabase(testing::GeneratedDatabase(3, 40, 25, 30), kEnglish);
+    DLG_FICHEMAT& sheet = OpenSheet();
+    FLD_GRILLE& wide = *sheet.Grid(kAAE);
+    EXPECT_EQ(wide.NB_COL(), 25);
+    EXPECT_TRUE(wide.HSCROLLBARPRESENT());
+    EXPECT_TRUE(IsWindowVisible(wide.SCROLLH()));
+    EXPECT_FALSE(IsWindowVisible(wide.SCROLLV()));
+    EXPECT_FALSE(sheet.Grid(kAANE)->HSCROLLBARPRESENT());
+    // The grid stays inside its page.
+    RECT grid, page;
+    GetWindowRect(wide.HANDLE(), &grid);
+    GetWindowRect(sheet.Onglet()->HANDLE(), &page);
+    EXPECT_LE(grid.right, page.right);
+    EXPECT_LE(grid.bottom, page.bottom);
+    SendMessageA(wide.HANDLE(), WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5), reinterpret_cast<LPARAM>(wide.SCROLLH()));
+    Pump();
+    EXPECT_EQ(wide.Model().FirstCol(), 5);
+    Screenshot(sheet, "sheet_scroll");
+}
+
+TEST_F(SheetTest, PicturesOfEachPageInBothLanguages)
+{
+    for (std::string_view language : {kFrench, kEnglish}) {
+        OpenDatabase(Shipped(), language);
+        SetDecimalSeparator(language == kFrench ? ',' : '.'); // as a French system has it
+        SetMat("");
+        DLG_FICHEMAT& sheet = OpenSheet();
+        const std::string lang = language == kFrench ? "fr" : "en";
+        for (int page = 0; page < 3; ++page) {
+            ClickTab(sheet, page);
+            EXPECT_TRUE(IsWindowVisible(sheet.Grid(sheet.Onglet()->ASYM()[std::size_t(page)])->HANDLE()));
+            Screenshot(sheet, "sheet_" + lang + "_" + LowerCase(sheet.CURRENTTAB().Name()));
+        }
+        // The caption is the sheet's title without its "&".
+        EXPECT_EQ(sheet.GETTEXT(), language == kFrench ? "Fiches matières premières" : "Feedstuffs");
+        menu_.reset();
+        Pump();
+        WIN::ReleaseClosedWindows();
+        BASEPROGRAMME()->CLOSE();
+    }
+}
+
+} // namespace
+} // namespace lysora

@@ -1,0 +1,94 @@
+// DLG_FICHEMAT: the feedstuff sheet. One feedstuff at a time, picked by name in a drop-down
+// list or reached with the four navigation buttons in alphabetical order; its definition in
+// a white box; three tab pages (essential amino acids, non-essential amino acids, proximate
+// analysis), each a grid of the group's nutrients against the eleven value fields. The
+// feedstuff last shown is remembered in the settings ("Mat") and shown again next time.
+//
+// The print, export and graph buttons send their commands; the outputs they lead to
+// (EXPORTER ... TITREEDITION) are empty hooks until the sheet's outputs are built.
+#pragma once
+
+#include "framework/dlg.h"
+#include "views/fld_grille.h"
+#include "views/sheet_data.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lysora {
+
+namespace cmd {
+inline constexpr Command MAT{"MAT"};
+inline constexpr Command PREMIER{"PREMIER"};
+inline constexpr Command PRECEDENT{"PRECEDENT"};
+inline constexpr Command SUIVANT{"SUIVANT"};
+inline constexpr Command DERNIER{"DERNIER"};
+inline constexpr Command IMPRIMERVALEURS{"IMPRIMERVALEURS"};
+inline constexpr Command EXPORTER{"EXPORTER"};
+inline constexpr Command INIT_AAE{"INIT_AAE"};
+inline constexpr Command INIT_AANE{"INIT_AANE"};
+inline constexpr Command INIT_AP{"INIT_AP"};
+} // namespace cmd
+
+class DLG_FICHEMAT : public DLG {
+public:
+    static constexpr int kWidth = 745, kHeight = 495;
+    // The definition box, in client pixels.
+    static constexpr RECT kDefinitionBox{15, 45, 15 + 705, 45 + 71};
+
+    DLG_FICHEMAT(); // INIT
+
+    static const WinMethods& ClassMethods();
+    const WinMethods& Methods() const override { return ClassMethods(); }
+
+    // The graph buttons of a page: one left of each mean row; the command of each is the
+    // prefix, the row number and the comparison key run together (GRAPHE11COMPTB).
+    void SETBOUTONS(std::string_view prefix);
+    void SETBOUTONGRAPHE(std::string_view prefix, int row, std::string_view key);
+    void INIT_AAE();
+    void INIT_AANE();
+    void INIT_AP();
+    void ONCREATE() override;
+    void ONCLOSE() override;
+    void ONHELP() override;
+    void RAFRAICHIRGRILLES();
+    Value CREERLIGNES(const std::vector<std::string>& codes);
+    void ONFLD(Symbol sym) override;
+    void SETDEF(std::string_view text);
+    bool MATFROMINI();
+    void PREMIER();
+    void PRECEDENT();
+    void SUIVANT();
+    void DERNIER();
+    void ONCMD(Symbol sym) override;
+    // The bar graph of one value row for the current page's group.
+    void GRAPHE(int row, Symbol key);
+
+    // ---- Outputs (empty hooks for now) ----
+    void EXPORTER() {}
+    void EXPORTEXCEL(const std::string&) {}
+    void EXPORTRTF(const std::string&) {}
+    void EXPORTOLVAN(const std::string&) {}
+    void IMPRIMERGRAPHE(int, const std::vector<std::string>&, const std::vector<std::string>&, Symbol) {}
+    void IMPRIMERVALEURS() {}
+
+    // ---- What the sheet shows ----
+    FLD_GRILLE* Grid(Symbol tab) const; // the grid of the page AAE, AANE or AP
+    HWND DefinitionBox() const { return definitionBox_; }
+    const std::string& DefinitionText() const { return definition_; }
+    FeedstuffShown Current() { return data_->Current(); }
+
+private:
+    // The common tail of navigation: the name in the list, the definition, the grids.
+    void ShowCurrent();
+    void AddGrid(Symbol sym, const std::vector<std::string>& titles);
+    void Subclass();
+
+    std::unique_ptr<SheetData> data_;
+    HWND definitionBox_ = nullptr;
+    std::string definition_;
+};
+
+} // namespace lysora

@@ -1,0 +1,137 @@
+// SheetData (see sheet_data.h).
+#include "views/sheet_data.h"
+
+#include "app/reftables.h"
+#include "app/strings.h"
+#include "base/text.h"
+#include "data/domain_text.h"
+
+#include <cmath>
+
+namespace lysora {
+namespace {
+
+const Symbol kMatiere("MATIERE"), kLibelle("LIBELLE"), kDefinition("DEFINITION"), kNutri("NUTRI");
+
+// The seek key of a value of one field of the selection's table, as its order stores it:
+// the domain's key form, a text padded to the field's width so that the seek is exact
+// rather than a match on the first characters.
+std::string KeyOf(const DBSEL& selection, Symbol field, const Value& value)
+{
+    const DOM* dom = selection.FLDOBJ(field);
+    if (!dom)
+        return value.Text();
+    std::string key = dom->ORDVAL(value);
+    if (dom->TYP() == "C" && int(key.size()) < dom->LEN())
+        key.resize(std::size_t(dom->LEN()), ' ');
+    return key;
+}
+
+// The code the "Mat" setting holds: a whole number from 1 up; none for anything else.
+std::optional<int> SettingCode(std::string_view setting)
+{
+    const std::string text = AllTrim(setting);
+    if (text.empty())
+        return std::nullopt;
+    const double number = Val(text);
+    if (!(number >= 1 && number <= 9999) || number != std::floor(number))
+        return std::nullopt;
+    return int(number);
+}
+
+} // namespace
+
+SheetData::SheetData()
+    : feedstuffs_(AreaRef(TABLEMAT()), kLibelle), nutrients_(AreaRef(TABLENUTRI()), kNutri),
+      values_(AreaRef("valeurs"), Symbol("MAT_NUTRI"))
+{
+    feedstuffs_.GOTOP();
+}
+
+FeedstuffShown SheetData::Current()
+{
+    if (feedstuffs_.Eof())
+        return {};
+    return {int(feedstuffs_.Get(kMatiere).Number()), AllTrim(feedstuffs_.Get(kLibelle).Text()),
+            AllTrim(feedstuffs_.Get(kDefinition).Text())};
+}
+
+bool SheetData::PREMIER() { return feedstuffs_.GOTOP(); }
+
+bool SheetData::PRECEDENT()
+{
+    if (feedstuffs_.Eof())
+        return false;
+    feedstuffs_.SKIP(-1);
+    return !feedstuffs_.Eof();
+}
+
+bool SheetData::SUIVANT()
+{
+    if (feedstuffs_.Eof())
+        return false;
+    const std::int32_t remembered = feedstuffs_.RECNO();
+    if (feedstuffs_.SKIP(1))
+        return true;
+    feedstuffs_.GOTO(remembered);
+    return false;
+}
+
+bool SheetData::DERNIER() { return feedstuffs_.GOBOTTOM(); }
+
+bool SheetData::FindName(std::string_view libelle)
+{
+    const std::int32_t remembered = feedstuffs_.RECNO();
+    if (AllTrim(libelle).empty() || !feedstuffs_.SEEK(KeyOf(feedstuffs_, kLibelle, Value(AllTrim(libelle))))) {
+        feedstuffs_.GOTO(remembered);
+        return false;
+    }
+    return true;
+}
+
+bool SheetData::FindCode(std::string_view setting)
+{
+    const std::optional<int> code = SettingCode(setting);
+    if (!code)
+        return false;
+    DBSEL byCode(AreaRef(TABLEMAT()), kMatiere);
+    if (!byCode.SEEK(KeyOf(byCode, kMatiere, Value(*code))))
+        return false;
+    return FindName(byCode.Get(kLibelle).Text());
+}
+
+Value SheetData::CREERLIGNES(const std::vector<std::string>& codes)
+{
+    const std::vector<Symbol>& fields = CHAMPSVALEURS();
+    const std::vector<std::string>& titles = TITRESVALEURS();
+    const int entries = int(fields.size());
+
+    // cells[j][i]: nutrient j, entry i (0-based); nil unless found below.
+    std::vector<std::vector<Value>> cells(codes.size(), std::vector<Value>(fields.size()));
+    if (!feedstuffs_.Eof()) {
+        const std::string feedstuffKey = KeyOf(values_, kMatiere, feedstuffs_.Get(kMatiere));
+        for (std::size_t j = 0; j < codes.size(); ++j) {
+            const std::string code = KeyOf(nutrients_, kNutri, Value(AllTrim(codes[j])));
+            if (!nutrients_.SEEK(code))
+                continue; // not a nutrient of the table: nothing to show
+            const bool found = values_.SEEK(feedstuffKey + code);
+            for (int i = 1; i <= entries; ++i)
+                if (VALEURSUPPORTEE(nutrients_, i))
+                    cells[j][std::size_t(i - 1)] = found ? values_.Get(fields[std::size_t(i - 1)]) : Value(0);
+        }
+    }
+
+    ValueArray rows;
+    rows.reserve(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        ValueArray row;
+        row.reserve(codes.size() + 1);
+        row.push_back(Value(i < titles.size() ? titles[i] : fields[i].Name()));
+        for (std::size_t j = 0; j < codes.size(); ++j)
+            row.push_back(std::move(cells[j][i]));
+        rows.push_back(Value(std::move(row)));
+    }
+    return Value(std::move(rows));
+}
+
+} // namespace lysora

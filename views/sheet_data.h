@@ -1,0 +1,58 @@
+// The records behind the feedstuff sheet, without a window: the feedstuff selection in
+// alphabetical order with its navigation rules, the look-ups by name and by code, and the
+// value rows of one nutrient group for the current feedstuff (CREERLIGNES). The sheet shows
+// what this gives; the benchmark and the host tests drive it directly.
+//
+// The feedstuff, nutrient and value tables of the current language must be open.
+#pragma once
+
+#include "base/value.h"
+#include "data/dbsel.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lysora {
+
+// What the sheet shows of the current feedstuff.
+struct FeedstuffShown {
+    int matiere = 0;        // MATIERE, 0 when none
+    std::string libelle;    // trimmed LIBELLE
+    std::string definition; // trimmed DEFINITION
+};
+
+class SheetData {
+public:
+    SheetData(); // the feedstuff selection in LIBELLE order, on its first record
+
+    bool Eof() const { return feedstuffs_.Eof(); }
+    // The current feedstuff; all empty at end of file.
+    FeedstuffShown Current();
+
+    // Navigation; each answers whether the sheet is to show the current feedstuff.
+    bool PREMIER();
+    bool PRECEDENT(); // on the first record stays there (and shows it again)
+    bool SUIVANT();   // past the last record goes back to it and shows nothing new
+    bool DERNIER();
+
+    // Moves to the feedstuff of that name; false, not moving, when there is none.
+    bool FindName(std::string_view libelle);
+    // Moves to the feedstuff remembered by its code as the setting holds it ("12"); false,
+    // not moving, when the text is empty, not a whole code, or names no feedstuff.
+    bool FindCode(std::string_view setting);
+
+    // CREERLIGNES: eleven rows in value-field order, each { title, cell 1 ... cell n } for
+    // the n nutrient codes: the value field of the value record when the nutrient carries
+    // that entry and the record exists, 0 when it carries the entry but the record is
+    // missing, nil when it does not carry it or its code is not in the nutrient table. Every
+    // cell is nil at end of file.
+    Value CREERLIGNES(const std::vector<std::string>& codes);
+
+private:
+    DBSEL feedstuffs_; // order LIBELLE
+    DBSEL nutrients_;  // order NUTRI
+    DBSEL values_;     // order MAT_NUTRI
+};
+
+} // namespace lysora
