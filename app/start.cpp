@@ -7,6 +7,8 @@
 #include "app/screen.h"
 #include "app/settings.h"
 #include "app/strings.h"
+#include "app/utilities.h"
+#include "print/preview_win32.h"
 #include "views/fld_grille.h"
 
 #include <memory>
@@ -57,6 +59,9 @@ void START()
     program.header = ToColorref(colours.header, false);
     program.headerBrush = CreateSolidBrush(program.header);
     FLD_GRILLE::SetHeaderBrush(program.headerBrush);
+    PreviewCaptionSource() = [] {
+        return PreviewCaptions{LIB(Symbol("IMPRESSION")), LIB(Symbol("ZOOM")), UNAMP(LIB(Symbol("FERMER")))};
+    };
     SETICON("Icone");
     INITREGLAGES();
     if (INITLANGUE()) {
