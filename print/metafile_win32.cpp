@@ -59,14 +59,8 @@ public:
             {{cell.left, cell.bottom}, {cell.right, cell.bottom}},
         };
         for (int side = 0; side < 4; ++side) {
-            if (cell.borders[side] <= 0)
-                continue;
-            HPEN pen = CreatePen(PS_SOLID, cell.borders[side], RGB(0, 0, 0));
-            HGDIOBJ oldPen = SelectObject(dc_, pen);
-            MoveToEx(dc_, corners[side][0].x, corners[side][0].y, nullptr);
-            LineTo(dc_, corners[side][1].x, corners[side][1].y);
-            SelectObject(dc_, oldPen);
-            DeleteObject(pen);
+            if (cell.borders[side] > 0)
+                StraightLine(cell.borders[side], corners[side][0], corners[side][1]);
         }
         if (previous)
             SelectObject(dc_, previous);
@@ -75,14 +69,8 @@ public:
 
     void Line(int x1, int y1, int x2, int y2) override
     {
-        if (!dc_)
-            return;
-        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-        HGDIOBJ previous = SelectObject(dc_, pen);
-        MoveToEx(dc_, x1, y1, nullptr);
-        LineTo(dc_, x2, y2);
-        SelectObject(dc_, previous);
-        DeleteObject(pen);
+        if (dc_)
+            StraightLine(1, {x1, y1}, {x2, y2});
     }
 
     void Rectangle(int x1, int y1, int x2, int y2) override
@@ -175,6 +163,17 @@ public:
     }
 
 private:
+    // A solid black line of that width (tenths of a millimetre), its pen made for it.
+    void StraightLine(int width, POINT from, POINT to)
+    {
+        HPEN pen = CreatePen(PS_SOLID, width, RGB(0, 0, 0));
+        HGDIOBJ previous = SelectObject(dc_, pen);
+        MoveToEx(dc_, from.x, from.y, nullptr);
+        LineTo(dc_, to.x, to.y);
+        SelectObject(dc_, previous);
+        DeleteObject(pen);
+    }
+
     void DropFill()
     {
         if (fill_)
