@@ -7,6 +7,8 @@
 #include "app/screen.h"
 #include "app/settings.h"
 #include "app/strings.h"
+#include "app/utilities.h"
+#include "print/preview_win32.h"
 #include "views/dlg_fichemat.h"
 #include "views/fld_grille.h"
 
@@ -58,6 +60,9 @@ void START()
     program.header = ToColorref(colours.header, false);
     program.headerBrush = CreateSolidBrush(program.header);
     FLD_GRILLE::SetHeaderBrush(program.headerBrush);
+    PreviewCaptionSource() = [] {
+        return PreviewCaptions{LIB(Symbol("IMPRESSION")), LIB(Symbol("ZOOM")), UNAMP(LIB(Symbol("FERMER")))};
+    };
     SETICON("Icone");
     INITREGLAGES();
     RegisterDialogClass<DLG_FICHEMAT>("DLG_FICHEMAT");

@@ -60,3 +60,19 @@ function(lysora_ship_folder folder stamp)
   set_property(GLOBAL APPEND PROPERTY LYSORA_SHIPPED_FOLDERS ${folder})
   set_property(GLOBAL APPEND PROPERTY LYSORA_SHIPPED_STAMPS ${stamp})
 endfunction()
+
+# lysora_reader_test(NAME PYTHON SCRIPT): a Python script that drives the build's Windows
+# tools under Wine and checks what they write with independent programs, reporting like
+# the GoogleTest programs (reports/NAME.xml). One at a time: they share the display.
+function(lysora_reader_test name python script)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(arch win64)
+  else()
+    set(arch win32)
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${python} ${script} --wine ${CMAKE_SOURCE_DIR}/scripts/wine-exec --arch ${arch}
+                   --report ../reports/${name}.xml
+           WORKING_DIRECTORY ${LYSORA_OUTPUT_DIR})
+  set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 600)
+endfunction()

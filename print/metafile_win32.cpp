@@ -9,12 +9,24 @@
 namespace lysora {
 namespace {
 
+// Size of the picture a vertical text is drawn in, in pixels of the picture and in tenths
+// of a millimetre on the page alike: 5 mm across, 35 mm down.
+constexpr int kVerticalTextWidth = 50, kVerticalTextHeight = 350;
+
+HFONT TurnedFont(const TextRun& run)
+{
+    return CreateFontA(run.font_height, 0, run.font_escapement, run.font_escapement, 0, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                       run.font_name.c_str());
+}
+
 class MetafileDrawer final : public PageDrawer {
 public:
     ~MetafileDrawer() override
     {
         if (dc_)
             DeleteMetaFile(CloseMetaFile(dc_));
+        DropFill();
     }
 
     bool Begin() override
@@ -47,23 +59,87 @@ public:
             {{cell.left, cell.bottom}, {cell.right, cell.bottom}},
         };
         for (int side = 0; side < 4; ++side) {
-            if (cell.borders[side] <= 0)
-                continue;
-            HPEN pen = CreatePen(PS_SOLID, cell.borders[side], RGB(0, 0, 0));
-            HGDIOBJ oldPen = SelectObject(dc_, pen);
-            MoveToEx(dc_, corners[side][0].x, corners[side][0].y, nullptr);
-            LineTo(dc_, corners[side][1].x, corners[side][1].y);
-            SelectObject(dc_, oldPen);
-            DeleteObject(pen);
+            if (cell.borders[side] > 0)
+                StraightLine(cell.borders[side], corners[side][0], corners[side][1]);
         }
         if (previous)
             SelectObject(dc_, previous);
         DeleteObject(font);
     }
 
+    void Line(int x1, int y1, int x2, int y2) override
+    {
+        if (dc_)
+            StraightLine(1, {x1, y1}, {x2, y2});
+    }
+
+    void Rectangle(int x1, int y1, int x2, int y2) override
+    {
+        if (!dc_)
+            return;
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+        HGDIOBJ previousPen = SelectObject(dc_, pen);
+        // The fill is selected for each rectangle: a played metafile starts with the
+        // target's brush, whatever was selected when the page began.
+        HGDIOBJ previousBrush = SelectObject(dc_, fill_ ? HGDIOBJ(fill_) : GetStockObject(WHITE_BRUSH));
+        ::Rectangle(dc_, x1, y1, x2, y2);
+        SelectObject(dc_, previousBrush);
+        SelectObject(dc_, previousPen);
+        DeleteObject(pen);
+    }
+
+    void Fill(std::optional<std::uint32_t> rgb) override
+    {
+        DropFill();
+        if (rgb)
+            fill_ = CreateSolidBrush(COLORREF(*rgb));
+    }
+
+    void Text(const TextRun& run) override
+    {
+        if (!dc_)
+            return;
+        HFONT font = TurnedFont(run);
+        HGDIOBJ previous = SelectObject(dc_, font);
+        TextOutA(dc_, run.x, run.y, run.text.data(), int(run.text.size()));
+        SelectObject(dc_, previous);
+        DeleteObject(font);
+    }
+
+    void VerticalText(const TextRun& run) override
+    {
+        if (!dc_)
+            return;
+        // The text is drawn turned in a black-and-white picture of its own, reading
+        // downwards from its top right, and the picture is copied onto the page: printers
+        // print pictures as they are, where some do not turn fonts.
+        HDC memory = CreateCompatibleDC(nullptr);
+        HBITMAP picture = memory ? CreateCompatibleBitmap(memory, kVerticalTextWidth, kVerticalTextHeight) : nullptr;
+        HFONT font = TurnedFont(run);
+        if (memory && picture && font) {
+            HGDIOBJ previousPicture = SelectObject(memory, picture);
+            HGDIOBJ previousFont = SelectObject(memory, font);
+            PatBlt(memory, 0, 0, kVerticalTextWidth, kVerticalTextHeight, WHITENESS);
+            TextOutA(memory, kVerticalTextWidth - 5, 0, run.text.data(), int(run.text.size()));
+            // The page's y axis points up: a negative height puts the picture's top row at
+            // the top.
+            StretchBlt(dc_, run.x - kVerticalTextWidth / 2, run.y, kVerticalTextWidth, -kVerticalTextHeight, memory,
+                       0, 0, kVerticalTextWidth, kVerticalTextHeight, SRCCOPY);
+            SelectObject(memory, previousFont);
+            SelectObject(memory, previousPicture);
+        }
+        if (font)
+            DeleteObject(font);
+        if (picture)
+            DeleteObject(picture);
+        if (memory)
+            DeleteDC(memory);
+    }
+
     std::vector<unsigned char> End() override
     {
         std::vector<unsigned char> bytes;
+        DropFill();
         if (!dc_)
             return bytes;
         HMETAFILE metafile = CloseMetaFile(dc_);
@@ -87,7 +163,26 @@ public:
     }
 
 private:
+    // A solid black line of that width (tenths of a millimetre), its pen made for it.
+    void StraightLine(int width, POINT from, POINT to)
+    {
+        HPEN pen = CreatePen(PS_SOLID, width, RGB(0, 0, 0));
+        HGDIOBJ previous = SelectObject(dc_, pen);
+        MoveToEx(dc_, from.x, from.y, nullptr);
+        LineTo(dc_, to.x, to.y);
+        SelectObject(dc_, previous);
+        DeleteObject(pen);
+    }
+
+    void DropFill()
+    {
+        if (fill_)
+            DeleteObject(fill_);
+        fill_ = nullptr;
+    }
+
     HDC dc_ = nullptr;
+    HBRUSH fill_ = nullptr;
 };
 
 } // namespace

@@ -163,6 +163,55 @@ void PL::AppendPage(const std::vector<unsigned char>& bytes)
     end_ += bytes.size();
 }
 
+PageDrawer* PL::Figures()
+{
+    if (X == -1)
+        _PAGE_BEGIN();
+    return drawer_.get();
+}
+
+void PL::LINE(int x1, int y1, int x2, int y2)
+{
+    if (PageDrawer* drawer = Figures())
+        drawer->Line(x1, -y1, x2, -y2);
+}
+
+void PL::RECTANGLE(int x1, int y1, int x2, int y2)
+{
+    if (PageDrawer* drawer = Figures())
+        drawer->Rectangle(x1, -y1, x2, -y2);
+}
+
+void PL::FILL(std::optional<std::uint32_t> rgb)
+{
+    if (PageDrawer* drawer = Figures())
+        drawer->Fill(rgb);
+}
+
+void PL::TEXTOUT(int x, int y, const std::string& text, int height, int escapement)
+{
+    if (PageDrawer* drawer = Figures())
+        drawer->Text({x, -y, text, height, escapement, FONT_NAME});
+}
+
+void PL::VTEXTOUT(int x, int y, const std::string& text)
+{
+    if (PageDrawer* drawer = Figures())
+        drawer->VerticalText({x, -y, text, Tenths(FONT_SIZE), -900, FONT_NAME});
+}
+
+PL2::PL2(WIN* owner, std::string title, bool landscape, std::unique_ptr<PageDrawer> drawer, Redraw redraw)
+    : PL(owner, std::move(title), landscape, std::move(drawer)), redraw_(std::move(redraw))
+{
+}
+
+std::optional<bool> PL2::PrintAgain()
+{
+    if (!redraw_)
+        return std::nullopt;
+    return redraw_(*this);
+}
+
 bool PL::ReadPage(int n, std::vector<unsigned char>& bytes)
 {
     bytes.clear();

@@ -17,7 +17,9 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,18 @@ struct CellBox {
     std::array<int, 4> borders{}; // left, top, right, bottom line widths
 };
 
-// Draws pages. Each failure is reported by the drawer itself.
+// A text drawn outside cells (the labels of a chart), coordinates as for CellBox.
+struct TextRun {
+    int x = 0, y = 0;        // reference point: the text's top-left corner before rotation
+    std::string text;
+    int font_height = 0;     // tenths of a millimetre
+    int font_escapement = 0; // tenths of a degree, counter-clockwise
+    std::string font_name;
+};
+
+// Draws pages. Each failure is reported by the drawer itself. Besides cells, a page may
+// hold the figures of a chart (lines, filled rectangles, turned texts); a drawer that only
+// lays out text (a test's recorder) may leave them out.
 class PageDrawer {
 public:
     virtual ~PageDrawer() = default;
@@ -48,6 +61,18 @@ public:
     virtual void Draw(const CellBox& cell) = 0;
     // Ends the page and returns its bytes; empty when they could not be had.
     virtual std::vector<unsigned char> End() = 0;
+
+    // A line from (x1, y1) to (x2, y2) with the default pen.
+    virtual void Line(int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/) {}
+    // A rectangle outlined with the default pen and filled with the current fill.
+    virtual void Rectangle(int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/) {}
+    // The fill of the rectangles that follow, as 0x00BBGGRR; none: the default (white).
+    virtual void Fill(std::optional<std::uint32_t> /*rgb*/) {}
+    // A text in a font turned by its escapement.
+    virtual void Text(const TextRun& /*run*/) {}
+    // A text reading downwards, drawn as a picture 50 x 350 tenths wide and high whose top
+    // centre is (x, y), for printers that do not turn fonts.
+    virtual void VerticalText(const TextRun& /*run*/) {}
 };
 
 class PL {
@@ -67,6 +92,24 @@ public:
     // Ends the open page; true when every page reached the spool file.
     virtual bool CLOSE();
     virtual bool RTF() const { return false; }
+
+    // ---- Figures, in tenths of a millimetre from the paper's top-left corner (y down);
+    // each begins a page when none is open ----
+    void LINE(int x1, int y1, int x2, int y2);
+    // Outlined, and filled with the fill set by FILL.
+    void RECTANGLE(int x1, int y1, int x2, int y2);
+    // The fill of the rectangles that follow (0x00BBGGRR); none: white again.
+    void FILL(std::optional<std::uint32_t> rgb);
+    // Text in the layout's face, height in tenths, turned by escapement (tenths of a degree).
+    void TEXTOUT(int x, int y, const std::string& text, int height, int escapement);
+    // Text reading downwards from (x, y), centred on x, in the layout's font: drawn as a
+    // picture, so that it prints turned on any printer.
+    void VTEXTOUT(int x, int y, const std::string& text);
+
+    // Printing a document from its preview: a layout that draws its document again for
+    // the printer (PL2) does so and answers whether it printed; the others answer nothing
+    // and their spooled pages are printed.
+    virtual std::optional<bool> PrintAgain() { return std::nullopt; }
 
     // Page count (the length of FILESIZE).
     int PageCount() const { return int(FILESIZE.size()); }
@@ -110,10 +153,26 @@ protected:
 
 private:
     void AppendPage(const std::vector<unsigned char>& bytes);
+    // The drawer of the open page (begun when none is open); null without a drawer.
+    PageDrawer* Figures();
 
     std::unique_ptr<PageDrawer> drawer_;
     std::uint64_t end_ = 0; // where the next page goes
     bool writeFailed_ = false;
+};
+
+// PL2: a layout whose printing from the preview draws the document again, for the printer,
+// instead of printing the pages the preview shows (the chart's vertical labels are drawn
+// differently on paper). The redraw receives this layout, whose preview (PREVIEW_DLG) owns
+// the new document.
+class PL2 : public PL {
+public:
+    using Redraw = std::function<bool(PL2&)>;
+    PL2(WIN* owner, std::string title, bool landscape, std::unique_ptr<PageDrawer> drawer, Redraw redraw);
+    std::optional<bool> PrintAgain() override;
+
+private:
+    Redraw redraw_;
 };
 
 } // namespace lysora

@@ -8,6 +8,30 @@
 #include <cstdint>
 
 namespace lysora {
+namespace {
+
+// The controls of the library's preview window.
+constexpr int kZoomButton = 198, kZoomList = 199;
+
+struct ControlPlace {
+    int id;
+    RECT place; // left, top, width, height
+};
+// A document of one page has no page buttons: the others stand from the left edge.
+constexpr ControlPlace kOnePagePlaces[] = {
+    {GKT_PREVIEW_PRINT, {0, 0, 80, 22}},
+    {kZoomButton, {80, 0, 80, 22}},
+    {kZoomList, {80, 23, 80, 82}},
+    {GKT_PREVIEW_CLOSE, {160, 0, 80, 22}},
+};
+
+} // namespace
+
+std::function<PreviewCaptions()>& PreviewCaptionSource()
+{
+    static std::function<PreviewCaptions()> source;
+    return source;
+}
 
 PREVIEW::PREVIEW(WIN* owner, std::shared_ptr<PL> document) : DLG(owner, GKT_PREVIEW, document->LIB), pl_(std::move(document))
 {
@@ -42,6 +66,28 @@ void PREVIEW::GOPAGE(int n)
         MF = MetafileFromBytes(bytes);
     if (!MF)
         ShowMessage("Erreur lecture fichier", "");
+}
+
+void PREVIEW::ONFLD(Symbol sym)
+{
+    if (!sym.IsNull() || !Exists())
+        return;
+    HWND window = HANDLE();
+    if (const auto& source = PreviewCaptionSource()) {
+        const PreviewCaptions captions = source();
+        SetDlgItemTextA(window, GKT_PREVIEW_PRINT, captions.print.c_str());
+        SetDlgItemTextA(window, kZoomButton, captions.zoom.c_str());
+        SetDlgItemTextA(window, GKT_PREVIEW_CLOSE, captions.close.c_str());
+    }
+    if (pl_->PageCount() == 1) {
+        for (int id = GKT_PREVIEW_FIRST; id <= GKT_PREVIEW_LAST; ++id)
+            if (HWND button = GetDlgItem(window, id))
+                ShowWindow(button, SW_HIDE);
+        for (const ControlPlace& control : kOnePagePlaces)
+            if (HWND child = GetDlgItem(window, control.id))
+                MoveWindow(child, control.place.left, control.place.top, control.place.right, control.place.bottom,
+                           TRUE);
+    }
 }
 
 void PREVIEW::ONCLOSE()
@@ -108,7 +154,8 @@ WIN* PARENTWIN(const PL& document)
 
 bool PRINT(PL& document, HWND refocus)
 {
-    const bool printed = REMOTEPRINT(document);
+    const std::optional<bool> redrawn = document.PrintAgain();
+    const bool printed = redrawn ? *redrawn : REMOTEPRINT(document);
     if (refocus && IsWindow(refocus))
         SetFocus(refocus);
     return printed;

@@ -13,10 +13,19 @@
 
 #include "framework/winapi.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace lysora {
+
+// The captions of the preview's print, zoom and close buttons in the program's language.
+struct PreviewCaptions {
+    std::string print, zoom, close;
+};
+// Where the captions come from (start-up sets it; read each time a preview opens, so that
+// a change of language is followed). Unset, the buttons keep the window's own captions.
+std::function<PreviewCaptions()>& PreviewCaptionSource();
 
 class PREVIEW : public DLG {
 public:
@@ -27,6 +36,11 @@ public:
 
     // Shows page n (1-based; 0 releases the page shown); the caption names the page.
     void GOPAGE(int n);
+    // Once the window exists: the buttons' captions in the program's language and, for a
+    // document of one page, no page buttons and the others moved to the left. The caption
+    // keeps the page it shows after the title (an untitled document still names it).
+    void ONFLD(Symbol sym) override;
+    void ONHELP() override {} // the preview has no help page
     void ONCLOSE() override;
     PL& Document() const { return *pl_; }
 
@@ -47,7 +61,8 @@ PREVIEW* OpenPreview(std::shared_ptr<PL> document);
 // PL:PARENTWIN: the open preview, else the owner; an MDI frame gives the main window.
 WIN* PARENTWIN(const PL& document);
 
-// PL:PRINT: prints through REMOTEPRINT, then gives refocus the keyboard focus when given.
+// PL:PRINT: prints through REMOTEPRINT (a layout that draws its document again for the
+// printer does that instead), then gives refocus the keyboard focus when given.
 bool PRINT(PL& document, HWND refocus = nullptr);
 
 // PL:REMOTEPRINT: starts PrintRun.exe on the document and waits for it to end. False when

@@ -33,11 +33,12 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def run_tool(*tool_args, timeout=180):
-    """Runs print_sample.exe under Wine; fails when it does not succeed."""
-    done = subprocess.run([args.wine, args.arch, "print_sample.exe", *tool_args], timeout=timeout,
+def run_tool(*tool_args, timeout=180, tool="print_sample"):
+    """Runs a sample tool (print_sample.exe by default) under Wine; fails when it does not
+    succeed."""
+    done = subprocess.run([args.wine, args.arch, f"{tool}.exe", *tool_args], timeout=timeout,
                           capture_output=True, text=True)
-    assert done.returncode == 0, f"print_sample {' '.join(tool_args)} ended with {done.returncode}: {done.stderr}"
+    assert done.returncode == 0, f"{tool} {' '.join(tool_args)} ended with {done.returncode}: {done.stderr}"
 
 
 def in_order(found, wanted):
@@ -177,23 +178,26 @@ def test_page_range_beyond_the_document_prints_up_to_its_last_page():
     assert "Feed1" not in words
 
 
-def main():
-    global args, work
-    parser = argparse.ArgumentParser()
+def parse_arguments(description=None):
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--wine", required=True)
     parser.add_argument("--arch", required=True)
     parser.add_argument("--report", required=True)
     parser.add_argument("--keep-pdf", help="copy the two-page PDF here")
-    args = parser.parse_args()
-    tests = [test_spooled_pages_render_with_libwmf, test_rtf_export_reads_in_libreoffice,
-             test_two_page_document_prints_through_printrun_to_a_cups_queue,
-             test_page_range_beyond_the_document_prints_up_to_its_last_page]
-    suite = ET.Element("testsuite", name="OutsideReaders")
+    return parser.parse_args()
+
+
+def run(tests, suite_name, arguments):
+    """Runs each test in a fresh temporary folder shared by the suite (the global work),
+    writes the GoogleTest-style report and answers the exit code."""
+    global args, work
+    args = arguments
+    suite = ET.Element("testsuite", name=suite_name)
     failures = 0
     with tempfile.TemporaryDirectory(prefix="lysora-print-") as folder:
         work = folder
         for test in tests:
-            case = ET.SubElement(suite, "testcase", name=test.__name__, classname="OutsideReaders",
+            case = ET.SubElement(suite, "testcase", name=test.__name__, classname=suite_name,
                                  status="run", result="completed")
             start = time.time()
             try:
@@ -212,6 +216,13 @@ def main():
     os.makedirs(os.path.dirname(os.path.abspath(args.report)), exist_ok=True)
     ET.ElementTree(root).write(args.report, encoding="utf-8", xml_declaration=True)
     return 1 if failures else 0
+
+
+def main():
+    tests = [test_spooled_pages_render_with_libwmf, test_rtf_export_reads_in_libreoffice,
+             test_two_page_document_prints_through_printrun_to_a_cups_queue,
+             test_page_range_beyond_the_document_prints_up_to_its_last_page]
+    return run(tests, "OutsideReaders", parse_arguments())
 
 
 if __name__ == "__main__":

@@ -69,32 +69,6 @@ int Spool(const std::string& folder)
     return pl.PageCount() == 2 ? 0 : 1;
 }
 
-// Presses the print dialog's buttons from another thread while Lysora's waiting loop runs.
-void DriveDialogs(DWORD process, int from, int to, bool* done)
-{
-    const DWORD start = GetTickCount();
-    while (!*done && GetTickCount() - start < 60000) {
-        HWND dialog = nullptr;
-        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            char cls[16] = "";
-            GetClassNameA(w, cls, sizeof cls);
-            if (owner != process && owner != GetCurrentProcessId() && IsWindowVisible(w) &&
-                std::string(cls) == "#32770" && GetDlgItem(w, 0x0480)) {
-                dialog = w;
-                break;
-            }
-        }
-        if (dialog) {
-            Sleep(200);
-            testing::ChoosePagesAndPrint(dialog, from, to);
-            return;
-        }
-        Sleep(50);
-    }
-}
-
 int Print(int from, int to)
 {
     App* app = App_New(GetModuleHandleA(nullptr));
@@ -104,7 +78,7 @@ int Print(int from, int to)
         auto pl = std::make_shared<PL>(nullptr, "Lysora sample", true, NewMetafileDrawer());
         IMPRIMERVALEURS(*pl, Sample());
         bool done = false;
-        std::thread driver(DriveDialogs, GetCurrentProcessId(), from, to, &done);
+        std::thread driver(testing::AnswerPrintDialog, from, to, &done);
         const bool printed = REMOTEPRINT(*pl);
         done = true;
         driver.join();

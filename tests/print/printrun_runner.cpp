@@ -100,6 +100,31 @@ PrintRunResult RunPrintRun(const std::string& arguments, const DialogHandler& ha
     return result;
 }
 
+void AnswerPrintDialog(int from, int to, const bool* done)
+{
+    const DWORD start = GetTickCount();
+    while (!*done && GetTickCount() - start < 60000) {
+        HWND dialog = nullptr;
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            char cls[16] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            if (owner != GetCurrentProcessId() && IsWindowVisible(w) && std::string(cls) == "#32770" &&
+                GetDlgItem(w, 0x0480)) {
+                dialog = w;
+                break;
+            }
+        }
+        if (dialog) {
+            Sleep(200);
+            ChoosePagesAndPrint(dialog, from, to);
+            return;
+        }
+        Sleep(50);
+    }
+}
+
 void ChoosePagesAndPrint(HWND printDialog, int from, int to)
 {
     SendMessageA(GetDlgItem(printDialog, kPageRangeButton), BM_CLICK, 0, 0);

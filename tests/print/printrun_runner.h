@@ -33,4 +33,8 @@ PrintRunResult RunPrintRun(const std::string& arguments, const DialogHandler& ha
 // In the print dialog: chooses the page range from ... to and the copies, then presses OK.
 void ChoosePagesAndPrint(HWND printDialog, int from, int to);
 
+// Run on a thread of its own while this program waits for PrintRun: finds the print dialog
+// of another process (up to a minute, or until *done) and prints pages from ... to with it.
+void AnswerPrintDialog(int from, int to, const bool* done);
+
 } // namespace lysora::testing
