@@ -42,6 +42,8 @@ std::string StripDbf(std::string_view path) {
     return p;
 }
 
+std::uint32_t Le16Of(const unsigned char* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
+
 std::uint32_t Le32Of(const unsigned char* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
@@ -259,7 +261,7 @@ bool Table::LoadIndex(bool withKeys, std::string& error) {
     if (!cdx_) return true;
     indexStamp_ = IndexStamp();
     std::vector<CdxTag> cdxTags;
-    if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) {
+    if (!ReadCdx(*cdx_, withKeys, cdxTags, error, &freePages_)) {
         error = "index file " + cdxPath_ + ": " + error + "; rebuild it with dbftool repair";
         return false;
     }
@@ -563,6 +565,7 @@ bool Table::Flush(bool durable) {
     const bool wholeIndex = indexDirty_ && !tags_.empty() &&
         (indexRebuild_ || !cdx_ || std::any_of(tags_.begin(), tags_.end(), [](const Tag& t) { return t.cdx.pages.header == 0; }));
     std::string wholeBytes;
+    std::vector<std::uint32_t> freeAfter; // the free pages once written (none after a whole index)
     if (indexDirty_ && !tags_.empty()) {
         stamp = next.changeCounter;
         std::string stampBytes(4, '\0');
@@ -586,11 +589,16 @@ bool Table::Flush(bool durable) {
         } else {
             std::uint64_t size = cdx_->Size();
             if (size > 0xFFFFF000ull) return Fail("index file " + cdxPath_ + " is full; rebuild it with dbftool repair");
-            std::uint32_t end = std::uint32_t((size + kPage - 1) / kPage * kPage);
+            PageSpace space{freePages_, std::uint32_t((size + kPage - 1) / kPage * kPage), {}};
             std::vector<PageWrite> pages;
-            for (Tag& t : tags_) UpdateTagPages(t.cdx, maxRec, end, pages);
+            for (Tag& t : tags_) UpdateTagPages(t.cdx, maxRec, space, pages);
+            const std::uint32_t head = ChainFreePages(space, pages);
             for (PageWrite& w : pages) writes.push_back({kIndexFile, w.offset, std::move(w.bytes)});
-            writes.push_back({kIndexFile, 8, stampBytes});
+            // The free list's head and the stamp, side by side in the file header.
+            std::string headBytes(4, '\0');
+            for (int i = 0; i < 4; ++i) headBytes[std::size_t(i)] = char(head >> (8 * i));
+            writes.push_back({kIndexFile, 4, headBytes + stampBytes});
+            freeAfter = std::move(space.free);
         }
     }
     File* files[kJournalFiles] = {dbf_, cdx_, dbt_};
@@ -613,6 +621,7 @@ bool Table::Flush(bool durable) {
         return Fail("table " + baseName_ + ": " + error);
     }
     if (wholeIndex && !AdoptIndexPages(wholeBytes)) return false;
+    if (indexDirty_ && !tags_.empty()) freePages_ = std::move(freeAfter);
     indexRebuild_ = false;
     header_.changeCounter = next.changeCounter;
     header_.flags = next.flags;
@@ -661,7 +670,7 @@ bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
     bool wholeIndex = false;
     for (const WrittenRange& r : note.ranges) {
         if (r.file == kIndexFile) {
-            if (r.offset == 8 && r.length == 4) continue; // the index's stamp
+            if (r.offset == 4 && r.length == 8) continue; // the free list's head and the stamp
             if (r.offset % kPage != 0 || r.length != kPage) wholeIndex = true; // a root moved, or all of it
             pages.push_back(std::uint32_t(r.offset));
             continue;
@@ -686,13 +695,14 @@ bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
         }
         bool known = false;
         for (Tag& tag : tags_) {
-            TagPages& tp = tag.cdx.pages;
-            auto interior = std::find(tp.interior.begin(), tp.interior.end(), at);
-            if (interior != tp.interior.end()) {
-                tp.interiorBytes[std::size_t(interior - tp.interior.begin())].assign(reinterpret_cast<const char*>(page), kPage);
-                known = true;
-                break;
-            }
+            auto& levels = tag.cdx.pages.levels;
+            for (std::size_t lv = 0; lv < levels.size(); ++lv)
+                for (InteriorPage& node : levels[lv])
+                    if (node.page == at && Le16Of(page) == (lv == 0 ? 1u : 0u) && Le16Of(page + 2) == node.children) {
+                        node.bytes.assign(reinterpret_cast<const char*>(page), kPage); // rewritten in place
+                        known = true;
+                    }
+            if (known) break;
             std::string keys;
             std::vector<std::uint32_t> recs;
             if ((page[0] & 2) && DecodeLeaf(page, at, tag.cdx.keyLen, keys, recs, error) &&
