@@ -794,8 +794,11 @@ void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, PageSpace& space, std::ve
     unsigned char page[kPage];
     auto write = [&](std::uint32_t at) { writes.push_back({at, std::string(reinterpret_cast<const char*>(page), kPage)}); };
 
-    // A changed block that no longer fits its page goes on in new ones. From the highest
-    // index down, so that a split moves none of the blocks still to look at.
+    // A changed block that no longer fits its page goes on in new ones: split in halves, so
+    // that keys arriving anywhere leave pages half full at least rather than a full page
+    // beside a run of nearly empty ones; the last block (appends in key order) and a
+    // block far too big are cut where the page is full. From the highest index down, so
+    // that a split moves none of the blocks still to look at.
     std::vector<std::size_t> changed = keys.ChangedBlocks();
     std::sort(changed.rbegin(), changed.rend());
     for (std::size_t b : changed)
@@ -804,7 +807,8 @@ void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, PageSpace& space, std::ve
             std::memset(page, 0, kPage);
             std::size_t fit = EncodeLeaf(page, entries.data(), entries.size(), keyLen, layout, kNone, kNone, false);
             if (fit == entries.size()) break;
-            keys.SplitBlock(cur, fit);
+            const bool cutFull = cur + 1 == keys.BlockCount() || entries.size() > 2 * fit;
+            keys.SplitBlock(cur, cutFull ? fit : entries.size() / 2);
         }
     const std::size_t n = keys.BlockCount();
 
