@@ -125,7 +125,8 @@ bool Journal::Write(File* const files[kJournalFiles], const std::vector<PendingW
     for (const PendingWrite& w : writes)
         if (ok && !files[w.file]->Write(w.offset, w.bytes.data(), w.bytes.size())) ok = false;
     for (int i = 0; i < kJournalFiles && ok; ++i)
-        if (files[i] && newSize[i] < files[i]->Size() && !files[i]->Truncate(newSize[i])) ok = false;
+        if (files[i] && newSize[i] != kKeepSize && newSize[i] < files[i]->Size() && !files[i]->Truncate(newSize[i]))
+            ok = false;
     for (int i = 0; i < kJournalFiles && ok && durable; ++i)
         if (files[i] && !files[i]->Sync()) ok = false;
     if (!ok) {

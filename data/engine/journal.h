@@ -38,6 +38,8 @@ namespace lysora::engine {
 enum JournalFile { kTableFile = 0, kIndexFile = 1, kMemoFile = 2 };
 constexpr int kJournalFiles = 3;
 
+constexpr std::uint64_t kKeepSize = ~std::uint64_t(0); // a new size that cuts nothing
+
 struct PendingWrite {
     JournalFile file;
     std::uint64_t offset;

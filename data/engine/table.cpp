@@ -453,8 +453,8 @@ bool Table::Refresh() {
 }
 
 bool Table::ReadCounts(std::uint32_t& records, std::uint32_t& counter) {
-    unsigned char prefix[kDbfPrefix];
-    if (!dbf_->Read(0, prefix, sizeof prefix)) return Fail("table header unreadable");
+    unsigned char* prefix = reinterpret_cast<unsigned char*>(diskPrefix_.data());
+    if (!dbf_->Read(0, prefix, kDbfPrefix)) return Fail("table header unreadable");
     records = Le32Of(prefix + 4);
     counter = Le32Of(prefix + 16);
     return true;
@@ -524,7 +524,7 @@ bool Table::Flush(bool durable) {
     if (!UndoInterruptedWrite()) return false;
     const std::uint32_t len = header_.recordLength;
     std::vector<PendingWrite> writes;
-    std::uint64_t newSize[kJournalFiles] = {~std::uint64_t(0), ~std::uint64_t(0), ~std::uint64_t(0)};
+    std::uint64_t newSize[kJournalFiles] = {kKeepSize, kKeepSize, kKeepSize};
     // New memos first, then the memo header that counts their blocks: a record never
     // names a memo that is not there.
     for (auto& [block, bytes] : memos_) writes.push_back({kMemoFile, std::uint64_t(block) * kMemoBlock, bytes});
@@ -555,9 +555,9 @@ bool Table::Flush(bool durable) {
     DbfHeader next = header_;
     ++next.changeCounter;
     if (!tags_.empty()) next.flags |= kStructuralIndexFlag;
-    std::string current(kDbfPrefix, '\0');
-    if (!dbf_->Read(0, current.data(), current.size())) return Fail("table header unreadable");
-    writes.push_back({kTableFile, 0, DbfPrefix(current, next)});
+    // (a shared table's write-back read the header when it took the update lock)
+    if (!(shared_ && writing_) && !dbf_->Read(0, diskPrefix_.data(), kDbfPrefix)) return Fail("table header unreadable");
+    writes.push_back({kTableFile, 0, DbfPrefix(diskPrefix_, next)});
     std::uint32_t stamp = indexStamp_;
     // The index: written whole when new or rebuilt, otherwise only the pages the changes
     // touched. Either way stamped with the table's change counter (big-endian, in the
@@ -609,7 +609,7 @@ bool Table::Flush(bool durable) {
             return files[w.file]->Write(w.offset, w.bytes.data(), w.bytes.size());
         });
         for (int i = 0; i < kJournalFiles && ok; ++i)
-            if (files[i] && newSize[i] < files[i]->Size()) ok = files[i]->Truncate(newSize[i]);
+            if (files[i] && newSize[i] != kKeepSize && newSize[i] < files[i]->Size()) ok = files[i]->Truncate(newSize[i]);
         if (!ok) error = "cannot write the table or its index";
     } else {
         ok = WriteChangeNote(next.changeCounter, writes, error) &&

@@ -197,6 +197,7 @@ private:
     std::uint32_t diskRecords_ = 0; // records the file holds (for the end-of-file byte)
     std::uint32_t indexStamp_ = 0;  // stamp of the index as last read or written
     std::vector<std::uint32_t> freePages_; // the index file's free pages, head last
+    std::string diskPrefix_ = std::string(kDbfPrefix, '\0'); // the header's first bytes as last read
 
     std::uint32_t recno_ = 0;
     bool eof_ = true, bof_ = true;
