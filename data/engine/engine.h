@@ -146,6 +146,10 @@ bool BOF();     // a skip backwards went past the first record (or the table is 
 // classic engine does. The changes waiting in the area are written back with the new
 // record. Refused in a read-only table.
 bool DBAPPEND(bool releaseLocks = true);
+// The same with a record holding values (field i gets values[i - 1], as FIELDPUT stores
+// it; fields past the values stay blank, values past the fields are ignored). When a
+// value does not fit its field nothing is appended: false + LASTERROR.
+bool DBAPPEND(const std::vector<Value>& values, bool releaseLocks = true);
 // Marks the current record deleted (shared tables: it must be locked by this area). The
 // record stays reachable by DBGOTO; indexes keep its keys.
 bool DBDELETE();

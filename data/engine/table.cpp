@@ -1184,18 +1184,34 @@ bool Table::WritePending() {
     return BeginWrite() && EndWrite(true);
 }
 
-bool Table::Append(bool releaseLocks) {
+bool Table::Append(bool releaseLocks, const std::vector<Value>* values) {
     // In a shared table BeginWrite holds the header lock: the append lock of the format.
     // The changes waiting in this area go back in the same write-back.
     if (!BeginWrite()) return false;
     const std::uint32_t recno = header_.records + 1;
     if (header_.records >= kMaxRecords) return EndWrite(Fail("table is full"));
+    // The new record is made whole before anything is appended.
+    std::string image(header_.recordLength, ' ');
+    if (values) {
+        const auto memos = memos_;
+        const std::uint32_t memoNext = memoNext_;
+        std::string bytes;
+        for (std::size_t i = 0; i < values->size() && i < header_.fields.size(); ++i) {
+            const Field& f = header_.fields[i];
+            if (!EncodeField(f, (*values)[i], bytes)) {
+                memos_ = memos; // the memos placed for it are not written
+                memoNext_ = memoNext;
+                return EndWrite(false);
+            }
+            image.replace(std::size_t(f.offset), bytes.size(), bytes);
+        }
+    }
     // Lock the new record before anyone can see it (a shared table only).
     if (shared_ && !dbf_->Lock(RecordLockByte(recno), 1, true))
         return EndWrite(Fail("cannot lock the appended record"));
     if (shared_) files_->recordOwner[recno] = this;
     locks_.insert(recno);
-    data_.append(header_.recordLength, ' ');
+    data_.append(image);
     header_.records = recno;
     IndexAdd(recno, Record(recno));
     indexDirty_ = indexDirty_ || !tags_.empty();

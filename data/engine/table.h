@@ -111,7 +111,10 @@ public:
     Value Get(int pos);
     bool Put(int pos, const Value& value);
 
-    bool Append(bool releaseLocks); // releaseLocks: the area's other record locks go once it is done
+    // Appends a record, blank or holding values (field i the i-th; the missing ones blank);
+    // a value that does not fit its field appends nothing. releaseLocks: the area's other
+    // record locks go once it is done.
+    bool Append(bool releaseLocks, const std::vector<Value>* values = nullptr);
     bool Delete();
 
     bool Lock(std::uint32_t recno);
