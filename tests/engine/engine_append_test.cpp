@@ -224,5 +224,78 @@ TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
     }
 }
 
+// New memos are written back with the records naming them, under the journal: a write-back
+// stopped at any write (exclusive commit, or a shared table's memo put) leaves the memo
+// file exactly as it was, with every record naming a memo that reads back whole.
+TEST(EngineAppend, AMemoWriteBackStoppedAnywhereLeavesTheOldMemoFile) {
+    ScratchDir dir;
+    const std::string path = dir.Path("notes");
+    auto reset = [&] {
+        ASSERT_TRUE(DBCREATE(path, {{"CODE", 'C', 4, 0}, {"NOTE", 'M', 10, 0}}, {{"CODE", "CODE", ""}}));
+        ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false)) << LASTERROR();
+        for (int i = 1; i <= 3; ++i)
+            ASSERT_TRUE(DBAPPEND(std::vector<Value>{Value("R" + std::to_string(i)), Value(std::string(700 * i, char('a' + i)))}))
+                << LASTERROR();
+        ASSERT_TRUE(DBCLOSEAREA()) << LASTERROR();
+    };
+    // Every record's memo reads back whole: the old text, or (changed) the new one.
+    auto expect = [&](const std::string& oldDbt, bool changed) {
+        ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false)) << LASTERROR();
+        EXPECT_EQ(changed ? 5 : 3, LASTREC());
+        for (long r = 1; r <= LASTREC(); ++r) {
+            DBGOTO(r);
+            const std::string text = FIELDGET(2).Text();
+            const std::string old(std::size_t(700 * r), char('a' + r));
+            EXPECT_EQ(changed ? "new " + std::to_string(r) + old : old, text) << "record " << r;
+        }
+        EXPECT_TRUE(ORDCHECK().empty());
+        ASSERT_TRUE(DBCLOSEAREA());
+        if (!changed) EXPECT_EQ(oldDbt, Slurp(path + ".dbt")) << "the memo file changed";
+    };
+    auto change = [](bool shared) {
+        bool ok = true;
+        for (long r = 1; r <= 3 && ok; ++r) {
+            DBGOTO(r);
+            ok = (!shared || DBRLOCK(r)) && FIELDPUT(2, Value("new " + std::to_string(r) + FIELDGET(2).Text()));
+        }
+        for (long r = 4; r <= 5 && ok; ++r)
+            ok = DBAPPEND(std::vector<Value>{Value("R" + std::to_string(r)),
+                                             Value("new " + std::to_string(r) + std::string(std::size_t(700 * r), char('a' + r)))});
+        return ok && DBCOMMIT();
+    };
+    for (bool shared : {false, true}) {
+        SCOPED_TRACE(shared ? "shared" : "exclusive");
+        long writes = 0;
+        {
+            reset();
+            auto plan = std::make_shared<FaultPlan>();
+            SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+            ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", shared, false));
+            plan->writes = 0;
+            ASSERT_TRUE(change(shared)) << LASTERROR();
+            ASSERT_TRUE(DBCLOSEAREA());
+            writes = plan->writes;
+            SetFileWrapper({});
+            expect("", true);
+        }
+        // Exclusive: every write of the one commit. Shared: every write up to the first
+        // memo put's write-back done (the ones after it belong to later write-backs).
+        for (long n = 1; n <= (shared ? 6 : writes); ++n) {
+            SCOPED_TRACE("failing write " + std::to_string(n));
+            reset();
+            const std::string oldDbt = Slurp(path + ".dbt");
+            auto plan = std::make_shared<FaultPlan>();
+            SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+            ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", shared, false));
+            plan->failWrite = plan->writes + n;
+            EXPECT_FALSE(change(shared));
+            plan->stopped = true; // the machine stops: nothing more is written
+            DBCLOSEAREA();
+            SetFileWrapper({});
+            expect(oldDbt, false);
+        }
+    }
+}
+
 } // namespace
 } // namespace lysora::engine::test
