@@ -214,8 +214,10 @@ std::vector<long> DBRLOCKLIST(); // records this area holds locked, ascending
 // write-back is all or nothing: records, header and index are written under a rollback
 // journal (TABLE.jnl), so a failure or a stop part-way leaves the state before it. In a
 // shared table the changes to a record are written back when the area leaves the record
-// (a movement, an unlock, an append, DBCOMMIT, closing), whole and safe against the
-// program stopping; DBCOMMIT also makes them safe against the machine stopping.
+// (a movement, an unlock, an append, DBCOMMIT, closing), whole, visible to other
+// processes at once and safe against the program stopping; they are not synced one by
+// one (a shared append costs a few small writes, no disk wait): DBCOMMIT and closing put
+// every write-back so far on the disk, safe against the machine stopping.
 bool DBCOMMIT();
 
 } // namespace lysora::engine
