@@ -173,6 +173,8 @@ bool DBF::INSERT()
     return SelectArea() && db::DBAPPEND(false);
 }
 
+bool DBF::INSERT(const ValueArray& values) { return SelectArea() && db::DBAPPEND(values, false); }
+
 bool DBF::DELETE() { return SelectArea() && db::DBDELETE(); }
 
 Value DBF::Get(Symbol field)

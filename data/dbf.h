@@ -104,6 +104,9 @@ public:
 
     // ---- Records of the table's work area ----
     bool INSERT(); // appends a blank record, locked for this area
+    // Appends a record holding values (field i the i-th), locked for this area; when a
+    // value does not fit its field nothing is appended.
+    bool INSERT(const ValueArray& values);
     bool DELETE(); // marks the current record deleted
 
     // Reads the field named field of the current record (NOIVARGET); a name that is not a

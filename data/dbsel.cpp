@@ -130,22 +130,17 @@ bool DBSEL::HoldsLock(std::int32_t recno) const
     return std::find(alock_.begin(), alock_.end(), recno) != alock_.end();
 }
 
+// The record is appended with its values in one step: a value that does not fit its
+// field leaves no record, half filled or blank, behind.
 bool DBSEL::INSERT(const Value& values)
 {
-    if (!REST(false) || !dbo_ || !dbo_->INSERT())
+    if (!REST(false) || !dbo_ || !(values.IsArray() ? dbo_->INSERT(values.Array()) : dbo_->INSERT()))
         return false;
     recno_ = std::int32_t(db::RECNO());
     if (!HoldsLock(recno_))
         alock_.push_back(recno_);
     db::DBRLOCK(recno_); // the append has locked it already; this keeps the lock certain
-    bool stored = true;
-    if (values.IsArray()) {
-        const ValueArray& items = values.Array();
-        int count = std::min(db::FCOUNT(), int(items.size()));
-        for (int i = 1; i <= count; ++i)
-            stored = db::FIELDPUT(i, items[std::size_t(i) - 1]) && stored;
-    }
-    return stored;
+    return true;
 }
 
 bool DBSEL::DELETE()

@@ -1,7 +1,7 @@
 // Compound index reading and writing (layout in cdx.h) and the in-memory key lists.
-// Known limits: tags are ascending and non-unique (others are refused); free-page lists
-// are neither used nor written: pages a change no longer needs stay unused in the file
-// until a rebuild (dbftool repair) writes it anew.
+// Known limits: tags are ascending and non-unique (others are refused); interior pages
+// are split when they overflow and given up when empty, but never merged with a neighbour
+// (a tag that shrinks much keeps sparse pages until a rebuild, dbftool repair).
 #include "data/engine/cdx.h"
 
 #include <algorithm>
@@ -83,7 +83,8 @@ bool ReadTagHeader(File& file, std::uint64_t at, TagHeader& h, std::string& erro
 // then every leaf in order, each checked against its neighbours' links. Calls
 // leaf(offset, left, right, root, count) before each leaf's entries and add(key, rec) for each.
 template <typename OnLeaf, typename Add>
-bool ReadTree(File& file, const TagHeader& h, TagPages* pages, OnLeaf leaf, Add add, std::string& error) {
+bool ReadTree(File& file, const TagHeader& h, TagPages* pages, std::set<std::uint32_t>* used, OnLeaf leaf, Add add,
+              std::string& error) {
     const std::uint64_t size = file.Size();
     std::set<std::uint32_t> seen;
     unsigned char page[kPage];
@@ -179,12 +180,14 @@ bool ReadTree(File& file, const TagHeader& h, TagPages* pages, OnLeaf leaf, Add 
             for (std::uint32_t k = 0; k < count; ++k)
                 below.push_back(Be32(page + 12 + k * std::uint32_t(h.keyLen + 8) + std::uint32_t(h.keyLen) + 4));
             if (pages) {
-                pages->interior.push_back(at);
-                pages->interiorBytes.emplace_back(reinterpret_cast<const char*>(page), kPage);
+                if (pages->levels.size() <= std::size_t(depth)) pages->levels.resize(std::size_t(depth) + 1);
+                pages->levels[std::size_t(depth)].push_back(
+                    {at, count, std::string(reinterpret_cast<const char*>(page), kPage), false});
             }
         }
         level = std::move(below);
     }
+    if (used) used->insert(seen.begin(), seen.end());
     return true;
 }
 
@@ -353,6 +356,7 @@ std::uint32_t WriteTree(PageWriter& w, const std::vector<Entry>& entries, int ke
 void WriteTagHeader(unsigned char* p, std::uint32_t root, int keyLen, std::uint8_t options,
                     const std::string& key, const std::string& forCondition) {
     PutLe32(p, root);
+    PutLe32(p + 4, kNoPage); // no free pages
     PutLe16(p + 12, std::uint32_t(keyLen));
     p[14] = options;
     p[15] = 1;
@@ -395,6 +399,41 @@ void KeyList::Clear() {
     fenceKeys_.clear();
     fenceRecs_.clear();
     size_ = 0;
+    ForgetChanges();
+}
+
+void KeyList::ForgetChanges() {
+    for (std::size_t b : changed_)
+        if (b < blocks_.size()) blocks_[b].listed = false;
+    changed_.clear();
+    reshapes_.clear();
+    released_.clear();
+}
+
+void KeyList::Touch(std::size_t b) {
+    Block& block = blocks_[b];
+    block.leaf.dirty = true;
+    if (!block.listed) {
+        block.listed = true;
+        changed_.push_back(b);
+    }
+}
+
+// Keeps changed_ naming the same blocks after block b was inserted or removed, marks the
+// neighbours whose links change, and records the change.
+void KeyList::Reshaped(std::size_t b, int change) {
+    std::vector<std::size_t> kept;
+    for (std::size_t c : changed_) {
+        if (change < 0 && c == b) continue;
+        kept.push_back(c >= b && (change > 0 || c > b) ? c + std::size_t(std::ptrdiff_t(change)) : c);
+    }
+    // (inserted: an old index >= b moved up one; removed: one above b moved down one)
+    changed_ = std::move(kept);
+    reshapes_.push_back({b, change});
+    if (change > 0) Touch(b);
+    if (b > 0) Touch(b - 1);
+    const std::size_t right = change > 0 ? b + 1 : b;
+    if (right < blocks_.size()) Touch(right);
 }
 
 void KeyList::SetFence(std::size_t block) {
@@ -418,8 +457,10 @@ void KeyList::PushBack(const char* key, std::uint32_t rec) {
         blocks_.emplace_back();
         fenceKeys_.resize(fenceKeys_.size() + std::size_t(keyLen_));
         fenceRecs_.push_back(0);
+        Reshaped(blocks_.size() - 1, +1);
     }
     Block& b = blocks_.back();
+    if (b.leaf.page == 0) Touch(blocks_.size() - 1);
     b.keys.insert(b.keys.end(), key, key + keyLen_);
     b.recs.push_back(rec);
     ++size_;
@@ -463,7 +504,7 @@ void KeyList::Insert(const char* key, std::uint32_t rec) {
     std::size_t lo = PlaceInBlock(b, key, rec);
     b.keys.insert(b.keys.begin() + std::ptrdiff_t(lo * std::size_t(keyLen_)), key, key + keyLen_);
     b.recs.insert(b.recs.begin() + std::ptrdiff_t(lo), rec);
-    b.leaf.dirty = true;
+    Touch(bi);
     ++size_;
     version_ = NextVersion();
     if (b.recs.size() > kBlockMax)
@@ -480,13 +521,14 @@ void KeyList::SplitBlock(std::size_t bi, std::size_t at) {
     right.recs.assign(b.recs.begin() + std::ptrdiff_t(at), b.recs.end());
     b.keys.resize(at * std::size_t(keyLen_));
     b.recs.resize(at);
-    b.leaf.dirty = true;
     blocks_.insert(blocks_.begin() + std::ptrdiff_t(bi + 1), std::move(right));
     fenceKeys_.insert(fenceKeys_.begin() + std::ptrdiff_t((bi + 1) * std::size_t(keyLen_)),
                       std::size_t(keyLen_), '\0');
     fenceRecs_.insert(fenceRecs_.begin() + std::ptrdiff_t(bi + 1), 0);
     SetFence(bi);
     SetFence(bi + 1);
+    Reshaped(bi + 1, +1);
+    Touch(bi);
     version_ = NextVersion();
 }
 
@@ -508,12 +550,14 @@ bool KeyList::Erase(const char* key, std::uint32_t rec) {
     b.keys.erase(b.keys.begin() + std::ptrdiff_t(p.index * std::size_t(keyLen_)),
                  b.keys.begin() + std::ptrdiff_t((p.index + 1) * std::size_t(keyLen_)));
     b.recs.erase(b.recs.begin() + std::ptrdiff_t(p.index));
-    b.leaf.dirty = true;
+    Touch(p.block);
     if (b.recs.empty()) {
+        if (b.leaf.page != 0) released_.push_back(b.leaf.page);
         blocks_.erase(blocks_.begin() + std::ptrdiff_t(p.block));
         fenceKeys_.erase(fenceKeys_.begin() + std::ptrdiff_t(p.block * std::size_t(keyLen_)),
                          fenceKeys_.begin() + std::ptrdiff_t((p.block + 1) * std::size_t(keyLen_)));
         fenceRecs_.erase(fenceRecs_.begin() + std::ptrdiff_t(p.block));
+        Reshaped(p.block, -1);
     } else {
         SetFence(p.block);
     }
@@ -630,16 +674,118 @@ bool KeyList::ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t r
 
 // ---- pages a change touched ----
 
-void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, std::uint32_t& end, std::vector<PageWrite>& writes) {
+std::uint32_t PageSpace::Take() {
+    if (!free.empty()) {
+        const std::uint32_t at = free.back();
+        free.pop_back();
+        return at;
+    }
+    const std::uint32_t at = end;
+    end += kPage;
+    return at;
+}
+
+std::uint32_t ChainFreePages(PageSpace& space, std::vector<PageWrite>& writes) {
+    for (std::uint32_t at : space.freed) {
+        unsigned char page[kPage] = {};
+        PutLe32(page, space.free.empty() ? kNoPage : space.free.back());
+        writes.push_back({at, std::string(reinterpret_cast<const char*>(page), kPage)});
+        space.free.push_back(at);
+    }
+    space.freed.clear();
+    return space.free.empty() ? kNoPage : space.free.back();
+}
+
+namespace {
+
+using Levels = std::vector<std::vector<InteriorPage>>;
+
+// The page of `level` that points to the `child`-th page of the level below (the last
+// page when child is past them all).
+std::size_t Holder(const std::vector<InteriorPage>& level, std::size_t child) {
+    std::size_t first = 0;
+    for (std::size_t j = 0; j + 1 < level.size(); ++j) {
+        if (child < first + level[j].children) return j;
+        first += level[j].children;
+    }
+    return level.empty() ? 0 : level.size() - 1;
+}
+
+// Interior levels laid out afresh over n leaves, each page full; the old pages are given up.
+void BuildLevels(Levels& levels, std::size_t n, std::size_t perPage, PageSpace& space) {
+    for (const auto& level : levels)
+        for (const InteriorPage& p : level) space.Give(p.page);
+    levels.clear();
+    for (std::size_t count = n; count > 1;) {
+        std::vector<InteriorPage> level;
+        for (std::size_t j = 0; j < count; j += perPage) level.push_back({space.Take(), std::min(perPage, count - j), {}, true});
+        count = level.size();
+        levels.insert(levels.begin(), std::move(level));
+    }
+}
+
+// On level lv: a page pointing to more children than a page holds is split into as many
+// even pages as needed (the new ones placed after it), one left without children is given
+// up; the level above counts its pages again. Neighbours whose links change are marked.
+void FixLevel(Levels& levels, std::size_t lv, std::size_t perPage, PageSpace& space) {
+    std::vector<InteriorPage>& level = levels[lv];
+    for (std::size_t j = 0; j < level.size();) {
+        const std::size_t c = level[j].children;
+        if (c != 0 && c <= perPage) {
+            ++j;
+            continue;
+        }
+        const std::size_t parent = lv > 0 ? Holder(levels[lv - 1], j) : 0;
+        if (c == 0) {
+            space.Give(level[j].page);
+            level.erase(level.begin() + std::ptrdiff_t(j));
+            if (lv > 0) --levels[lv - 1][parent].children;
+            if (j > 0) level[j - 1].dirty = true;
+            if (j < level.size()) level[j].dirty = true;
+            continue;
+        }
+        const std::size_t pieces = (c + perPage - 1) / perPage;
+        std::vector<InteriorPage> more;
+        for (std::size_t k = 0; k < pieces; ++k) {
+            const std::size_t size = c / pieces + (k < c % pieces ? 1 : 0);
+            if (k == 0)
+                level[j].children = size;
+            else
+                more.push_back({space.Take(), size, {}, true});
+        }
+        level[j].dirty = true;
+        level.insert(level.begin() + std::ptrdiff_t(j + 1), more.begin(), more.end());
+        if (lv > 0) levels[lv - 1][parent].children += pieces - 1;
+        j += pieces;
+        if (j < level.size()) level[j].dirty = true;
+    }
+}
+
+// Every level fixed from the lowest up; then a root added above a top level of several
+// pages, or dropped while it points to a single page.
+void Rebalance(Levels& levels, std::size_t perPage, PageSpace& space) {
+    for (std::size_t lv = levels.size(); lv-- > 0;) FixLevel(levels, lv, perPage, space);
+    while (levels[0].size() > 1) {
+        for (InteriorPage& p : levels[0]) p.dirty = true; // the old root loses its mark
+        levels.insert(levels.begin(), std::vector<InteriorPage>{{space.Take(), levels[0].size(), {}, true}});
+        FixLevel(levels, 0, perPage, space);
+    }
+    while (levels.size() > 1 && levels[0][0].children == 1) {
+        space.Give(levels[0][0].page);
+        levels.erase(levels.begin());
+        levels[0][0].dirty = true; // the new root gets its mark
+    }
+}
+
+} // namespace
+
+void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, PageSpace& space, std::vector<PageWrite>& writes) {
     KeyList& keys = tag.keys;
     TagPages& pages = tag.pages;
+    Levels& levels = pages.levels;
     const int keyLen = tag.keyLen;
     const LeafLayout layout = LayoutFor(keyLen, maxRec);
-    auto newPage = [&] {
-        std::uint32_t at = end;
-        end += kPage;
-        return at;
-    };
+    const std::size_t perPage = PerInteriorPage(keyLen);
     std::vector<Entry> entries;
     auto blockEntries = [&](std::size_t b) {
         entries.clear();
@@ -648,38 +794,60 @@ void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, std::uint32_t& end, std::
     unsigned char page[kPage];
     auto write = [&](std::uint32_t at) { writes.push_back({at, std::string(reinterpret_cast<const char*>(page), kPage)}); };
 
-    // A changed block that no longer fits its page goes on in a new one.
-    for (std::size_t b = 0; b < keys.BlockCount(); ++b) {
-        if (!keys.BlockLeaf(b).dirty) continue;
-        blockEntries(b);
-        std::memset(page, 0, kPage);
-        std::size_t fit = EncodeLeaf(page, entries.data(), entries.size(), keyLen, layout, kNone, kNone, false);
-        if (fit < entries.size()) keys.SplitBlock(b, fit);
-    }
-    const std::size_t n = keys.BlockCount();
-    std::uint32_t root = 0;
-    if (n == 0 && !pages.emptyRoot) { // a tag whose condition now admits no record: an empty root leaf
-        root = newPage();
-        std::memset(page, 0, kPage);
-        EncodeLeaf(page, nullptr, 0, keyLen, layout, kNone, kNone, true);
-        write(root);
-    }
-    if (n == 0 && pages.emptyRoot) root = pages.root;
-    pages.emptyRoot = n == 0;
-    for (std::size_t b = 0; b < n; ++b)
-        if (keys.BlockLeaf(b).page == 0) keys.BlockLeaf(b).page = newPage();
-    // Links and root marks as they must be now; a leaf whose neighbours changed is rewritten.
-    for (std::size_t b = 0; b < n; ++b) {
-        KeyList::Leaf& leaf = keys.BlockLeaf(b);
-        const std::uint32_t left = b == 0 ? kNone : keys.BlockLeaf(b - 1).page;
-        const std::uint32_t right = b + 1 == n ? kNone : keys.BlockLeaf(b + 1).page;
-        if (leaf.left != left || leaf.right != right || leaf.root != (n == 1)) {
-            leaf.left = left;
-            leaf.right = right;
-            leaf.root = n == 1;
-            leaf.dirty = true;
+    // A changed block that no longer fits its page goes on in new ones: split in halves, so
+    // that keys arriving anywhere leave pages half full at least rather than a full page
+    // beside a run of nearly empty ones; the last block (appends in key order) and a
+    // block far too big are cut where the page is full. From the highest index down, so
+    // that a split moves none of the blocks still to look at.
+    std::vector<std::size_t> changed = keys.ChangedBlocks();
+    std::sort(changed.rbegin(), changed.rend());
+    for (std::size_t b : changed)
+        for (std::size_t cur = b; cur < keys.BlockCount(); ++cur) {
+            blockEntries(cur);
+            std::memset(page, 0, kPage);
+            std::size_t fit = EncodeLeaf(page, entries.data(), entries.size(), keyLen, layout, kNone, kNone, false);
+            if (fit == entries.size()) break;
+            const bool cutFull = cur + 1 == keys.BlockCount() || entries.size() > 2 * fit;
+            keys.SplitBlock(cur, cutFull ? fit : entries.size() / 2);
         }
-        if (!leaf.dirty) continue;
+    const std::size_t n = keys.BlockCount();
+
+    // The lowest interior level follows the blocks inserted and removed, in their order.
+    bool recount = false;
+    if (!levels.empty()) {
+        std::vector<InteriorPage>& low = levels.back();
+        for (const KeyList::Reshape& r : keys.Reshapes()) {
+            InteriorPage& holder = low[Holder(low, r.change > 0 && r.block > 0 ? r.block - 1 : r.block)];
+            if (r.change < 0 && holder.children == 0) {
+                recount = true;
+                break;
+            }
+            holder.children = std::size_t(std::ptrdiff_t(holder.children) + r.change);
+            holder.dirty = true;
+        }
+        std::size_t total = 0;
+        for (const InteriorPage& p : low) total += p.children;
+        recount = recount || total != n;
+    }
+    for (std::uint32_t at : keys.ReleasedPages()) space.Give(at);
+    if (n > 0 && pages.emptyRoot) space.Give(pages.root);
+    if (n <= 1)
+        BuildLevels(levels, 0, perPage, space);
+    else if (levels.empty() || recount)
+        BuildLevels(levels, n, perPage, space);
+    else
+        Rebalance(levels, perPage, space);
+
+    // Leaves: the changed blocks (their neighbours are among them when links changed).
+    changed = keys.ChangedBlocks();
+    std::sort(changed.begin(), changed.end());
+    for (std::size_t b : changed)
+        if (keys.BlockLeaf(b).page == 0) keys.BlockLeaf(b).page = space.Take();
+    for (std::size_t b : changed) {
+        KeyList::Leaf& leaf = keys.BlockLeaf(b);
+        leaf.left = b == 0 ? kNone : keys.BlockLeaf(b - 1).page;
+        leaf.right = b + 1 == n ? kNone : keys.BlockLeaf(b + 1).page;
+        leaf.root = n == 1;
         blockEntries(b);
         std::memset(page, 0, kPage);
         [[maybe_unused]] std::size_t fit =
@@ -688,44 +856,65 @@ void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, std::uint32_t& end, std::
         write(leaf.page);
         leaf.dirty = false;
     }
-    if (n == 1) root = keys.BlockLeaf(0).page;
-    if (n > 1) {
-        // The interior levels laid out afresh over the leaves; they keep their pages (top
-        // level first, left to right), and only pages whose bytes differ are written.
-        std::vector<Child> leaves;
-        for (std::size_t b = 0; b < n; ++b) {
-            KeyList::Pos last{b, keys.BlockSize(b) - 1};
-            leaves.push_back({keys.BlockLeaf(b).page, {keys.Key(last), keys.Rec(last)}});
-        }
-        auto levels = InteriorLevels(leaves, keyLen);
-        std::vector<std::vector<std::uint32_t>> offsets(levels.size());
-        std::size_t k = 0;
-        for (std::size_t lv = 0; lv < levels.size(); ++lv)
-            for (std::size_t j = 0; j < levels[lv].size(); ++j, ++k) {
-                if (k == pages.interior.size()) {
-                    pages.interior.push_back(newPage());
-                    pages.interiorBytes.emplace_back();
-                }
-                offsets[lv].push_back(pages.interior[k]);
+
+    // Interior pages above the changed leaves and pages, up to the root: encoded again and
+    // written when their bytes differ.
+    if (!levels.empty()) {
+        const std::size_t depth = levels.size();
+        for (std::size_t b : changed) levels[depth - 1][Holder(levels[depth - 1], b)].dirty = true;
+        for (std::size_t lv = depth - 1; lv > 0; --lv)
+            for (std::size_t j = 0; j < levels[lv].size(); ++j)
+                if (levels[lv][j].dirty) levels[lv - 1][Holder(levels[lv - 1], j)].dirty = true;
+        // Each page's first child, and the first leaf below each page.
+        std::vector<std::vector<std::size_t>> first(depth), firstLeaf(depth);
+        for (std::size_t lv = depth; lv-- > 0;) {
+            std::size_t at = 0;
+            for (const InteriorPage& p : levels[lv]) {
+                first[lv].push_back(at);
+                firstLeaf[lv].push_back(lv + 1 == depth ? at : firstLeaf[lv + 1][at]);
+                at += p.children;
             }
-        k = 0;
-        for (std::size_t lv = 0; lv < levels.size(); ++lv) {
-            std::size_t child = 0;
-            for (std::size_t j = 0; j < levels[lv].size(); ++j, ++k) {
-                std::vector<Child>& children = levels[lv][j];
-                for (Child& c : children) c.offset = lv + 1 < levels.size() ? offsets[lv + 1][child++] : leaves[child++].offset;
+            assert(at == (lv + 1 == depth ? n : levels[lv + 1].size()));
+        }
+        std::vector<Child> children;
+        for (std::size_t lv = 0; lv < depth; ++lv)
+            for (std::size_t j = 0; j < levels[lv].size(); ++j) {
+                InteriorPage& node = levels[lv][j];
+                if (!node.dirty) continue;
+                children.clear();
+                for (std::size_t k = 0; k < node.children; ++k) {
+                    const std::size_t c = first[lv][j] + k;
+                    const bool lowest = lv + 1 == depth;
+                    const std::size_t lastLeaf =
+                        lowest ? c : (c + 1 < levels[lv + 1].size() ? firstLeaf[lv + 1][c + 1] : n) - 1;
+                    const KeyList::Pos last{lastLeaf, keys.BlockSize(lastLeaf) - 1};
+                    children.push_back({lowest ? keys.BlockLeaf(c).page : levels[lv + 1][c].page,
+                                        {keys.Key(last), keys.Rec(last)}});
+                }
                 std::memset(page, 0, kPage);
-                EncodeInterior(page, children.data(), children.size(), keyLen, j == 0 ? kNone : offsets[lv][j - 1],
-                               j + 1 == levels[lv].size() ? kNone : offsets[lv][j + 1], lv == 0);
-                if (pages.interiorBytes[k].size() != kPage ||
-                    std::memcmp(pages.interiorBytes[k].data(), page, kPage) != 0) {
-                    pages.interiorBytes[k].assign(reinterpret_cast<const char*>(page), kPage);
-                    write(offsets[lv][j]);
+                EncodeInterior(page, children.data(), children.size(), keyLen,
+                               j == 0 ? kNone : levels[lv][j - 1].page,
+                               j + 1 == levels[lv].size() ? kNone : levels[lv][j + 1].page, lv == 0);
+                if (node.bytes.size() != kPage || std::memcmp(node.bytes.data(), page, kPage) != 0) {
+                    node.bytes.assign(reinterpret_cast<const char*>(page), kPage);
+                    write(node.page);
                 }
+                node.dirty = false;
             }
-        }
-        root = offsets[0][0];
     }
+
+    std::uint32_t root = 0;
+    if (n == 0 && !pages.emptyRoot) { // a tag whose condition now admits no record: an empty root leaf
+        root = space.Take();
+        std::memset(page, 0, kPage);
+        EncodeLeaf(page, nullptr, 0, keyLen, layout, kNone, kNone, true);
+        write(root);
+    }
+    if (n == 0 && pages.emptyRoot) root = pages.root;
+    if (n == 1) root = keys.BlockLeaf(0).page;
+    if (n > 1) root = levels[0][0].page;
+    pages.emptyRoot = n == 0;
+    keys.ForgetChanges();
     if (root != pages.root) {
         unsigned char at[4];
         PutLe32(at, root);
@@ -736,8 +925,31 @@ void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, std::uint32_t& end, std::
 
 // ---- whole files ----
 
-bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error) {
+namespace {
+
+// The free-page list from the file header at 0, checked against the pages in use.
+std::vector<std::uint32_t> ReadFreePages(File& file, const std::set<std::uint32_t>& used) {
+    std::vector<std::uint32_t> list;
+    std::set<std::uint32_t> met;
+    const std::uint64_t size = file.Size();
+    unsigned char p[4];
+    if (!file.Read(4, p, 4)) return {};
+    for (std::uint32_t at = Le32(p); at != kNoPage && at != 0; at = Le32(p)) {
+        if (at % kPage != 0 || at < 2 * kPage || std::uint64_t(at) + kPage > size || used.count(at) ||
+            !met.insert(at).second || !file.Read(at, p, 4))
+            return {};
+        list.push_back(at);
+    }
+    std::reverse(list.begin(), list.end());
+    return list;
+}
+
+} // namespace
+
+bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error,
+             std::vector<std::uint32_t>* freePages) {
     tags.clear();
+    std::set<std::uint32_t> used{0, kPage};
     TagHeader directory;
     if (!ReadTagHeader(file, 0, directory, error)) {
         error = "index file: " + error;
@@ -749,7 +961,7 @@ bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& 
     }
     std::vector<std::pair<std::string, std::uint32_t>> names;
     auto noLeaf = [](std::uint32_t, std::uint32_t, std::uint32_t, bool, std::uint32_t) {};
-    bool ok = ReadTree(file, directory, nullptr, noLeaf, [&](const char* key, std::uint32_t rec) {
+    bool ok = ReadTree(file, directory, nullptr, &used, noLeaf, [&](const char* key, std::uint32_t rec) {
         if (names.size() >= 256) {
             error = "too many tags";
             return false;
@@ -790,8 +1002,10 @@ bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& 
             else // only an empty root leaf has no entries; a key list has no empty block
                 tag.pages.emptyRoot = true;
         };
+        used.insert(offset);
+        used.insert(offset + kPage);
         if (withKeys &&
-            !ReadTree(file, h, &tag.pages, beginPage, [&](const char* key, std::uint32_t rec) {
+            !ReadTree(file, h, &tag.pages, &used, beginPage, [&](const char* key, std::uint32_t rec) {
                 tag.keys.PushBack(key, rec);
                 return true;
             }, error)) {
@@ -800,6 +1014,7 @@ bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& 
         }
         tags.push_back(std::move(tag));
     }
+    if (freePages) *freePages = withKeys ? ReadFreePages(file, used) : std::vector<std::uint32_t>{};
     return true;
 }
 

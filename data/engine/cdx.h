@@ -4,7 +4,9 @@
 //
 // File layout (512-byte pages; integers little-endian unless marked BE):
 //   A tag header is two pages (1024 bytes):
-//     0   4  offset of the root page          4   4  offset of the free-page list (0)
+//     0   4  offset of the root page          4   4  offset of the first free page
+//                                               (0xFFFFFFFF or 0: none; used in the file's
+//                                               first header only)
 //     8   4  (reserved; change stamp, BE)      12  2  key length (1..240)
 //     14  1  options: 0x20 compact, 0x40 compound, 0x80 structural, 0x08 FOR, 0x01 unique
 //     15  1  signature (1)                    502 2  0 ascending, 1 descending
@@ -26,6 +28,8 @@
 //     the page, then the count of trailing blanks dropped. The remaining key bytes are
 //     stored from the end of the page downwards, first key last in the page.
 //   Keys ascend by bytes, then by record number.
+//   Free page: 0 4 offset of the next free page (0xFFFFFFFF: the last), then zeros. Pages
+//     a change no longer needs are kept in this list and taken again by later changes.
 #pragma once
 
 #include "data/engine/file.h"
@@ -99,6 +103,19 @@ public:
     Leaf& BlockLeaf(std::size_t b) { return blocks_[b].leaf; }
     // Moves the entries of block b from index `at` on into a new block after it.
     void SplitBlock(std::size_t b, std::size_t at);
+
+    // What changed since ForgetChanges, for writing back only that: the blocks whose
+    // entries or neighbours changed (each once, by their present index), the blocks
+    // inserted (+1) and removed (-1) in the order it happened, by their index at the time,
+    // and the pages of the removed blocks.
+    struct Reshape {
+        std::size_t block;
+        int change;
+    };
+    const std::vector<std::size_t>& ChangedBlocks() const { return changed_; }
+    const std::vector<Reshape>& Reshapes() const { return reshapes_; }
+    const std::vector<std::uint32_t>& ReleasedPages() const { return released_; }
+    void ForgetChanges();
     // Takes the entries of the block stored at leaf page `page` from that page as another
     // process rewrote it in place; false when no block is there or its links changed.
     bool ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, const std::string& keys,
@@ -109,7 +126,10 @@ private:
         std::vector<char> keys;
         std::vector<std::uint32_t> recs;
         Leaf leaf;
+        bool listed = false; // in changed_
     };
+    void Touch(std::size_t b);                  // its entries changed
+    void Reshaped(std::size_t b, int change);   // block b was inserted (+1) or removed (-1)
     int Compare(const char* k1, std::uint32_t r1, const char* k2, std::uint32_t r2) const;
     std::size_t BlockFor(const char* key, std::uint32_t rec) const;
     std::size_t PlaceInBlock(const Block& b, const char* key, std::uint32_t rec) const;
@@ -125,6 +145,19 @@ private:
     // Each block's last entry, side by side, so that finding a block reads one array.
     std::vector<char> fenceKeys_;
     std::vector<std::uint32_t> fenceRecs_;
+    std::vector<std::size_t> changed_;
+    std::vector<Reshape> reshapes_;
+    std::vector<std::uint32_t> released_;
+};
+
+// An interior page of a tag: its place in the file, how many pages of the level below
+// (the leaves, for the lowest level) it points to, consecutively after those of the pages
+// to its left, and its bytes as last read or written.
+struct InteriorPage {
+    std::uint32_t page = 0;
+    std::size_t children = 0;
+    std::string bytes;
+    bool dirty = true; // to be encoded again (written only when its bytes differ)
 };
 
 // Where a tag lives in its index file, beyond its leaves (which its key list knows).
@@ -132,9 +165,31 @@ struct TagPages {
     std::uint32_t header = 0; // offset of the tag header; 0: the tag was never written
     std::uint32_t root = 0;
     bool emptyRoot = false; // the root is a leaf without entries (the key list is empty)
-    std::vector<std::uint32_t> interior;   // interior pages, top level first
-    std::vector<std::string> interiorBytes; // their contents as last read or written
+    // The interior levels, top level (the root) first; none while the root is a leaf.
+    std::vector<std::vector<InteriorPage>> levels;
 };
+
+// A page to write into an index file.
+struct PageWrite {
+    std::uint32_t offset;
+    std::string bytes;
+};
+
+// Where a write-back takes the index pages it needs and puts those it gives up. Pages
+// given up are not taken again by the same write-back: they still hold what the files
+// show until it completes.
+struct PageSpace {
+    std::vector<std::uint32_t> free;  // the file's free pages; the head of its list last
+    std::uint32_t end = 0;            // the end of the file
+    std::vector<std::uint32_t> freed; // given up by this write-back
+    std::uint32_t Take();
+    void Give(std::uint32_t page) { freed.push_back(page); }
+};
+// Once every tag is updated: the pages given up join the free list, each written with the
+// offset of the next free page in its first four bytes (kNoPage ending the list); returns
+// the new head for the file header (kNoPage when the list is empty).
+std::uint32_t ChainFreePages(PageSpace& space, std::vector<PageWrite>& writes);
+constexpr std::uint32_t kNoPage = 0xFFFFFFFFu;
 
 struct CdxTag {
     std::string name;  // upper case
@@ -151,19 +206,16 @@ struct CdxTag {
 bool DecodeLeaf(const unsigned char* page, std::uint32_t at, int keyLen, std::string& keys,
                 std::vector<std::uint32_t>& recs, std::string& error);
 
-// A page to write into an index file.
-struct PageWrite {
-    std::uint32_t offset;
-    std::string bytes;
-};
-
-// Appends to writes the pages of a written tag that its changes touched: leaves of dirty
+// Appends to writes the pages of a written tag that its changes touched: leaves of changed
 // blocks (a block that outgrew its page is split, the new part going to a new page),
-// leaves whose sibling links or root mark changed, the interior pages whose contents
-// changed, and the root offset in the tag header when the root moved. New pages are taken
-// from `end` (the end of the file) on, which advances. maxRec is the largest record number
-// the leaves must be able to hold. Afterwards the tag's blocks are clean.
-void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, std::uint32_t& end, std::vector<PageWrite>& writes);
+// leaves whose sibling links or root mark changed, the interior pages above them whose
+// contents changed (an interior page that overflows is split and one left without
+// children is given up, as in any B-tree, so the pages beside them stay as they are), and
+// the root offset in the tag header when the root moved. Pages come from and go to space.
+// maxRec is the largest record number the leaves must be able to hold. Afterwards the
+// tag's blocks are clean. The work is that of the changed blocks and their ancestors, plus
+// one count per interior page.
+void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, PageSpace& space, std::vector<PageWrite>& writes);
 
 // Reads a compound index. withKeys false reads the tag names and expressions only
 // (enough to rebuild a damaged index). Every page offset, count and length is checked:
@@ -171,7 +223,11 @@ void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, std::uint32_t& end, std::
 // make it fail with an error text, and so do the marks of a torn write: a root page
 // without its root mark (an all-zero page), an empty interior page, a leaf chain that
 // ends anywhere but at the "none" link.
-bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error);
+// freePages (when given) receives the file's free-page list, head last; a list that is
+// damaged (a page outside the file, in use, or met twice) is given as empty, and the pages
+// in it stay unused.
+bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& error,
+             std::vector<std::uint32_t>* freePages = nullptr);
 // The bytes of a compound index holding the tags (in any order; the directory sorts
 // them). maxRec is the largest record number the tags may hold.
 std::string BuildCdx(const std::vector<const CdxTag*>& tags, std::uint32_t maxRec);

@@ -299,36 +299,29 @@ bool ReadMemo(File& dbt, std::uint32_t block, std::string& text, std::string& er
     return true; // a memo cut by the end of the file keeps what is there
 }
 
-bool WriteMemo(File& dbt, std::string_view text, std::uint32_t& block, std::string& error) {
+bool MemoNextBlock(File& dbt, std::uint32_t& next, std::string& error) {
     unsigned char head[4];
     if (!dbt.Read(0, head, 4)) {
         error = "memo file header unreadable";
         return false;
     }
-    std::uint64_t next = Le32(head);
+    std::uint64_t first = Le32(head);
     std::uint64_t end = (dbt.Size() + kMemoBlock - 1) / kMemoBlock;
-    if (next < end) next = end; // never write over a memo that is there
-    if (next == 0) next = 1;
-    std::uint64_t blocks = (text.size() + 2 + kMemoBlock - 1) / kMemoBlock;
-    if (text.size() > kMaxMemo || next + blocks > 0xFFFFFFFFull) {
-        error = "memo too long or memo file full";
+    if (first < end) first = end; // never write over a memo that is there
+    if (first == 0) first = 1;
+    if (first > 0xFFFFFFFFull) {
+        error = "memo file full";
         return false;
     }
+    next = std::uint32_t(first);
+    return true;
+}
+
+std::string MemoBlocks(std::string_view text) {
     std::string data(text);
     data += "\x1A\x1A";
-    data.resize(std::size_t(blocks * kMemoBlock), '\0');
-    if (!dbt.Write(next * kMemoBlock, data.data(), data.size())) {
-        error = "cannot write the memo file";
-        return false;
-    }
-    unsigned char fresh[4];
-    PutLe32(fresh, std::uint32_t(next + blocks));
-    if (!dbt.Write(0, fresh, 4)) {
-        error = "cannot write the memo file";
-        return false;
-    }
-    block = std::uint32_t(next);
-    return true;
+    data.resize((data.size() + kMemoBlock - 1) / kMemoBlock * kMemoBlock, '\0');
+    return data;
 }
 
 } // namespace lysora::engine

@@ -91,8 +91,11 @@ bool ParseLogical(char c); // T t Y y
 constexpr std::uint32_t kMemoBlock = 512;
 constexpr std::uint32_t kMaxMemo = 1u << 24; // longest memo we read, 16 MB
 bool ReadMemo(File& dbt, std::uint32_t block, std::string& text, std::string& error);
-// Appends a memo at the end of the file; block receives its first block number.
-bool WriteMemo(File& dbt, std::string_view text, std::uint32_t& block, std::string& error);
+// The first block a new memo may take: the header's next free block, never below the
+// blocks the file holds. Memos are only ever appended there.
+bool MemoNextBlock(File& dbt, std::uint32_t& next, std::string& error);
+// The blocks holding text as a memo: the text, 0x1A 0x1A, zeros to the end of the block.
+std::string MemoBlocks(std::string_view text);
 std::string NewMemoFileHeader();
 
 } // namespace lysora::engine

@@ -251,6 +251,11 @@ bool DBAPPEND(bool releaseLocks) {
     return Done(t, t->Append(releaseLocks));
 }
 
+bool DBAPPEND(const std::vector<Value>& values, bool releaseLocks) {
+    Table* t = Current();
+    return t && Done(t, t->Append(releaseLocks, &values));
+}
+
 bool DBDELETE() {
     Table* t = Current();
     return t && Done(t, t->Delete());

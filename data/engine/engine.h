@@ -146,6 +146,10 @@ bool BOF();     // a skip backwards went past the first record (or the table is 
 // classic engine does. The changes waiting in the area are written back with the new
 // record. Refused in a read-only table.
 bool DBAPPEND(bool releaseLocks = true);
+// The same with a record holding values (field i gets values[i - 1], as FIELDPUT stores
+// it; fields past the values stay blank, values past the fields are ignored). When a
+// value does not fit its field nothing is appended: false + LASTERROR.
+bool DBAPPEND(const std::vector<Value>& values, bool releaseLocks = true);
 // Marks the current record deleted (shared tables: it must be locked by this area). The
 // record stays reachable by DBGOTO; indexes keep its keys.
 bool DBDELETE();
@@ -210,8 +214,10 @@ std::vector<long> DBRLOCKLIST(); // records this area holds locked, ascending
 // write-back is all or nothing: records, header and index are written under a rollback
 // journal (TABLE.jnl), so a failure or a stop part-way leaves the state before it. In a
 // shared table the changes to a record are written back when the area leaves the record
-// (a movement, an unlock, an append, DBCOMMIT, closing), whole and safe against the
-// program stopping; DBCOMMIT also makes them safe against the machine stopping.
+// (a movement, an unlock, an append, DBCOMMIT, closing), whole, visible to other
+// processes at once and safe against the program stopping; they are not synced one by
+// one (a shared append costs a few small writes, no disk wait): DBCOMMIT and closing put
+// every write-back so far on the disk, safe against the machine stopping.
 bool DBCOMMIT();
 
 } // namespace lysora::engine

@@ -7,8 +7,9 @@
 namespace lysora::engine {
 namespace {
 
-constexpr char kMagic[8] = {'L', 'Y', 'S', 'J', 'R', 'N', 'L', '1'};
-constexpr std::size_t kHead = 28;
+constexpr char kMagic[8] = {'L', 'Y', 'S', 'J', 'R', 'N', 'L', '2'};
+constexpr std::size_t kHead = 44;
+constexpr std::size_t kLongest = std::size_t(1) << 31;
 
 void Put(std::string& out, std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
@@ -26,24 +27,25 @@ std::uint32_t Checksum(const char* p, std::size_t n) {
     return h;
 }
 
+JournalFile FileOf(char c) { return c == 1 ? kIndexFile : c == 2 ? kMemoFile : kTableFile; }
+
 struct Saved {
     JournalFile file;
     std::uint64_t offset;
     std::string bytes;
 };
 
-// Parses a journal; false when it was never finished (short, foreign or bad checksum).
-bool Parse(const std::string& j, std::uint64_t oldSize[2], std::vector<Saved>& saved) {
+// Parses a journal (j holds exactly its length); false when it was never finished.
+bool Parse(const std::string& j, std::uint64_t oldSize[kJournalFiles], std::vector<Saved>& saved) {
     if (j.size() < kHead + 4 || std::memcmp(j.data(), kMagic, 8) != 0) return false;
     if (Checksum(j.data(), j.size() - 4) != Get(j, j.size() - 4, 4)) return false;
-    oldSize[0] = Get(j, 8, 8);
-    oldSize[1] = Get(j, 16, 8);
-    std::uint64_t count = Get(j, 24, 4);
+    for (int i = 0; i < kJournalFiles; ++i) oldSize[i] = Get(j, 16 + 8 * std::size_t(i), 8);
+    std::uint64_t count = Get(j, 40, 4);
     std::size_t at = kHead;
     const std::size_t end = j.size() - 4;
     for (std::uint64_t i = 0; i < count; ++i) {
         if (end - at < 13) return false;
-        auto file = JournalFile(j[at] == 1 ? 1 : 0);
+        JournalFile file = FileOf(j[at]);
         std::uint64_t offset = Get(j, at + 1, 8);
         std::size_t length = std::size_t(Get(j, at + 9, 4));
         at += 13;
@@ -55,27 +57,40 @@ bool Parse(const std::string& j, std::uint64_t oldSize[2], std::vector<Saved>& s
 }
 
 // Puts saved bytes back and the files to their old sizes, then syncs them.
-bool Restore(File* const files[2], const std::uint64_t oldSize[2], const std::vector<Saved>& saved) {
+bool Restore(File* const files[kJournalFiles], const std::uint64_t oldSize[kJournalFiles],
+             const std::vector<Saved>& saved) {
     for (const Saved& s : saved) {
         File* f = files[s.file];
         if (f && !f->Write(s.offset, s.bytes.data(), s.bytes.size())) return false;
     }
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < kJournalFiles; ++i)
         if (files[i] && files[i]->Size() != oldSize[i] && !files[i]->Truncate(oldSize[i])) return false;
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < kJournalFiles; ++i)
         if (files[i] && !files[i]->Sync()) return false;
     return true;
 }
 
+// Marking a journal done zeroes its first byte: one byte, so that the mark cannot tear.
+const char kDone[1] = {};
+
 } // namespace
 
-bool WriteWithJournal(const std::string& journalPath, File* const files[2],
-                      const std::vector<PendingWrite>& writes, const std::uint64_t newSize[2],
-                      bool durable, std::string& error) {
-    std::uint64_t oldSize[2] = {files[0] ? files[0]->Size() : 0, files[1] ? files[1]->Size() : 0};
+bool Journal::OpenFile(bool create, std::string& error) {
+    if (file_) return true;
+    if (!create && !FileExists(path_)) return false;
+    file_ = OpenTableFile(path_, true, false, error);
+    if (!file_ && create) file_ = OpenTableFile(path_, true, true, error);
+    if (!file_ && !create) file_ = OpenTableFile(path_, false, false, error); // read-only media
+    return file_ != nullptr;
+}
+
+bool Journal::Write(File* const files[kJournalFiles], const std::vector<PendingWrite>& writes,
+                    const std::uint64_t newSize[kJournalFiles], bool durable, std::string& error) {
+    std::uint64_t oldSize[kJournalFiles];
+    for (int i = 0; i < kJournalFiles; ++i) oldSize[i] = files[i] ? files[i]->Size() : 0;
     std::string j(kMagic, 8);
-    Put(j, oldSize[0], 8);
-    Put(j, oldSize[1], 8);
+    Put(j, 0, 8); // the length, set below
+    for (std::uint64_t size : oldSize) Put(j, size, 8);
     Put(j, 0, 4); // the count, set below
     std::uint32_t count = 0;
     std::vector<Saved> saved;
@@ -95,68 +110,87 @@ bool WriteWithJournal(const std::string& journalPath, File* const files[2],
         saved.push_back({w.file, w.offset, std::move(old)});
         ++count;
     }
-    for (int i = 0; i < 4; ++i) j[24 + std::size_t(i)] = char((count >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i) j[40 + std::size_t(i)] = char((count >> (8 * i)) & 0xFF);
+    const std::uint64_t length = j.size() + 4;
+    for (int i = 0; i < 8; ++i) j[8 + std::size_t(i)] = char((length >> (8 * i)) & 0xFF);
     Put(j, Checksum(j.data(), j.size()), 4);
 
-    auto journal = OpenTableFile(journalPath, true, true, error);
-    if (!journal || !journal->Write(0, j.data(), j.size()) || (durable && !journal->Sync())) {
-        journal.reset();
-        RemoveFile(journalPath); // unfinished: the table and index are untouched
-        if (error.empty()) error = "cannot write the journal " + journalPath;
+    if (!OpenFile(true, error) || !file_->Writable() || !file_->Write(0, j.data(), j.size()) ||
+        (durable && !file_->Sync())) {
+        // Unfinished (a short or bad checksum): the files are untouched, nothing to undo.
+        if (error.empty()) error = "cannot write the journal " + path_;
         return false;
     }
     bool ok = true;
     for (const PendingWrite& w : writes)
         if (ok && !files[w.file]->Write(w.offset, w.bytes.data(), w.bytes.size())) ok = false;
-    for (int i = 0; i < 2 && ok; ++i)
-        if (files[i] && newSize[i] < files[i]->Size() && !files[i]->Truncate(newSize[i])) ok = false;
-    for (int i = 0; i < 2 && ok && durable; ++i)
+    for (int i = 0; i < kJournalFiles && ok; ++i)
+        if (files[i] && newSize[i] != kKeepSize && newSize[i] < files[i]->Size() && !files[i]->Truncate(newSize[i]))
+            ok = false;
+    for (int i = 0; i < kJournalFiles && ok && durable; ++i)
         if (files[i] && !files[i]->Sync()) ok = false;
     if (!ok) {
         error = "cannot write the table or its index (disk full or failing?)";
         // Undo now while the journal is still there to fall back on.
         if (!Restore(files, oldSize, saved)) {
-            error += "; the old state will be restored when the table is next opened";
+            error += "; the old state will be restored when the table is next written or opened";
             return false;
         }
     }
-    journal.reset();
-    if (!RemoveFile(journalPath) && ok) {
-        error = "cannot remove the journal " + journalPath;
+    if (!file_->Write(0, kDone, sizeof kDone) || (durable && !file_->Sync())) {
+        if (ok) error = "cannot mark the journal " + path_ + " done";
         return false;
     }
     return ok;
 }
 
-bool RollBackJournal(const std::string& journalPath, File* const files[2], std::string& error) {
-    if (!FileExists(journalPath)) return true;
-    std::string j;
-    {
-        auto journal = OpenFile(journalPath, false, false, error);
-        if (!journal) return false;
-        j.resize(std::size_t(std::min<std::uint64_t>(journal->Size(), std::uint64_t(1) << 31)));
-        if (!j.empty() && !journal->Read(0, j.data(), j.size())) {
-            error = "cannot read the journal " + journalPath;
-            return false;
-        }
-    }
-    std::uint64_t oldSize[2];
+bool Journal::Live() {
+    std::string error;
+    char magic[8];
+    return OpenFile(false, error) && file_->Read(0, magic, sizeof magic) &&
+           std::memcmp(magic, kMagic, sizeof magic) == 0;
+}
+
+bool Journal::RollBack(File* const files[kJournalFiles], std::string& error) {
+    if (!Live()) return true;
+    std::string j(16, '\0');
+    std::uint64_t length = 0;
+    if (file_->Read(0, j.data(), j.size())) length = Get(j, 8, 8);
+    std::uint64_t oldSize[kJournalFiles];
     std::vector<Saved> saved;
-    if (Parse(j, oldSize, saved)) {
-        if (!files[0] || !files[0]->Writable() || (files[1] && !files[1]->Writable())) {
-            error = "a change to this table was interrupted; open it writable once to undo it";
+    if (length >= kHead + 4 && length <= kLongest && length <= file_->Size()) {
+        j.resize(std::size_t(length));
+        if (!file_->Read(0, j.data(), j.size())) {
+            error = "cannot read the journal " + path_;
             return false;
         }
-        if (!Restore(files, oldSize, saved)) {
-            error = "cannot undo an interrupted change to the table";
-            return false;
+        if (Parse(j, oldSize, saved)) {
+            for (int i = 0; i < kJournalFiles; ++i)
+                if (files[i] && !files[i]->Writable()) {
+                    error = "a change to this table was interrupted; open it writable once to undo it";
+                    return false;
+                }
+            if (!Restore(files, oldSize, saved)) {
+                error = "cannot undo an interrupted change to the table";
+                return false;
+            }
         }
     }
-    if (!RemoveFile(journalPath)) {
-        error = "cannot remove the journal " + journalPath;
+    if (!file_->Writable() || !file_->Write(0, kDone, sizeof kDone) || !file_->Sync()) {
+        error = "cannot mark the journal " + path_ + " done";
         return false;
     }
     return true;
+}
+
+bool Journal::Sync() { return !file_ || file_->Sync(); }
+
+void Journal::Remove() {
+    if (FileExists(path_) && !Live()) {
+        file_.reset();
+        RemoveFile(path_);
+    }
+    file_.reset();
 }
 
 std::string EncodeChangeNote(const ChangeNote& note) {
@@ -183,7 +217,7 @@ bool DecodeChangeNote(const std::string& bytes, ChangeNote& note) {
     note.after = std::uint32_t(Get(bytes, 12, 4));
     note.ranges.clear();
     for (std::size_t at = 20; at < end; at += 13)
-        note.ranges.push_back({JournalFile(bytes[at] == 1 ? 1 : 0), Get(bytes, at + 1, 8), std::uint32_t(Get(bytes, at + 9, 4))});
+        note.ranges.push_back({FileOf(bytes[at]), Get(bytes, at + 1, 8), std::uint32_t(Get(bytes, at + 9, 4))});
     return true;
 }
 

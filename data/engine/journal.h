@@ -1,33 +1,44 @@
 // The rollback journal that makes each write-back of a table all or nothing.
 //
-// Before a write-back overwrites bytes of the table file or of its index file, the old
-// contents of those bytes and the old sizes of both files are written to a journal file
-// beside the table (TABLE.jnl); only then are the table and index written (records, then
-// header, then index), and the journal is removed once they are. A write-back that stops
-// part-way (a failed write, a full disk, the program or the machine stopping) leaves the
-// journal behind, and whoever next takes the table's update lock exclusively puts the old
-// bytes back: the files then hold the state before the write-back, whole.
+// Before a write-back overwrites bytes of the table file, its index file or its memo file,
+// the old contents of those bytes and the old sizes of the three files are written to a
+// journal file beside the table (TABLE.jnl); only then are the files written (memo blocks,
+// records, then header, then index), and the journal is marked finished with by zeroing its
+// first byte. A write-back that stops part-way (a failed write, a full disk, the
+// program or the machine stopping) leaves a live journal behind, and whoever next takes the
+// table's update lock exclusively puts the old bytes back: the files then hold the state
+// before the write-back, whole.
+//
+// The journal file is opened once per process and kept open while the table is, and is
+// written over at every write-back rather than created and removed (one write to fill it,
+// one to mark it done); the last process to close the table removes it.
 //
 // Journal file (integers little-endian):
-//   0   8  "LYSJRNL1"
-//   8   8  size of the table file before the write-back
-//   16  8  size of the index file before the write-back (0: there was none)
-//   24  4  number of saved ranges
-//   28     per range: 1 file (0 table, 1 index), 8 offset, 4 length, the old bytes
+//   0   8  "LYSJRNL2" while live; its first byte zero once done with
+//   8   8  length of the journal proper (from byte 0 to its checksum included)
+//   16  8  size of the table file before the write-back
+//   24  8  size of the index file before the write-back (0: there was none)
+//   32  8  size of the memo file before the write-back (0: there was none)
+//   40  4  number of saved ranges
+//   44     per range: 1 file (0 table, 1 index, 2 memo), 8 offset, 4 length, the old bytes
 //   end 4  FNV-1a checksum of every byte before it
-// A journal that is short or fails its checksum was never finished, so the table and index
-// were not touched yet: it is simply removed.
+// A journal that is short or fails its checksum was never finished, so the files were not
+// touched yet: it needs no undoing. Bytes past the length are left over from a longer one.
 #pragma once
 
 #include "data/engine/file.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace lysora::engine {
 
-enum JournalFile { kTableFile = 0, kIndexFile = 1 };
+enum JournalFile { kTableFile = 0, kIndexFile = 1, kMemoFile = 2 };
+constexpr int kJournalFiles = 3;
+
+constexpr std::uint64_t kKeepSize = ~std::uint64_t(0); // a new size that cuts nothing
 
 struct PendingWrite {
     JournalFile file;
@@ -35,19 +46,33 @@ struct PendingWrite {
     std::string bytes;
 };
 
-// Writes writes (in their order) to files[kTableFile] / files[kIndexFile] under a journal
-// at journalPath, then cuts each file to newSize[file] when that is below its size.
-// durable: the journal reaches the disk before the files are touched, and the files before
-// the journal goes. On failure the old bytes are put back at once when possible (else the
-// journal stays for the next opener); false + error either way.
-bool WriteWithJournal(const std::string& journalPath, File* const files[2],
-                      const std::vector<PendingWrite>& writes, const std::uint64_t newSize[2],
-                      bool durable, std::string& error);
+class Journal {
+public:
+    explicit Journal(std::string path) : path_(std::move(path)) {}
+    const std::string& Path() const { return path_; }
 
-// When a finished journal is at journalPath, puts the old bytes back into files (both
-// needed writable; a null index file skips its ranges) and removes the journal; an
-// unfinished one is only removed. true when nothing is left to undo.
-bool RollBackJournal(const std::string& journalPath, File* const files[2], std::string& error);
+    // Writes writes (in their order) to files[...] under the journal, then cuts each file
+    // to newSize[file] when that is below its size. durable: the journal reaches the disk
+    // before the files are touched, the files before the journal is marked done, and that
+    // mark too. On failure the old bytes are put back at once when possible (else the
+    // journal stays live for the next writer); false + error either way.
+    bool Write(File* const files[kJournalFiles], const std::vector<PendingWrite>& writes,
+               const std::uint64_t newSize[kJournalFiles], bool durable, std::string& error);
+    // When a live journal is there, puts the old bytes back into files (each needed
+    // writable when it has ranges or a size to restore; a null file skips its ranges) and
+    // marks it done. true when nothing is left to undo.
+    bool RollBack(File* const files[kJournalFiles], std::string& error);
+    // A live journal is there (read from the file: another process may have left it).
+    bool Live();
+    bool Sync();   // the journal file's last write reaches the disk
+    // Removes the file when it holds nothing to undo (its table is closed everywhere).
+    void Remove();
+
+private:
+    bool OpenFile(bool create, std::string& error);
+    std::string path_;
+    std::unique_ptr<File> file_;
+};
 
 // The change note beside a shared table (TABLE.chg), rewritten by every write-back of a
 // shared table before it releases the header lock: which byte ranges of the table and

@@ -17,6 +17,7 @@ struct SharedFiles {
     std::string identity;
     std::unique_ptr<File> dbf, dbt, cdx;
     std::unique_ptr<File> note; // the change note, opened when first written or read
+    std::unique_ptr<Journal> journal;
     int opens = 0;
     bool exclusive = false;
     bool readOnly = false; // opened for reading only: later opens cannot write through it
@@ -40,6 +41,8 @@ std::string StripDbf(std::string_view path) {
     }
     return p;
 }
+
+std::uint32_t Le16Of(const unsigned char* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
 
 std::uint32_t Le32Of(const unsigned char* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
@@ -67,6 +70,11 @@ bool Table::Close() {
     Unlock(0);
     if (files_ && --files_->opens == 0) {
         files_->dbf->Unlock(kOpenByte, 1);
+        // The journal goes with the last user of the table anywhere (its open lock free).
+        if (files_->dbf->Writable() && files_->dbf->Lock(kOpenByte, 1, true)) {
+            files_->journal->Remove();
+            files_->dbf->Unlock(kOpenByte, 1);
+        }
         Registry().erase(files_->identity);
     }
     files_.reset();
@@ -125,6 +133,7 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
             return nullptr;
         }
         error.clear();
+        files->journal = std::make_unique<Journal>(base + ".jnl");
         registry[identity] = files;
     }
     ++files->opens;
@@ -134,7 +143,7 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
     t->dbt_ = files->dbt.get();
     t->cdx_ = files->cdx.get();
     t->cdxPath_ = base + ".cdx";
-    t->journalPath_ = base + ".jnl";
+    t->journal_ = files->journal.get();
     t->notePath_ = base + ".chg";
     t->shared_ = shared;
     // A table whose index cannot be written is read-only as a whole: no change may reach
@@ -149,7 +158,7 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
     }
     // A write-back that another process (or this one, earlier) did not finish is undone
     // first, by whoever can take the header lock exclusively.
-    if (FileExists(t->journalPath_)) {
+    if (t->journal_->Live()) {
         if (shared && !t->LockForUpdate(true)) {
             error = t->error_;
             return nullptr;
@@ -252,7 +261,7 @@ bool Table::LoadIndex(bool withKeys, std::string& error) {
     if (!cdx_) return true;
     indexStamp_ = IndexStamp();
     std::vector<CdxTag> cdxTags;
-    if (!ReadCdx(*cdx_, withKeys, cdxTags, error)) {
+    if (!ReadCdx(*cdx_, withKeys, cdxTags, error, &freePages_)) {
         error = "index file " + cdxPath_ + ": " + error + "; rebuild it with dbftool repair";
         return false;
     }
@@ -412,10 +421,10 @@ void Table::UnlockForUpdate() {
 }
 
 bool Table::UndoInterruptedWrite() {
-    if (journalPath_.empty() || !FileExists(journalPath_)) return true;
-    File* files[2] = {dbf_, cdx_};
+    if (!journal_ || !journal_->Live()) return true;
+    File* files[kJournalFiles] = {dbf_, cdx_, dbt_};
     std::string error;
-    return RollBackJournal(journalPath_, files, error) || Fail("table " + baseName_ + ": " + error);
+    return journal_->RollBack(files, error) || Fail("table " + baseName_ + ": " + error);
 }
 
 // The common case costs one shared lock and one read of the header: nothing changed.
@@ -431,7 +440,7 @@ bool Table::Refresh() {
     if (!ok || same) return ok;
     // A journal seen now was left by a writer that stopped (writers remove theirs before
     // they release the header lock): undo it, with the lock exclusive, before reading.
-    if (FileExists(journalPath_)) {
+    if (journal_->Live()) {
         if (!LockForUpdate(true)) return false;
         bool undone = UndoInterruptedWrite();
         UnlockForUpdate();
@@ -444,8 +453,8 @@ bool Table::Refresh() {
 }
 
 bool Table::ReadCounts(std::uint32_t& records, std::uint32_t& counter) {
-    unsigned char prefix[kDbfPrefix];
-    if (!dbf_->Read(0, prefix, sizeof prefix)) return Fail("table header unreadable");
+    unsigned char* prefix = reinterpret_cast<unsigned char*>(diskPrefix_.data());
+    if (!dbf_->Read(0, prefix, kDbfPrefix)) return Fail("table header unreadable");
     records = Le32Of(prefix + 4);
     counter = Le32Of(prefix + 16);
     return true;
@@ -500,6 +509,7 @@ bool Table::EndWrite(bool ok) {
             error_ += "; " + error;
         for (const auto& [recno, image] : pending_)
             if (recno <= header_.records) ReplaceRecord(recno, image.data());
+        memos_.clear(); // only the records written through named them, and they are gone
     }
     UnlockForUpdate();
     writing_ = false;
@@ -507,34 +517,47 @@ bool Table::EndWrite(bool ok) {
 }
 
 bool Table::Flush(bool durable) {
-    if (readOnly_ || (dirty_.empty() && !headerDirty_ && !indexDirty_ && header_.records == diskRecords_))
+    if (readOnly_ || (dirty_.empty() && memos_.empty() && !headerDirty_ && !indexDirty_ &&
+                      header_.records == diskRecords_))
         return true;
     // A journal left by a write-back that failed must be undone before a new one is made.
     if (!UndoInterruptedWrite()) return false;
     const std::uint32_t len = header_.recordLength;
     std::vector<PendingWrite> writes;
-    // Records first (contiguous dirty records in one write), then the end-of-file mark and
-    // the header that counts them, then the index.
+    std::uint64_t newSize[kJournalFiles] = {kKeepSize, kKeepSize, kKeepSize};
+    // New memos first, then the memo header that counts their blocks: a record never
+    // names a memo that is not there.
+    for (auto& [block, bytes] : memos_) writes.push_back({kMemoFile, std::uint64_t(block) * kMemoBlock, bytes});
+    if (!memos_.empty()) {
+        std::string next(4, '\0');
+        for (int i = 0; i < 4; ++i) next[std::size_t(i)] = char((memoNext_ >> (8 * i)) & 0xFF);
+        writes.push_back({kMemoFile, 0, next});
+    }
+    // Then records (contiguous dirty records in one write, with the end-of-file mark when
+    // they end the table), then the header that counts them, then the index.
+    const std::uint64_t end = header_.headerLength + std::uint64_t(header_.records) * len;
+    const bool endMoved = header_.records != diskRecords_;
+    bool endWritten = false;
     for (auto it = dirty_.begin(); it != dirty_.end();) {
         std::uint32_t first = *it, last = first;
         auto next = std::next(it);
         while (next != dirty_.end() && *next == last + 1) last = *next++;
         std::uint64_t at = header_.headerLength + std::uint64_t(first - 1) * len;
         writes.push_back({kTableFile, at, std::string(Record(first), std::size_t(last - first + 1) * len)});
+        if (endMoved && last == header_.records) {
+            writes.back().bytes += '\x1A';
+            endWritten = true;
+        }
         it = next;
     }
-    const std::uint64_t end = header_.headerLength + std::uint64_t(header_.records) * len;
-    std::uint64_t newSize[2] = {~std::uint64_t(0), ~std::uint64_t(0)};
-    if (header_.records != diskRecords_) {
-        writes.push_back({kTableFile, end, std::string(1, '\x1A')});
-        if (header_.records < diskRecords_) newSize[kTableFile] = end + 1;
-    }
+    if (endMoved && !endWritten) writes.push_back({kTableFile, end, std::string(1, '\x1A')});
+    if (header_.records < diskRecords_) newSize[kTableFile] = end + 1;
     DbfHeader next = header_;
     ++next.changeCounter;
     if (!tags_.empty()) next.flags |= kStructuralIndexFlag;
-    std::string current(kDbfPrefix, '\0');
-    if (!dbf_->Read(0, current.data(), current.size())) return Fail("table header unreadable");
-    writes.push_back({kTableFile, 0, DbfPrefix(current, next)});
+    // (a shared table's write-back read the header when it took the update lock)
+    if (!(shared_ && writing_) && !dbf_->Read(0, diskPrefix_.data(), kDbfPrefix)) return Fail("table header unreadable");
+    writes.push_back({kTableFile, 0, DbfPrefix(diskPrefix_, next)});
     std::uint32_t stamp = indexStamp_;
     // The index: written whole when new or rebuilt, otherwise only the pages the changes
     // touched. Either way stamped with the table's change counter (big-endian, in the
@@ -542,6 +565,7 @@ bool Table::Flush(bool durable) {
     const bool wholeIndex = indexDirty_ && !tags_.empty() &&
         (indexRebuild_ || !cdx_ || std::any_of(tags_.begin(), tags_.end(), [](const Tag& t) { return t.cdx.pages.header == 0; }));
     std::string wholeBytes;
+    std::vector<std::uint32_t> freeAfter; // the free pages once written (none after a whole index)
     if (indexDirty_ && !tags_.empty()) {
         stamp = next.changeCounter;
         std::string stampBytes(4, '\0');
@@ -565,26 +589,31 @@ bool Table::Flush(bool durable) {
         } else {
             std::uint64_t size = cdx_->Size();
             if (size > 0xFFFFF000ull) return Fail("index file " + cdxPath_ + " is full; rebuild it with dbftool repair");
-            std::uint32_t end = std::uint32_t((size + kPage - 1) / kPage * kPage);
+            PageSpace space{freePages_, std::uint32_t((size + kPage - 1) / kPage * kPage), {}};
             std::vector<PageWrite> pages;
-            for (Tag& t : tags_) UpdateTagPages(t.cdx, maxRec, end, pages);
+            for (Tag& t : tags_) UpdateTagPages(t.cdx, maxRec, space, pages);
+            const std::uint32_t head = ChainFreePages(space, pages);
             for (PageWrite& w : pages) writes.push_back({kIndexFile, w.offset, std::move(w.bytes)});
-            writes.push_back({kIndexFile, 8, stampBytes});
+            // The free list's head and the stamp, side by side in the file header.
+            std::string headBytes(4, '\0');
+            for (int i = 0; i < 4; ++i) headBytes[std::size_t(i)] = char(head >> (8 * i));
+            writes.push_back({kIndexFile, 4, headBytes + stampBytes});
+            freeAfter = std::move(space.free);
         }
     }
-    File* files[2] = {dbf_, cdx_};
+    File* files[kJournalFiles] = {dbf_, cdx_, dbt_};
     std::string error;
     bool ok;
-    if (journalPath_.empty()) { // files given by the caller: written in place
+    if (!journal_) { // files given by the caller: written in place
         ok = std::all_of(writes.begin(), writes.end(), [&](const PendingWrite& w) {
             return files[w.file]->Write(w.offset, w.bytes.data(), w.bytes.size());
         });
-        for (int i = 0; i < 2 && ok; ++i)
-            if (files[i] && newSize[i] < files[i]->Size()) ok = files[i]->Truncate(newSize[i]);
+        for (int i = 0; i < kJournalFiles && ok; ++i)
+            if (files[i] && newSize[i] != kKeepSize && newSize[i] < files[i]->Size()) ok = files[i]->Truncate(newSize[i]);
         if (!ok) error = "cannot write the table or its index";
     } else {
         ok = WriteChangeNote(next.changeCounter, writes, error) &&
-             WriteWithJournal(journalPath_, files, writes, newSize, durable, error);
+             journal_->Write(files, writes, newSize, durable, error);
     }
     if (!ok) {
         // The pages of a partial index write-back are known no more: write it whole next.
@@ -592,6 +621,7 @@ bool Table::Flush(bool durable) {
         return Fail("table " + baseName_ + ": " + error);
     }
     if (wholeIndex && !AdoptIndexPages(wholeBytes)) return false;
+    if (indexDirty_ && !tags_.empty()) freePages_ = std::move(freeAfter);
     indexRebuild_ = false;
     header_.changeCounter = next.changeCounter;
     header_.flags = next.flags;
@@ -599,6 +629,7 @@ bool Table::Flush(bool durable) {
     diskRecords_ = header_.records;
     dirty_.clear();
     pending_.clear();
+    memos_.clear();
     headerDirty_ = indexDirty_ = false;
     return true;
 }
@@ -639,7 +670,7 @@ bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
     bool wholeIndex = false;
     for (const WrittenRange& r : note.ranges) {
         if (r.file == kIndexFile) {
-            if (r.offset == 8 && r.length == 4) continue; // the index's stamp
+            if (r.offset == 4 && r.length == 8) continue; // the free list's head and the stamp
             if (r.offset % kPage != 0 || r.length != kPage) wholeIndex = true; // a root moved, or all of it
             pages.push_back(std::uint32_t(r.offset));
             continue;
@@ -664,13 +695,14 @@ bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
         }
         bool known = false;
         for (Tag& tag : tags_) {
-            TagPages& tp = tag.cdx.pages;
-            auto interior = std::find(tp.interior.begin(), tp.interior.end(), at);
-            if (interior != tp.interior.end()) {
-                tp.interiorBytes[std::size_t(interior - tp.interior.begin())].assign(reinterpret_cast<const char*>(page), kPage);
-                known = true;
-                break;
-            }
+            auto& levels = tag.cdx.pages.levels;
+            for (std::size_t lv = 0; lv < levels.size(); ++lv)
+                for (InteriorPage& node : levels[lv])
+                    if (node.page == at && Le16Of(page) == (lv == 0 ? 1u : 0u) && Le16Of(page + 2) == node.children) {
+                        node.bytes.assign(reinterpret_cast<const char*>(page), kPage); // rewritten in place
+                        known = true;
+                    }
+            if (known) break;
             std::string keys;
             std::vector<std::uint32_t> recs;
             if ((page[0] & 2) && DecodeLeaf(page, at, tag.cdx.keyLen, keys, recs, error) &&
@@ -709,7 +741,9 @@ bool Table::Commit() {
     // an exclusive table's all now.
     if (!(shared_ ? WritePending() : Flush(true))) return false;
     // Changes already written through (shared tables, memos) reach the disk too.
-    bool synced = dbf_->Sync() && (!dbt_ || dbt_->Sync()) && (!cdx_ || cdx_->Sync());
+    // The journal last: its mark of the last write-back done must not reach the disk later
+    // than that write-back, or a stop would undo it.
+    bool synced = dbf_->Sync() && (!dbt_ || dbt_->Sync()) && (!cdx_ || cdx_->Sync()) && (!journal_ || journal_->Sync());
     return synced || Fail("the system could not put the changes on the disk");
 }
 
@@ -1037,6 +1071,8 @@ Value Table::Get(int pos) {
             Fail("memo block " + FormatNumber(block, 10, 0) + " outside the memo file");
             return Value(std::string());
         }
+        if (auto waiting = memos_.find(std::uint32_t(block)); waiting != memos_.end())
+            return Value(waiting->second.substr(0, waiting->second.find('\x1A')));
         if (!ReadMemo(*dbt_, std::uint32_t(block), text, error)) {
             Fail(error);
             return Value(std::string());
@@ -1076,8 +1112,7 @@ bool Table::EncodeField(const Field& f, const Value& v, std::string& bytes) {
         if (!v.IsText()) return Fail("field " + f.name + " takes a text");
         if (v.Text().empty()) return true;
         std::uint32_t block = 0;
-        std::string error;
-        if (!dbt_ || !WriteMemo(*dbt_, v.Text(), block, error)) return Fail("memo: " + error);
+        if (!PlaceMemo(v.Text(), block)) return false;
         bytes = FormatNumber(block, 10, 0);
         return true;
     }
@@ -1085,10 +1120,25 @@ bool Table::EncodeField(const Field& f, const Value& v, std::string& bytes) {
     return Fail("field " + f.name + " has an unknown type");
 }
 
+// A new memo takes the blocks after the last one (the memo file's or a waiting memo's) and
+// waits, like the record naming it, for the next write-back.
+bool Table::PlaceMemo(std::string_view text, std::uint32_t& block) {
+    if (!dbt_) return Fail("memo: the table has no memo file");
+    std::string error;
+    if (memos_.empty() && !MemoNextBlock(*dbt_, memoNext_, error)) return Fail("memo: " + error);
+    std::string bytes = MemoBlocks(text);
+    const std::uint64_t blocks = bytes.size() / kMemoBlock;
+    if (text.size() > kMaxMemo || memoNext_ + blocks > 0xFFFFFFFFull) return Fail("memo: too long, or the memo file is full");
+    block = memoNext_;
+    memoNext_ = std::uint32_t(memoNext_ + blocks);
+    memos_[block] = std::move(bytes);
+    return true;
+}
+
 // In a shared table a change waits in this work area until it leaves the record (a move,
 // an unlock, an append, a commit or closing), then reaches the files in one write-back;
-// the record is locked meanwhile, so no one else can change it. A memo cannot wait: its
-// text goes to the memo file, under the header lock, at once.
+// the record is locked meanwhile, so no one else can change it. A memo does not wait: the
+// memo and its record go back at once, in one write-back under the header lock.
 bool Table::Put(int pos, const Value& value) {
     if (eof_ || recno_ > header_.records) return Fail("no current record (end of file)");
     if (pos < 1 || pos > int(header_.fields.size())) return Fail("no field " + std::to_string(pos));
@@ -1134,18 +1184,34 @@ bool Table::WritePending() {
     return BeginWrite() && EndWrite(true);
 }
 
-bool Table::Append(bool releaseLocks) {
+bool Table::Append(bool releaseLocks, const std::vector<Value>* values) {
     // In a shared table BeginWrite holds the header lock: the append lock of the format.
     // The changes waiting in this area go back in the same write-back.
     if (!BeginWrite()) return false;
     const std::uint32_t recno = header_.records + 1;
     if (header_.records >= kMaxRecords) return EndWrite(Fail("table is full"));
+    // The new record is made whole before anything is appended.
+    std::string image(header_.recordLength, ' ');
+    if (values) {
+        const auto memos = memos_;
+        const std::uint32_t memoNext = memoNext_;
+        std::string bytes;
+        for (std::size_t i = 0; i < values->size() && i < header_.fields.size(); ++i) {
+            const Field& f = header_.fields[i];
+            if (!EncodeField(f, (*values)[i], bytes)) {
+                memos_ = memos; // the memos placed for it are not written
+                memoNext_ = memoNext;
+                return EndWrite(false);
+            }
+            image.replace(std::size_t(f.offset), bytes.size(), bytes);
+        }
+    }
     // Lock the new record before anyone can see it (a shared table only).
     if (shared_ && !dbf_->Lock(RecordLockByte(recno), 1, true))
         return EndWrite(Fail("cannot lock the appended record"));
     if (shared_) files_->recordOwner[recno] = this;
     locks_.insert(recno);
-    data_.append(header_.recordLength, ' ');
+    data_.append(image);
     header_.records = recno;
     IndexAdd(recno, Record(recno));
     indexDirty_ = indexDirty_ || !tags_.empty();

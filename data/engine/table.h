@@ -111,7 +111,10 @@ public:
     Value Get(int pos);
     bool Put(int pos, const Value& value);
 
-    bool Append(bool releaseLocks); // releaseLocks: the area's other record locks go once it is done
+    // Appends a record, blank or holding values (field i the i-th; the missing ones blank);
+    // a value that does not fit its field appends nothing. releaseLocks: the area's other
+    // record locks go once it is done.
+    bool Append(bool releaseLocks, const std::vector<Value>* values = nullptr);
     bool Delete();
 
     bool Lock(std::uint32_t recno);
@@ -167,6 +170,7 @@ private:
     KeyList::Pos SkipDeletedForward(const KeyList& keys, KeyList::Pos p) const;
     KeyList::Pos SkipDeletedBackward(const KeyList& keys, KeyList::Pos p) const;
     bool EncodeField(const Field& f, const Value& v, std::string& bytes);
+    bool PlaceMemo(std::string_view text, std::uint32_t& block); // a new memo, written back with the record
 
     std::shared_ptr<SharedFiles> files_;
     std::unique_ptr<File> ownDbf_, ownDbt_, ownCdx_; // OpenFiles only
@@ -174,7 +178,7 @@ private:
     File* dbt_ = nullptr;
     File* cdx_ = nullptr;
     std::string cdxPath_;
-    std::string journalPath_; // empty: no journal (files given by the caller)
+    Journal* journal_ = nullptr; // null: no journal (files given by the caller)
     std::string notePath_;
     std::string baseName_;
     bool closed_ = false;
@@ -187,10 +191,16 @@ private:
     std::set<std::uint32_t> dirty_;
     // Shared: records this area changed that wait until it leaves them, as they are to be.
     std::map<std::uint32_t, std::string> pending_;
+    // New memos waiting for the next write-back (first block -> its blocks), and the first
+    // block free after them.
+    std::map<std::uint32_t, std::string> memos_;
+    std::uint32_t memoNext_ = 0;
     bool headerDirty_ = false, indexDirty_ = false;
     bool indexRebuild_ = false; // the index is to be written whole (new, rebuilt, or its pages unknown)
     std::uint32_t diskRecords_ = 0; // records the file holds (for the end-of-file byte)
     std::uint32_t indexStamp_ = 0;  // stamp of the index as last read or written
+    std::vector<std::uint32_t> freePages_; // the index file's free pages, head last
+    std::string diskPrefix_ = std::string(kDbfPrefix, '\0'); // the header's first bytes as last read
 
     std::uint32_t recno_ = 0;
     bool eof_ = true, bof_ = true;

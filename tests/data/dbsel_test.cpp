@@ -1,6 +1,7 @@
 // Selections: key ranges, independent orders and positions on one work area, seeking,
 // inserting and deleting, and record locks between selections and with another process.
 #include "data/dbsel.h"
+#include "data/engine/file.h"
 #include "data/notify.h"
 #include "tests/data/data_fixture.h"
 
@@ -193,6 +194,42 @@ TEST_F(Selections, InsertLocksTheNewRecordAndCommitNotifies)
     EXPECT_EQ(selection.Get(S("NOM")).Text().substr(0, 14), "Cystine totale");
     EXPECT_DOUBLE_EQ(selection.Get(S("ORDRE")).Number(), 6);
     NOTIFY_UNREGISTER(&window);
+}
+
+// A value that does not fit its field (a rank too wide, a text for a number) or a write
+// that fails leaves no record behind, blank or half filled: the insert reports the
+// failure, the selection stays where it was and holds no new lock.
+TEST_F(Selections, AnInsertThatFailsAppendsNothing)
+{
+    DBSEL selection(nutri->AREA(), S("CODE"));
+    ASSERT_TRUE(selection.SEEK("MET"));
+    const std::int32_t before = selection.RECNO();
+    for (const ValueArray& values : {ValueArray{Value("CYS"), Value("Cystine"), Value(12345)},
+                                     ValueArray{Value("CYS"), Value("Cystine"), Value("six")}}) {
+        EXPECT_FALSE(selection.INSERT(Value(values)));
+        EXPECT_FALSE(engine::LASTERROR().empty());
+        EXPECT_EQ(engine::LASTREC(), 5);
+        EXPECT_EQ(selection.RECNO(), before);
+        EXPECT_TRUE(selection.ALOCK().empty());
+    }
+    {
+        auto plan = std::make_shared<engine::FaultPlan>();
+        engine::SetFileWrapper([plan](std::unique_ptr<engine::File> f, const std::string&) {
+            return engine::FaultyFile(std::move(f), plan);
+        });
+        db.CLOSE();
+        ASSERT_TRUE(db.OPEN()) << messages.Texts();
+        DBSEL other(nutri->AREA(), S("CODE"));
+        plan->failWrite = plan->writes + 3; // the record, after the change note and the journal
+        EXPECT_FALSE(other.INSERT(Value(ValueArray{Value("CYS"), Value("Cystine"), Value(6)})));
+        EXPECT_TRUE(other.ALOCK().empty());
+        engine::SetFileWrapper({});
+    }
+    db.CLOSE();
+    ASSERT_TRUE(db.OPEN()) << messages.Texts();
+    DBSEL reopened(nutri->AREA(), S("CODE"));
+    EXPECT_EQ(Codes(reopened), (Strings{"ALA", "LYS", "MEC", "MET", "THR"}));
+    EXPECT_EQ(engine::LASTREC(), 5);
 }
 
 TEST_F(Selections, LocksBelongToOneSelectionAtATime)
