@@ -4,6 +4,7 @@
 // layout of narrow and wide columns, and what is painted (header, marked cells, drawn cells,
 // rows that lost their record).
 #include "tests/guikit/gui_fixture.h"
+#include "tests/support/heap_check.h"
 #include "tests/support/shown_pixel.h"
 
 #include <algorithm>
@@ -312,10 +313,16 @@ TEST_F(Browse, TheRecordAndItsColumnsGoWithTheWindowWhenFlaggedAutoDelete)
     // Taken out of the fixture's hands: the window's destruction frees the record.
     records_.erase(std::find(records_.begin(), records_.end(), &b->win));
     b->win.auto_delete = 1;
+    BrwColumn* column = b->columns[0];
+    char* cell = column->cells[5];
+    ASSERT_TRUE(lysora::testing::IsAllocated(column));
+    ASSERT_TRUE(lysora::testing::IsAllocated(cell));
     HWND hwnd = b->win.hwnd;
     DestroyWindow(hwnd);
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(Win_Ptr(hwnd), 0);
+    EXPECT_FALSE(lysora::testing::IsAllocated(column));
+    EXPECT_FALSE(lysora::testing::IsAllocated(cell));
 }
 
 } // namespace
