@@ -65,6 +65,7 @@ void DBF::ORD(Symbol order, std::string key, std::string condition, std::string 
     aordkey_.push_back(std::move(key));
     aordfor_.push_back(std::move(condition));
     aordtxt_.push_back(std::move(text));
+    aordfields_.emplace_back();
 }
 
 void DBF::ORD(Symbol order, const std::vector<Symbol>& fields, std::string condition, std::string text)
@@ -77,6 +78,14 @@ void DBF::ORD(Symbol order, const std::vector<Symbol>& fields, std::string condi
         key += domain ? domain->ORDKEY(field) : field.Name();
     }
     ORD(order, std::move(key), std::move(condition), std::move(text));
+    aordfields_.back() = fields;
+}
+
+std::vector<Symbol> DBF::ORDFIELDS(int order) const
+{
+    if (order < 1 || order > int(aordfields_.size()))
+        return {};
+    return aordfields_[std::size_t(order) - 1];
 }
 
 std::string DBF::TXT(bool second) const

@@ -130,6 +130,9 @@ public:
     const std::vector<std::string>& AORDKEY() const { return aordkey_; }
     const std::vector<std::string>& AORDFOR() const { return aordfor_; }
     const std::vector<std::string>& AORDTXT() const { return aordtxt_; }
+    // The fields an order (1-based) was declared on, in key order; empty for an order
+    // declared with a key expression or out of range.
+    std::vector<Symbol> ORDFIELDS(int order) const;
     int OrderNumber(ItemRef order) const;        // 1-based; 0 when not declared
 
     const std::string& FILENAME() const { return filename_; }
@@ -151,6 +154,7 @@ private:
     std::vector<std::string> afldtxt_, afldtx2_, afldtx3_;
     std::vector<Symbol> aordsym_;
     std::vector<std::string> aordkey_, aordfor_, aordtxt_;
+    std::vector<std::vector<Symbol>> aordfields_;
     std::vector<std::string> titles_, secondTitles_;
     int area_ = 0;
 };

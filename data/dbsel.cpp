@@ -110,7 +110,13 @@ bool DBSEL::GOBOTTOM()
 
 bool DBSEL::SKIP(long count)
 {
-    return Navigate(true, [count] { db::DBSKIP(count); });
+    bool bof = false;
+    const bool on = Navigate(true, [count, &bof] {
+        db::DBSKIP(count);
+        bof = count < 0 && db::BOF();
+    });
+    bof_ = bof;
+    return on;
 }
 
 bool DBSEL::SEEK(std::string_view key, std::string_view suffix, bool soft)
@@ -163,13 +169,15 @@ bool DBSEL::DELETE()
 
 bool DBSEL::LOCK()
 {
+    vanished_ = false;
     if (!REST(true))
         return false;
     if (HoldsLock(recno_))
         return true;
     if (Eof())
         return false;
-    auto vanished = [] {
+    auto vanished = [this] {
+        vanished_ = true;
         ShowMessage("Enregistrement supprimé par un autre utilisateur", "", kMbOk);
         NOTIFY_SENDALL(Symbol("REFRESH"));
         return false;

@@ -63,6 +63,8 @@ public:
     void GOTO(std::int32_t recno); // the engine moves at the next operation that needs it
     std::int32_t RECNO() const { return recno_; }
     bool Eof() const { return recno_ == kEofRecno || recno_ == 0; }
+    // The last SKIP backwards went past the first record (the selection is on the first).
+    bool Bof() const { return bof_; }
 
     // ---- Changes ----
     // Appends a record, locked by this selection, and moves to it; values, when an array,
@@ -76,6 +78,8 @@ public:
     // supprimé par un autre utilisateur" (and REFRESH sent to the browse windows) when the
     // record has been deleted meanwhile.
     bool LOCK();
+    // The last LOCK failed because the record had been deleted (the user was told).
+    bool Vanished() const { return vanished_; }
     void UNLOCK(); // releases every lock of this selection
     bool COMMIT(); // writes the changes and sends ONCOMMIT to the registered windows
 
@@ -118,6 +122,8 @@ private:
     std::string keymin_;
     std::string keymax_;
     std::vector<std::int32_t> alock_;
+    bool bof_ = false;
+    bool vanished_ = false;
 };
 
 } // namespace lysora

@@ -139,6 +139,7 @@ public:
     std::vector<HWND> Windows() const override; // the code edit, its description, "..."
     std::string Description() const { return description_.GETTEXT(); }
     int CodeLength() const { return codeLen_; }
+    const std::shared_ptr<CodeTable>& Codes() const { return table_; }
 
     // Opens the field-browse dialog on the control; empty until that dialog is built.
     static std::function<void(CTL_TBL&)>& BrowseHook();

@@ -34,6 +34,9 @@ public:
     TableCodes(Symbol table, Symbol order, Symbol codeField, Symbol textField);
     std::optional<std::string> Describe(std::string_view paddedCode) override;
     Symbol CodeField() const { return codeField_; }
+    Symbol TextField() const { return textField_; }
+    Symbol Table() const { return table_; }
+    Symbol Order() const { return order_; }
 
 private:
     Symbol table_, order_, codeField_, textField_;

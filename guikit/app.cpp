@@ -194,7 +194,7 @@ GUIKIT_API App* __stdcall App_New(HINSTANCE instance)
     app->instance = instance;
     app->font = CreateBoldFont();
     if (!RegisterFrameClasses(instance) || !RegisterControlClasses(instance) ||
-        !RegisterPreviewClasses(instance)) {
+        !RegisterPreviewClasses(instance) || !RegisterBrowseClass(instance)) {
         ShowBox(nullptr, "Erreur RegisterClass()", "", MB_OK);
         App_Delete(app);
         return nullptr;
@@ -221,6 +221,7 @@ GUIKIT_API Win* __stdcall Win_New(App* app, int type)
     win->app = app;
     Win_ParamSetDefault(win, nullptr, type);
     PreviewDefaults(win);
+    BrowseDefaults(win);
     return win;
 }
 
@@ -233,6 +234,7 @@ GUIKIT_API int __stdcall Win_Del(Win* win)
     std::free(win->command_text);
     if (win->bk_brush) DeleteObject(win->bk_brush);
     FreeCtlBar(win);
+    FreeBrowseColumns(win);
     std::free(win);
     return 0;
 }

@@ -162,7 +162,18 @@ typedef struct Win {
 // Browse record (type 9): a Win followed by the grid's own fields.
 #define GKT_BRW_MAX_ROWS 64
 #define GKT_BRW_MAX_COLUMNS 64
-typedef struct BrwColumn BrwColumn;
+
+// One column of a browse (Brw_SetCol): its header text and the texts of the page's cells,
+// each buffer of buffer_size bytes, and a mark per row (the cell is shown highlighted).
+typedef struct BrwColumn {
+    int width;       // pixels
+    int buffer_size; // bytes of each text buffer, terminator included
+    unsigned char format; // DrawText format of the cells (0 left, DT_RIGHT right...)
+    unsigned char drawn;  // nonzero: the cells are drawing commands (_Out)
+    char* title;
+    char* cells[GKT_BRW_MAX_ROWS];
+    unsigned char marks[GKT_BRW_MAX_ROWS];
+} BrwColumn;
 typedef struct WinBrw {
     Win win;
     int grid_left, grid_top, grid_width, grid_height;
@@ -223,6 +234,10 @@ GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, text_color) == 132, "Win layout");
 GUIKIT_STATIC_ASSERT(sizeof(Win) == 136, "Win layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, grid_left) == 136, "WinBrw layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, columns) == 136 + 14 * 4, "WinBrw layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, page) == 136 + 14 * 4 + 64 * 4, "WinBrw layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(BrwColumn, format) == 8 && GUIKIT_OFFSET(BrwColumn, drawn) == 9, "BrwColumn layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(BrwColumn, title) == 12 && GUIKIT_OFFSET(BrwColumn, cells) == 16, "BrwColumn layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(BrwColumn, marks) == 16 + 64 * 4 && sizeof(BrwColumn) == 336, "BrwColumn layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinPreview, landscape) == 136 + 11 * 4, "WinPreview layout");
 #elif defined(_WIN64)
 // The 64-bit set keeps the field order with natural sizes: pointers and handles take 8
@@ -250,6 +265,9 @@ GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(Win, text_color) == 188, "Win layout");
 GUIKIT_STATIC_ASSERT(sizeof(Win) == 192, "Win layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, grid_left) == 192, "WinBrw layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, columns) == 256, "WinBrw layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinBrw, page) == 256 + 64 * 8, "WinBrw layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(BrwColumn, title) == 16 && GUIKIT_OFFSET(BrwColumn, cells) == 24, "BrwColumn layout");
+GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(BrwColumn, marks) == 24 + 64 * 8, "BrwColumn layout");
 GUIKIT_STATIC_ASSERT(GUIKIT_OFFSET(WinPreview, landscape) == 248, "WinPreview layout");
 #endif
 
@@ -353,6 +371,41 @@ GUIKIT_API LRESULT CALLBACK _Edit_WndProc(HWND, UINT, WPARAM, LPARAM);
 GUIKIT_API LRESULT CALLBACK _Static_WndProc(HWND, UINT, WPARAM, LPARAM);
 GUIKIT_API LRESULT CALLBACK CheckBox_Proc(HWND, UINT, WPARAM, LPARAM);
 GUIKIT_API LRESULT CALLBACK ColorBox_Proc(HWND, UINT, WPARAM, LPARAM);
+
+// ---------------------------------------------------------------------------------------
+// Browse (type 9, "GKT-BRW")
+// ---------------------------------------------------------------------------------------
+
+// Questions the browse asks its record's callback; the answer is a record identifier (an
+// opaque nonzero number, 0 for none) unless stated.
+#define CB_GOTOP 0x7100    // the first record
+#define CB_GOBOTTOM 0x7101 // the last record
+#define CB_SKIP 0x7102     // wParam = n (signed), lParam = a record: the record n steps away
+#define CB_FILLROW 0x7103  // wParam = row, lParam = its record (0: empty): set the row's cells
+#define CB_THUMB 0x7104    // wParam = thumb position 0 ... 1024: the record there
+#define CB_POSITION 0x7105 // lParam = a record: its thumb position 0 ... 1024
+#define CB_SELECT 0x7106   // lParam = a record: it becomes the owner's current record
+#define CB_CURRENT 0x7107  // the owner's current record
+#define GKT_BRW_THUMB_RANGE 1024
+
+// Event codes the browse reports to its callback as WM_CHAR (typed characters pass as they
+// are; a right click is GKT_CHAR_RBUTTON).
+#define GKT_CHAR_CLICK 0x100    // left click in the grid
+#define GKT_CHAR_DBLCLICK 0x200 // double click
+#define GKT_CHAR_MOVED 0x300    // the row cursor moved by keyboard
+
+// Appends a column (position must be -1; any other shows "Paramètre 2 incorrect"): the title,
+// width in pixels, bytes of each cell buffer, DrawText format, drawn (cells are drawing
+// commands). Returns 0.
+GUIKIT_API int __stdcall Brw_SetCol(Win* win, int position, const char* title, int width, int buffer_size,
+                                    int format, int drawn);
+// Sets a cell's text (cut to the column's buffer) and the row mark of that column; returns
+// the mark.
+GUIKIT_API int __stdcall Brw_SetText(Win* win, int column, int row, const char* text, int mark);
+// Rebuilds the page: message CB_SKIP (n steps from the top row), CB_THUMB (thumb position
+// n), CB_CURRENT, CB_GOTOP or CB_GOBOTTOM; notify: the top row's record is selected.
+GUIKIT_API void __stdcall Brw_Dsp(Win* win, int message, int n, int notify);
+GUIKIT_API LRESULT CALLBACK Brw_Proc(HWND, UINT, WPARAM, LPARAM);
 
 // ---------------------------------------------------------------------------------------
 // Print preview (types 15 and 11)

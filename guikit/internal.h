@@ -70,6 +70,13 @@ bool RegisterPreviewClasses(HINSTANCE instance);
 // The preview fields' defaults of a new preview record (A4 portrait, 100 %); other records
 // are left alone.
 void PreviewDefaults(Win* win);
+// Registers the browse class "GKT-BRW"; false on failure.
+bool RegisterBrowseClass(HINSTANCE instance);
+// The browse fields' defaults of a new browse record (header and row heights, no current
+// row); other records are left alone.
+void BrowseDefaults(Win* win);
+// Frees the columns of a browse record (titles and cell buffers); other records: nothing.
+void FreeBrowseColumns(Win* win);
 // Window class with the library's extra bytes, the application icon and the arrow cursor.
 bool RegisterLibraryClass(HINSTANCE instance, const char* name, WNDPROC proc, int background);
 // Registers a class (already registered counts as done) and marks it as the library's: its
