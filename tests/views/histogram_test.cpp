@@ -26,20 +26,23 @@ const std::vector<std::string> kCodes{"LYS", "MET", "THR"};
 const std::vector<std::string> kCourts{"Lys", "Met", "Thr"};
 const std::vector<std::string> kFeedstuffs{"1", "2", "3", "4", "5"};
 
+// The window callback of FindWindowObject (a plain function: 32-bit callbacks are stdcall).
+template <class T>
+BOOL CALLBACK TakeWindowObject(HWND hwnd, LPARAM out)
+{
+    if (auto* object = dynamic_cast<T*>(WIN::FromHandle(hwnd)); object && IsWindow(hwnd)) {
+        *reinterpret_cast<T**>(out) = object;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The first window of this thread whose object is a T; null when none.
 template <class T>
 T* FindWindowObject()
 {
     T* found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM out) {
-            if (auto* object = dynamic_cast<T*>(WIN::FromHandle(hwnd)); object && IsWindow(hwnd)) {
-                *reinterpret_cast<T**>(out) = object;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), &TakeWindowObject<T>, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
