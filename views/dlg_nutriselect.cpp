@@ -69,15 +69,23 @@ const WinMethods& DLG_NUTRISELECT::ClassMethods()
     return table;
 }
 
+std::string DLG_NUTRISELECT::Chosen()
+{
+    // The list's value follows what it shows once checked.
+    if (auto* list = dynamic_cast<lysora::FLD*>(FLD(NUTRI())))
+        list->VALIDATE();
+    return AllTrim(FLDGET(NUTRI()).Text());
+}
+
 void DLG_NUTRISELECT::ONCMD(Symbol sym)
 {
-    if (sym == NUTRI() && !codes_.empty() && AllTrim(FLDGET(NUTRI()).Text()).empty())
+    if (sym == NUTRI() && !codes_.empty() && Chosen().empty())
         FLDSET(NUTRI(), codes_.front());
 }
 
 HistogramRequest DLG_NUTRISELECT::Request()
 {
-    std::string nutrient = AllTrim(FLDGET(NUTRI()).Text());
+    std::string nutrient = Chosen();
     if (nutrient.empty() && !codes_.empty())
         nutrient = codes_.front();
     return {valueType_, nutrient, matKeys_};

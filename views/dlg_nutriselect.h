@@ -42,9 +42,11 @@ public:
     double N2X(double n) const { return chart_.N2X(n); }
     double P2Y(double v) const { return chart_.P2Y(v); }
     const ChartGeometry& Chart() const { return chart_; }
+    // What the dialog draws: the chosen nutrient (the first one when none is chosen).
     HistogramRequest Request();
 
 private:
+    std::string Chosen(); // the code the list shows, empty when none
     Symbol valueType_;
     std::vector<std::string> codes_, shortNames_, matKeys_;
     ChartGeometry chart_ = kHistogramGeometry;

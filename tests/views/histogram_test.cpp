@@ -26,20 +26,23 @@ const std::vector<std::string> kCodes{"LYS", "MET", "THR"};
 const std::vector<std::string> kCourts{"Lys", "Met", "Thr"};
 const std::vector<std::string> kFeedstuffs{"1", "2", "3", "4", "5"};
 
+// The window callback of FindWindowObject (a plain function: 32-bit callbacks are stdcall).
+template <class T>
+BOOL CALLBACK TakeWindowObject(HWND hwnd, LPARAM out)
+{
+    if (auto* object = dynamic_cast<T*>(WIN::FromHandle(hwnd)); object && IsWindow(hwnd)) {
+        *reinterpret_cast<T**>(out) = object;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The first window of this thread whose object is a T; null when none.
 template <class T>
 T* FindWindowObject()
 {
     T* found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM out) {
-            if (auto* object = dynamic_cast<T*>(WIN::FromHandle(hwnd)); object && IsWindow(hwnd)) {
-                *reinterpret_cast<T**>(out) = object;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), &TakeWindowObject<T>, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -137,6 +140,29 @@ TEST_F(HistogramTest, DialogOffersTheNutrientsAndBlocksTheComparison)
     EXPECT_TRUE(boxes.shown.empty()) << ::testing::PrintToString(Texts());
 }
 
+TEST_F(HistogramTest, AnEmptyChoiceFallsBackOnTheFirstNutrient)
+{
+    DLG_NUTRISELECT* dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    HWND list = testing::ElementWindow(*dialog, "NUTRI");
+    SendMessageA(list, CB_SETCURSEL, 2, 0);
+    SendMessageA(dialog->HANDLE(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE), LPARAM(list));
+    Pump();
+    EXPECT_EQ(dialog->FLDGET(Symbol("NUTRI")).Text(), "THR");
+    SendMessageA(list, CB_SETCURSEL, WPARAM(-1), 0);
+    SendMessageA(dialog->HANDLE(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE), LPARAM(list));
+    Pump();
+    EXPECT_EQ(dialog->FLDGET(Symbol("NUTRI")).Text(), "LYS");
+    // The dialog's own drawing keeps its geometry for the sheet's and its own use.
+    dialog->IMPRIMERGRAPHE();
+    Pump();
+    EXPECT_EQ(dialog->Chart().NB, 5);
+    EXPECT_GT(dialog->Chart().P2, dialog->Chart().P1);
+    EXPECT_DOUBLE_EQ(dialog->N2X(5), 2850);
+    EXPECT_DOUBLE_EQ(dialog->P2Y(dialog->Chart().P1), 1600);
+    EXPECT_NE(FindWindowObject<PREVIEW>(), nullptr);
+}
+
 TEST_F(HistogramTest, EveryWayOfLeavingGivesTheComparisonBackAndDrawsNothing)
 {
     const auto closers = {
@@ -194,6 +220,14 @@ TEST_F(HistogramTest, OkDrawsTheChartInAOnePagePreview)
     EXPECT_EQ(preview->GETTEXT(), "Histogram  -  Page: 1/1");
     EXPECT_EQ(preview->Document().PageCount(), 1);
     EXPECT_NE(dynamic_cast<PL2*>(&preview->Document()), nullptr);
+    // F1 in the preview: it has no help page, and stays open.
+    SendMessageA(window, WM_KEYDOWN, VK_F1, 0);
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    Pump();
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(boxes.shown.empty()) << ::testing::PrintToString(Texts());
 
     // One page: no page buttons, the others from the left, in the program's language.
     for (int id = 101; id <= 104; ++id)
