@@ -164,6 +164,15 @@ protected:
         std::error_code ignored;
         fs::copy_file("menu.bmp", dir_ / "menu.bmp", ignored); // beside the test program
     }
+    // Nutrient N001's raw content 12.5 everywhere, opened with the French decimal comma.
+    void OpenWithLysineAt12AndAHalf(tables::SampleDatabase db)
+    {
+        for (tables::ValueRecord& v : db.values)
+            if (v.nutri == "N001")
+                v.mean[tables::kTB] = 12.5;
+        OpenDatabase(db);
+        SetDecimalSeparator(',');
+    }
     static tables::SampleDatabase Shipped()
     {
         tables::SampleDatabase db;
@@ -261,11 +270,7 @@ TEST_F(SheetTest, TheGridsDrawBlankForNoValueDashForZeroAndTheUsersComma)
     tables::SampleDatabase db = testing::GeneratedDatabase(1, 6, 3, 5);
     db.nutrients[1].carries[tables::kDIG_A] = false;                           // N001: blank DIG_A rows
     std::erase_if(db.values, [](const tables::ValueRecord& v) { return v.nutri == "N002"; }); // N002: "-"
-    for (tables::ValueRecord& v : db.values)
-        if (v.nutri == "N001")
-            v.mean[tables::kTB] = 12.5;
-    OpenDatabase(db);
-    SetDecimalSeparator(',');
+    OpenWithLysineAt12AndAHalf(db);
     DLG_FICHEMAT& sheet = OpenSheet();
     FLD_GRILLE& grid = *sheet.Grid(kAAE);
     UpdateWindow(grid.HANDLE());
@@ -473,11 +478,7 @@ std::string ReadAll(const fs::path& path)
 TEST_F(SheetTest, ExportsWriteWhatTheGridsShowAndAFileThatCannotBeMadeIsSaid)
 {
     tables::SampleDatabase db = testing::GeneratedDatabase(2, 6, 3, 5);
-    for (tables::ValueRecord& v : db.values)
-        if (v.nutri == "N001")
-            v.mean[tables::kTB] = 12.5;
-    OpenDatabase(db);
-    SetDecimalSeparator(',');
+    OpenWithLysineAt12AndAHalf(db);
     DLG_FICHEMAT& sheet = OpenSheet();
     Click(sheet, cmd::SUIVANT); // feedstuff 2
 
