@@ -3,6 +3,7 @@
 
 #include "app/help.h"
 #include "app/help_win32.h"
+#include "app/program.h"
 #include "app/reftables.h"
 #include "app/settings.h"
 #include "app/strings.h"
@@ -10,8 +11,13 @@
 #include "data/domain_cartbl.h"
 #include "data/domain_text.h"
 #include "framework/subclass.h"
+#include "print/metafile_win32.h"
+#include "print/preview_win32.h"
+#include "print/value_table.h"
+#include "views/sheet_exports.h"
 
 #include <cctype>
+#include <ctime>
 
 namespace lysora {
 namespace {
@@ -100,6 +106,31 @@ const GroupeNutriments& GroupOf(Symbol tab)
 {
     const DonneesGenerales& general = DONNEESGENERALES();
     return tab == kAAE ? general.aae : tab == kAANE ? general.aane : general.ap;
+}
+
+// Print sizes in millimetres: the page width used, the header band, the definition band.
+constexpr int kPageWidth = 270, kHeaderHeight = 8, kDefinitionHeight = 18;
+constexpr double kHeaderGap = 5, kTableGap = 10;
+constexpr double kHeaderFontSize = 6;
+
+std::vector<TableRow> TableRows(const Value& rows)
+{
+    std::vector<TableRow> table;
+    if (rows.IsArray())
+        for (const Value& row : rows.Array())
+            table.push_back(row.IsArray() ? row.Array() : TableRow{});
+    return table;
+}
+
+// The printed page's footer: software title, legal notice, today's date and time.
+PageFooter Footer()
+{
+    const std::time_t now = std::time(nullptr);
+    char time[16] = {};
+    std::strftime(time, sizeof time, "%H:%M:%S", std::localtime(&now));
+    const std::tm* today = std::localtime(&now);
+    const Date date = Date::FromYmd(today->tm_year + 1900, today->tm_mon + 1, today->tm_mday);
+    return {DONNEESGENERALES().titre, DONNEESGENERALES().copyright, DToC(date) + " " + time};
 }
 
 void Resize(WIN* element, int w, int h)
@@ -330,6 +361,118 @@ void DLG_FICHEMAT::ONCMD(Symbol sym)
         return;
     }
     DLG::ONCMD(sym);
+}
+
+// ---- Outputs -------------------------------------------------------------------------
+
+std::vector<ExportGroup> DLG_FICHEMAT::Groups() const
+{
+    std::vector<ExportGroup> groups;
+    for (Symbol tab : {kAAE, kAANE, kAP}) {
+        const FLD_GRILLE* grid = Grid(tab);
+        groups.push_back({GroupOf(tab).courts, grid ? grid->LIGNES() : Value()});
+    }
+    return groups;
+}
+
+void DLG_FICHEMAT::EXPORTER()
+{
+    const std::string path = GETSAVEFILENAME({{"Excel", "*.csv"}, {"RTF", "*.rtf"}, {LIB(Symbol("EXPORTOLVAN")), "*.txt"}});
+    if (path.empty())
+        return;
+    DOEVENTS();
+    WAITCURSOR(true);
+    switch (LastFilterIndex()) {
+    case 1: EXPORTEXCEL(path); break;
+    case 2: EXPORTRTF(path); break;
+    case 3: EXPORTOLVAN(path); break;
+    default: break;
+    }
+    WAITCURSOR(false);
+}
+
+void DLG_FICHEMAT::EXPORTEXCEL(const std::string& path)
+{
+    const std::string name = AllTrim(FLDGET(cmd::MAT).Text());
+    if (!WriteExportFile(path, SpreadsheetText(name, definition_, Groups(), DecimalSeparator())))
+        ERROR(LIB(Symbol("ERREURCREATIONFICHIER")), LIB(Symbol("ERREUR")));
+}
+
+void DLG_FICHEMAT::EXPORTOLVAN(const std::string& path)
+{
+    const FeedstuffShown shown = data_->Current();
+    const std::vector<OlvanItem> items =
+        shown.matiere ? GETVALEURS(shown.matiere, {Symbol("TB"), Symbol("DIG_V"), Symbol("TDIG_V")})
+                      : std::vector<OlvanItem>{};
+    if (!WriteExportFile(path, OlvanText(shown.matiere, shown.libelle, items)))
+        ERROR(LIB(Symbol("ERREURCREATIONFICHIER")), LIB(Symbol("ERREUR")));
+}
+
+std::vector<OlvanItem> DLG_FICHEMAT::GETVALEURS(int matiere, const std::vector<Symbol>& types)
+{
+    return data_->GETVALEURS(matiere, types);
+}
+
+void DLG_FICHEMAT::TITREEDITION(PL& pl)
+{
+    pl.PAGE_TETE = Block{Row{CELL(kPageWidth, kHeaderHeight, AllTrim(FLDGET(cmd::MAT).Text()), "C")},
+                         Row{CELL(kPageWidth, int(kHeaderGap))}};
+    pl.FONT_SIZE_TETE = kHeaderFontSize;
+}
+
+void DLG_FICHEMAT::Tables(PL& pl, bool printed)
+{
+    const PageFooter footer = Footer();
+    const std::vector<ExportGroup> groups = Groups();
+    const Symbol titles[] = {kAAE, kAANE, kAP};
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        IMPRIMERTABLEAU(pl, groups[g].courts, TableRows(groups[g].rows), LIB(titles[g]), footer);
+        if (g == 0)
+            pl.OUT(kTableGap);
+        if (g == 1) {
+            if (printed)
+                PIEDPAGE(pl, footer);
+            pl.FORMFEED();
+        }
+    }
+    if (printed)
+        PIEDPAGE(pl, footer);
+}
+
+void DLG_FICHEMAT::EXPORTRTF(const std::string& path)
+{
+    RtfMessages messages;
+    messages.createFailed = LIB(Symbol("ERREURCREATIONFICHIER"));
+    messages.title = LIB(Symbol("ERREUR"));
+    PL_RTF rtf(this, path, true, false, messages);
+    if (!rtf.OK)
+        return;
+    TITREEDITION(rtf);
+    rtf.OUT(Row{CELL(kPageWidth, kDefinitionHeight, definition_)});
+    rtf.OUT(kHeaderGap);
+    Tables(rtf, false);
+    rtf.CLOSE();
+}
+
+std::shared_ptr<PL> DLG_FICHEMAT::PrintedValues()
+{
+    auto pl = std::make_shared<PL>(this, "KVT", true, NewMetafileDrawer());
+    TITREEDITION(*pl);
+    Tables(*pl, true);
+    pl->CLOSE();
+    return pl;
+}
+
+void DLG_FICHEMAT::IMPRIMERVALEURS()
+{
+    std::shared_ptr<PL> pl = PrintedValues();
+    if (_DEBUG()) {
+        OpenPreview(pl);
+        return;
+    }
+    WAITCURSOR(true);
+    PRINT(*pl, HANDLE());
+    WAITCURSOR(false);
 }
 
 void DLG_FICHEMAT::GRAPHE(int row, Symbol key)

@@ -4,11 +4,14 @@
 // analysis), each a grid of the group's nutrients against the eleven value fields. The
 // feedstuff last shown is remembered in the settings ("Mat") and shown again next time.
 //
-// The print, export and graph buttons send their commands; the outputs they lead to
-// (EXPORTER ... TITREEDITION) are empty hooks until the sheet's outputs are built.
+// Its outputs: the values printed, or exported to a spreadsheet file, an RTF document or
+// the import file of the OLVAN 2 formulation software; each exports what the grids hold.
+// The graph buttons send their commands; the bar graph they lead to (IMPRIMERGRAPHE) is an
+// empty hook until the chart drawing is built.
 #pragma once
 
 #include "framework/dlg.h"
+#include "print/pl.h"
 #include "views/fld_grille.h"
 #include "views/sheet_data.h"
 
@@ -66,13 +69,22 @@ public:
     // The bar graph of one value row for the current page's group.
     void GRAPHE(int row, Symbol key);
 
-    // ---- Outputs (empty hooks for now) ----
-    void EXPORTER() {}
-    void EXPORTEXCEL(const std::string&) {}
-    void EXPORTRTF(const std::string&) {}
-    void EXPORTOLVAN(const std::string&) {}
+    // ---- Outputs ----
+    // Asks for a file and a format (the filter row chosen, whatever the name's extension).
+    void EXPORTER();
+    // Each shows "failed to create file" when the file cannot be created.
+    void EXPORTEXCEL(const std::string& path);
+    void EXPORTRTF(const std::string& path);
+    void EXPORTOLVAN(const std::string& path);
+    std::vector<OlvanItem> GETVALEURS(int matiere, const std::vector<Symbol>& types);
     void IMPRIMERGRAPHE(int, const std::vector<std::string>&, const std::vector<std::string>&, Symbol) {}
-    void IMPRIMERVALEURS() {}
+    // The three tables printed (previewed in a debug copy of the program).
+    void IMPRIMERVALEURS();
+    // The printout of the three tables, laid out and closed: the first two groups on page
+    // one, the proximate analysis on page two.
+    std::shared_ptr<PL> PrintedValues();
+    // The page header of a printout: the feedstuff's name.
+    void TITREEDITION(PL& pl);
 
     // ---- What the sheet shows ----
     FLD_GRILLE* Grid(Symbol tab) const; // the grid of the page AAE, AANE or AP
@@ -84,6 +96,10 @@ private:
     // The common tail of navigation: the name in the list, the definition, the grids.
     void ShowCurrent();
     void AddGrid(Symbol sym, const std::vector<std::string>& titles);
+    // The three groups as the grids hold them, essential amino acids first.
+    std::vector<ExportGroup> Groups() const;
+    // The three tables on a page layout; printed ones end their pages with the footer.
+    void Tables(PL& pl, bool printed);
     void Subclass();
 
     std::unique_ptr<SheetData> data_;

@@ -134,4 +134,19 @@ Value SheetData::CREERLIGNES(const std::vector<std::string>& codes)
     return Value(std::move(rows));
 }
 
+std::vector<OlvanItem> SheetData::GETVALEURS(int matiere, const std::vector<Symbol>& types)
+{
+    std::vector<OlvanItem> items;
+    const std::string feedstuffKey = KeyOf(values_, kMatiere, Value(matiere));
+    for (bool on = nutrients_.GOTOP(); on; on = nutrients_.SKIP(1)) {
+        const Value code = nutrients_.Get(kNutri);
+        if (!values_.SEEK(feedstuffKey + KeyOf(values_, kNutri, Value(AllTrim(code.Text())))))
+            continue;
+        for (std::size_t k = 0; k < types.size(); ++k)
+            if (nutrients_.Get(types[k]).Text() == "O")
+                items.push_back({std::to_string(k + 1) + AllTrim(code.Text()), values_.Get(types[k]).Number()});
+    }
+    return items;
+}
+
 } // namespace lysora

@@ -8,6 +8,7 @@
 
 #include "base/value.h"
 #include "data/dbsel.h"
+#include "views/sheet_exports.h"
 
 #include <optional>
 #include <string>
@@ -48,6 +49,11 @@ public:
     // missing, nil when it does not carry it or its code is not in the nutrient table. Every
     // cell is nil at end of file.
     Value CREERLIGNES(const std::vector<std::string>& codes);
+
+    // GETVALEURS: the formulation export's items of feedstuff `matiere`, nutrients in code
+    // order: for each nutrient with a value record, each type of `types` (numbered from 1)
+    // that the nutrient carries, its value (0 included).
+    std::vector<OlvanItem> GETVALEURS(int matiere, const std::vector<Symbol>& types);
 
 private:
     DBSEL feedstuffs_; // order LIBELLE

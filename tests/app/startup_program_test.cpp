@@ -129,15 +129,28 @@ TEST_F(StartupProgram, WithoutSettingsTheIntroIsEnglishAndFocusesEnglish)
     EXPECT_EQ(frame.right - frame.left, 538);
     EXPECT_EQ(frame.bottom - frame.top, 342);
 
-    // The views are not part of this program yet: their items open nothing and say nothing.
-    for (const char* item : {"&Feedstuffs", "&Comparison of feedstuffs"}) {
-        HWND button = nullptr;
+    auto item = [menu](const char* text) {
         for (HWND child : ProgramCopy::Children(menu))
-            if (ProgramCopy::ClassOf(child) == "GKT-BUTTON" && ProgramCopy::Text(child) == item)
-                button = child;
-        ASSERT_TRUE(button) << item;
-        ProgramCopy::Click(button);
-    }
+            if (ProgramCopy::ClassOf(child) == "GKT-BUTTON" && ProgramCopy::Text(child) == text)
+                return child;
+        return HWND(nullptr);
+    };
+    // The feedstuff sheet opens over the menu, which waits until it is closed; closing it
+    // remembers its feedstuff.
+    ASSERT_TRUE(item("&Feedstuffs"));
+    ProgramCopy::Click(item("&Feedstuffs"));
+    HWND sheet = copy.WaitWindow([](HWND hwnd) { return ProgramCopy::Text(hwnd) == "Feedstuffs"; }, kLimit);
+    ASSERT_TRUE(sheet);
+    EXPECT_FALSE(IsWindowEnabled(menu));
+    PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+    for (auto end = std::chrono::steady_clock::now() + kLimit; IsWindow(sheet) && std::chrono::steady_clock::now() < end;)
+        Sleep(50);
+    EXPECT_FALSE(IsWindow(sheet));
+    EXPECT_NE(copy.SettingsBytes().value_or("").find("Mat="), std::string::npos);
+
+    // The comparison is not part of this program yet: its item opens nothing and says nothing.
+    ASSERT_TRUE(item("&Comparison of feedstuffs"));
+    ProgramCopy::Click(item("&Comparison of feedstuffs"));
     EXPECT_FALSE(copy.WaitBox(std::chrono::milliseconds(500)));
     EXPECT_EQ(copy.Windows(), std::vector<HWND>{menu});
     Quit(copy, menu);

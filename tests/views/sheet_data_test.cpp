@@ -155,6 +155,28 @@ TEST_F(SheetDataTest, RowsShowValuesZeroForMissingRecordsAndNothingForUnsupporte
     EXPECT_DOUBLE_EQ(data.CREERLIGNES({"N002"}).Array()[0].Array()[1].Number(), 3.02);
 }
 
+TEST_F(SheetDataTest, FormulationItemsComeInCodeOrderForTheTypesEachNutrientCarries)
+{
+    SampleDatabase db = testing::GeneratedDatabase(2, 6, 3, 5);
+    std::swap(db.nutrients[1].ordre, db.nutrients[4].ordre); // display order is not code order
+    db.nutrients[1].carries[tables::kDIG_V] = false;
+    std::erase_if(db.values, [](const tables::ValueRecord& v) { return v.matiere == 1 && v.nutri == "N002"; });
+    for (tables::ValueRecord& v : db.values)
+        if (v.matiere == 1 && v.nutri == "N003")
+            v.mean[tables::kTB] = 0;
+    SheetData& data = Open(db);
+
+    const std::vector<OlvanItem> items = data.GETVALEURS(1, {Symbol("TB"), Symbol("DIG_V"), Symbol("TDIG_V")});
+    std::vector<std::string> ids;
+    for (const OlvanItem& item : items)
+        ids.push_back(item.identifier);
+    EXPECT_EQ(ids, (std::vector<std::string>{"1N000", "2N000", "3N000", "1N001", "3N001", "1N003", "2N003", "3N003",
+                                             "1N004", "2N004", "3N004", "1N005"}));
+    EXPECT_EQ(items[5].value, 0); // a zero is exported as such
+    EXPECT_DOUBLE_EQ(items[0].value, 2.0);
+    EXPECT_TRUE(data.GETVALEURS(99, {Symbol("TB")}).empty());
+}
+
 TEST_F(SheetDataTest, AnEmptyFeedstuffTableShowsBlankRowsAndGoesNowhere)
 {
     SampleDatabase db = testing::GeneratedDatabase(0, 4, 2, 3);

@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace lysora {
 namespace {
@@ -163,6 +164,15 @@ protected:
         std::error_code ignored;
         fs::copy_file("menu.bmp", dir_ / "menu.bmp", ignored); // beside the test program
     }
+    // Nutrient N001's raw content 12.5 everywhere, opened with the French decimal comma.
+    void OpenWithLysineAt12AndAHalf(tables::SampleDatabase db)
+    {
+        for (tables::ValueRecord& v : db.values)
+            if (v.nutri == "N001")
+                v.mean[tables::kTB] = 12.5;
+        OpenDatabase(db);
+        SetDecimalSeparator(',');
+    }
     static tables::SampleDatabase Shipped()
     {
         tables::SampleDatabase db;
@@ -188,17 +198,16 @@ protected:
         return *sheet;
     }
     // The open sheet, null when none is open.
+    static BOOL CALLBACK FindSheet(HWND hwnd, LPARAM out)
+    {
+        if (auto* sheet = dynamic_cast<DLG_FICHEMAT*>(WIN::FromHandle(hwnd)); sheet && IsWindow(hwnd))
+            *reinterpret_cast<DLG_FICHEMAT**>(out) = sheet;
+        return TRUE;
+    }
     static DLG_FICHEMAT* Sheet()
     {
         DLG_FICHEMAT* found = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND hwnd, LPARAM out) -> BOOL {
-                if (auto* sheet = dynamic_cast<DLG_FICHEMAT*>(WIN::FromHandle(hwnd)); sheet && IsWindow(hwnd))
-                    *reinterpret_cast<DLG_FICHEMAT**>(out) = sheet;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        EnumThreadWindows(GetCurrentThreadId(), &FindSheet, reinterpret_cast<LPARAM>(&found));
         return found;
     }
     static void Click(DLG& dialog, Symbol sym)
@@ -261,11 +270,7 @@ TEST_F(SheetTest, TheGridsDrawBlankForNoValueDashForZeroAndTheUsersComma)
     tables::SampleDatabase db = testing::GeneratedDatabase(1, 6, 3, 5);
     db.nutrients[1].carries[tables::kDIG_A] = false;                           // N001: blank DIG_A rows
     std::erase_if(db.values, [](const tables::ValueRecord& v) { return v.nutri == "N002"; }); // N002: "-"
-    for (tables::ValueRecord& v : db.values)
-        if (v.nutri == "N001")
-            v.mean[tables::kTB] = 12.5;
-    OpenDatabase(db);
-    SetDecimalSeparator(',');
+    OpenWithLysineAt12AndAHalf(db);
     DLG_FICHEMAT& sheet = OpenSheet();
     FLD_GRILLE& grid = *sheet.Grid(kAAE);
     UpdateWindow(grid.HANDLE());
@@ -458,6 +463,58 @@ TEST_F(SheetTest, AnEmptyFeedstuffTableOpensBlankAndTheButtonsDoNothing)
     sheet.CLOSE();
     Pump();
     EXPECT_EQ(Mat(), "7"); // nothing shown, nothing remembered
+}
+
+// ---- Outputs -----------------------------------------------------------------------
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(SheetTest, ExportsWriteWhatTheGridsShowAndAFileThatCannotBeMadeIsSaid)
+{
+    tables::SampleDatabase db = testing::GeneratedDatabase(2, 6, 3, 5);
+    OpenWithLysineAt12AndAHalf(db);
+    DLG_FICHEMAT& sheet = OpenSheet();
+    Click(sheet, cmd::SUIVANT); // feedstuff 2
+
+    sheet.EXPORTEXCEL((dir_ / "values.csv").string());
+    const std::string csv = ReadAll(dir_ / "values.csv");
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n")), "Feedstuff 0002");
+    EXPECT_NE(csv.find("\r\n;N000;N001;N002;N003;N004;N005\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("Teneur brute;3;12,5;3,02;"), std::string::npos) << csv;
+
+    sheet.EXPORTOLVAN((dir_ / "olvan.txt").string());
+    const std::string olvan = ReadAll(dir_ / "olvan.txt");
+    EXPECT_NE(olvan.find("\r\n01\t2\tFeedstuff 0002\r\n"), std::string::npos) << olvan;
+    EXPECT_NE(olvan.find("\r\n03\t1N001\t12.5\r\n"), std::string::npos) << olvan;
+
+    sheet.EXPORTRTF((dir_ / "values.rtf").string());
+    const std::string rtf = ReadAll(dir_ / "values.rtf");
+    EXPECT_EQ(rtf.substr(0, 5), "{\\rtf");
+    EXPECT_NE(rtf.find("Definition of Feedstuff 0002"), std::string::npos);
+    EXPECT_NE(rtf.find("12,5"), std::string::npos);
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+
+    // The printout: the amino acids on one page, the proximate analysis on the next.
+    const std::shared_ptr<PL> printed = sheet.PrintedValues();
+    EXPECT_TRUE(printed->SpoolOk());
+    EXPECT_EQ(printed->PageCount(), 2);
+
+    const std::string nowhere = (dir_ / "no such folder" / "x.csv").string();
+    sheet.EXPORTEXCEL(nowhere);
+    sheet.EXPORTOLVAN(nowhere);
+    sheet.EXPORTRTF(nowhere);
+    ASSERT_EQ(messages_.shown.size(), 3u) << messages_.Texts();
+    for (const testing::ShownMessage& shown : messages_.shown) {
+        EXPECT_EQ(shown.text.rfind("Impossible de créer le fichier", 0), 0u) << shown.text; // RTF names the file
+        EXPECT_EQ(shown.caption, "Erreur");
+    }
+    messages_.shown.clear();
 }
 
 // ---- A wide group and the pictures of the sheet --------------------------------------------
