@@ -129,16 +129,31 @@ TEST_F(StartupProgram, WithoutSettingsTheIntroIsEnglishAndFocusesEnglish)
     EXPECT_EQ(frame.right - frame.left, 538);
     EXPECT_EQ(frame.bottom - frame.top, 342);
 
-    // The views are not part of this program yet: their items open nothing and say nothing.
-    for (const char* item : {"&Feedstuffs", "&Comparison of feedstuffs"}) {
+    // The sheet is not part of this program yet: its item opens nothing and says nothing.
+    // The comparison opens its selection, which blocks the menu until it closes.
+    auto item = [&](const char* text) {
         HWND button = nullptr;
         for (HWND child : ProgramCopy::Children(menu))
-            if (ProgramCopy::ClassOf(child) == "GKT-BUTTON" && ProgramCopy::Text(child) == item)
+            if (ProgramCopy::ClassOf(child) == "GKT-BUTTON" && ProgramCopy::Text(child) == text)
                 button = child;
-        ASSERT_TRUE(button) << item;
-        ProgramCopy::Click(button);
-    }
+        return button;
+    };
+    ASSERT_TRUE(item("&Feedstuffs"));
+    ProgramCopy::Click(item("&Feedstuffs"));
     EXPECT_FALSE(copy.WaitBox(std::chrono::milliseconds(500)));
+    EXPECT_EQ(copy.Windows(), std::vector<HWND>{menu});
+    ASSERT_TRUE(item("&Comparison of feedstuffs"));
+    ProgramCopy::Click(item("&Comparison of feedstuffs"));
+    HWND selection = copy.WaitWindow(
+        [](HWND hwnd) { return ProgramCopy::Text(hwnd) == "Choice of feedstuffs and nutrients to compare"; }, kLimit);
+    ASSERT_TRUE(selection);
+    EXPECT_FALSE(IsWindowEnabled(menu));
+    PostMessageA(selection, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(selection); ++i)
+        Sleep(20);
+    EXPECT_FALSE(IsWindow(selection));
+    EXPECT_TRUE(IsWindowEnabled(menu));
+    EXPECT_FALSE(copy.WaitBox(std::chrono::milliseconds(300)));
     EXPECT_EQ(copy.Windows(), std::vector<HWND>{menu});
     Quit(copy, menu);
 }
