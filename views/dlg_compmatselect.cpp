@@ -29,8 +29,6 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
             dialog->ONKEY(VK_RETURN);
         return 0;
     }
-    if (msg == WM_GETDLGCODE)
-        return DLGC_WANTALLKEYS;
     return replaced ? CallWindowProcA(replaced, hwnd, msg, wparam, lparam) : DefWindowProcA(hwnd, msg, wparam, lparam);
 }
 
@@ -137,14 +135,13 @@ void DLG_COMPMATSELECT::ONFLD(Symbol sym)
 void DLG_COMPMATSELECT::LOADINI()
 {
     FLDSET(kTypeValeur, Value(SavedValueType()));
-    for (std::size_t line : SavedFeedstuffLines(ACLESMAT))
+    const std::vector<std::size_t> mat = SavedFeedstuffLines(ACLESMAT);
+    for (std::size_t line : mat)
         SETSEL(LBMAT, int(line), true);
     for (std::size_t line : SavedNutrientLines(ACLESNUTRI))
         SETSEL(LBNUTRI, int(line), true);
-    // The first chosen feedstuff in view.
-    const auto lines = SavedFeedstuffLines(ACLESMAT);
-    if (!lines.empty())
-        SendMessageA(LBMAT, LB_SETTOPINDEX, *std::min_element(lines.begin(), lines.end()), 0);
+    if (!mat.empty()) // the first chosen feedstuff in view
+        SendMessageA(LBMAT, LB_SETTOPINDEX, *std::min_element(mat.begin(), mat.end()), 0);
 }
 
 std::string DLG_COMPMATSELECT::ValueType()

@@ -147,11 +147,22 @@ TEST_F(StartupProgram, WithoutSettingsTheIntroIsEnglishAndFocusesEnglish)
         Sleep(50);
     EXPECT_FALSE(IsWindow(sheet));
     EXPECT_NE(copy.SettingsBytes().value_or("").find("Mat="), std::string::npos);
+    EXPECT_FALSE(copy.WaitBox(std::chrono::milliseconds(300)));
+    EXPECT_EQ(copy.Windows(), std::vector<HWND>{menu});
 
-    // The comparison is not part of this program yet: its item opens nothing and says nothing.
+    // The comparison opens its selection, which blocks the menu until it closes.
     ASSERT_TRUE(item("&Comparison of feedstuffs"));
     ProgramCopy::Click(item("&Comparison of feedstuffs"));
-    EXPECT_FALSE(copy.WaitBox(std::chrono::milliseconds(500)));
+    HWND selection = copy.WaitWindow(
+        [](HWND hwnd) { return ProgramCopy::Text(hwnd) == "Choice of feedstuffs and nutrients to compare"; }, kLimit);
+    ASSERT_TRUE(selection);
+    EXPECT_FALSE(IsWindowEnabled(menu));
+    PostMessageA(selection, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(selection); ++i)
+        Sleep(20);
+    EXPECT_FALSE(IsWindow(selection));
+    EXPECT_TRUE(IsWindowEnabled(menu));
+    EXPECT_FALSE(copy.WaitBox(std::chrono::milliseconds(300)));
     EXPECT_EQ(copy.Windows(), std::vector<HWND>{menu});
     Quit(copy, menu);
 }

@@ -69,19 +69,20 @@ private:
     HelpLauncher* previous_;
 };
 
+template <class T>
+BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM list)
+{
+    if (auto* dialog = dynamic_cast<T*>(WIN::FromHandle(hwnd)); dialog && IsWindow(hwnd))
+        reinterpret_cast<std::vector<T*>*>(list)->push_back(dialog);
+    return TRUE;
+}
+
 // Every top-level window of the thread that a framework object of class T owns.
 template <class T>
 std::vector<T*> OpenDialogs()
 {
     std::vector<T*> found;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM list) {
-            if (auto* dialog = dynamic_cast<T*>(WIN::FromHandle(hwnd)); dialog && IsWindow(hwnd))
-                reinterpret_cast<std::vector<T*>*>(list)->push_back(dialog);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), &CollectDialog<T>, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
