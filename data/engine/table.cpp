@@ -438,8 +438,8 @@ bool Table::Refresh() {
     const bool same = records == header_.records && counter == header_.changeCounter;
     dbf_->Unlock(kHeaderLockByte, 1);
     if (!ok || same) return ok;
-    // A journal seen now was left by a writer that stopped (writers remove theirs before
-    // they release the header lock): undo it, with the lock exclusive, before reading.
+    // A live journal seen now was left by a writer that stopped (writers mark theirs done
+    // before they release the header lock): undo it, with the lock exclusive, before reading.
     if (journal_->Live()) {
         if (!LockForUpdate(true)) return false;
         bool undone = UndoInterruptedWrite();
