@@ -188,7 +188,9 @@ TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
             EXPECT_EQ(30, FIELDGET(1).Number()) << "record " << r;
         }
         ORDSETFOCUS(1);
-        if (valuesWritten) EXPECT_EQ(appended > 0, DBSEEK("  30X1")) << "appended keys in the order";
+        if (valuesWritten) {
+            EXPECT_EQ(appended > 0, DBSEEK("  30X1")) << "appended keys in the order";
+        }
         ASSERT_TRUE(DBCLOSEAREA());
         EXPECT_FALSE(std::filesystem::exists(path + ".jnl"));
     };
@@ -241,7 +243,9 @@ TEST(EngineAppend, AMemoWriteBackStoppedAnywhereLeavesTheOldMemoFile) {
         }
         EXPECT_TRUE(ORDCHECK().empty());
         ASSERT_TRUE(DBCLOSEAREA());
-        if (!changed) EXPECT_EQ(oldDbt, Slurp(path + ".dbt")) << "the memo file changed";
+        if (!changed) {
+            EXPECT_EQ(oldDbt, Slurp(path + ".dbt")) << "the memo file changed";
+        }
     };
     auto change = [](bool shared) {
         bool ok = true;
