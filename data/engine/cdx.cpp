@@ -119,7 +119,7 @@ bool ReadTree(File& file, const TagHeader& h, TagPages* pages, std::set<std::uin
             error = "leaf page " + std::to_string(at) + " has a bad layout";
             return false;
         }
-        leaf(at, left, right, leaves.size() == 1, Le16(page + 2));
+        leaf(at, left, right, leaves.size() == 1, Le16(page + 2), page);
         decodedKeys.clear();
         decodedRecs.clear();
         if (!DecodeLeaf(page, at, h.keyLen, decodedKeys, decodedRecs, error)) return false;
@@ -444,9 +444,9 @@ void KeyList::SetFence(std::size_t block) {
     fenceRecs_[block] = b.recs.back();
 }
 
-void KeyList::BeginPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, bool root) {
+void KeyList::BeginPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, bool root, std::string bytes) {
     blocks_.emplace_back();
-    blocks_.back().leaf = {page, left, right, root, false};
+    blocks_.back().leaf = {page, left, right, root, false, std::move(bytes)};
     fenceKeys_.resize(fenceKeys_.size() + std::size_t(keyLen_));
     fenceRecs_.push_back(0);
 }
@@ -654,7 +654,7 @@ bool DecodeLeaf(const unsigned char* page, std::uint32_t at, int keyLen, std::st
     return true;
 }
 
-bool KeyList::ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, const std::string& keys,
+bool KeyList::ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, std::string bytes, const std::string& keys,
                          const std::vector<std::uint32_t>& recs) {
     if (recs.empty()) return false;
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
@@ -665,6 +665,7 @@ bool KeyList::ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t r
         block.keys.assign(keys.begin(), keys.end());
         block.recs = recs;
         block.leaf.dirty = false;
+        block.leaf.bytes = std::move(bytes);
         SetFence(b);
         version_ = NextVersion();
         return true;
@@ -854,6 +855,8 @@ void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, PageSpace& space, std::ve
             EncodeLeaf(page, entries.data(), entries.size(), keyLen, layout, leaf.left, leaf.right, leaf.root);
         assert(fit == entries.size());
         write(leaf.page);
+        writes.back().old = std::move(leaf.bytes);
+        leaf.bytes = writes.back().bytes;
         leaf.dirty = false;
     }
 
@@ -896,8 +899,9 @@ void UpdateTagPages(CdxTag& tag, std::uint32_t maxRec, PageSpace& space, std::ve
                                j == 0 ? kNone : levels[lv][j - 1].page,
                                j + 1 == levels[lv].size() ? kNone : levels[lv][j + 1].page, lv == 0);
                 if (node.bytes.size() != kPage || std::memcmp(node.bytes.data(), page, kPage) != 0) {
-                    node.bytes.assign(reinterpret_cast<const char*>(page), kPage);
                     write(node.page);
+                    writes.back().old = std::move(node.bytes);
+                    node.bytes = writes.back().bytes;
                 }
                 node.dirty = false;
             }
@@ -960,7 +964,7 @@ bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& 
         return false;
     }
     std::vector<std::pair<std::string, std::uint32_t>> names;
-    auto noLeaf = [](std::uint32_t, std::uint32_t, std::uint32_t, bool, std::uint32_t) {};
+    auto noLeaf = [](std::uint32_t, std::uint32_t, std::uint32_t, bool, std::uint32_t, const unsigned char*) {};
     bool ok = ReadTree(file, directory, nullptr, &used, noLeaf, [&](const char* key, std::uint32_t rec) {
         if (names.size() >= 256) {
             error = "too many tags";
@@ -996,9 +1000,10 @@ bool ReadCdx(File& file, bool withKeys, std::vector<CdxTag>& tags, std::string& 
         tag.keys = KeyList(h.keyLen);
         tag.pages.header = offset;
         tag.pages.root = h.root;
-        auto beginPage = [&](std::uint32_t at, std::uint32_t left, std::uint32_t right, bool root, std::uint32_t count) {
+        auto beginPage = [&](std::uint32_t at, std::uint32_t left, std::uint32_t right, bool root, std::uint32_t count,
+                             const unsigned char* page) {
             if (count > 0)
-                tag.keys.BeginPage(at, left, right, root);
+                tag.keys.BeginPage(at, left, right, root, std::string(reinterpret_cast<const char*>(page), kPage));
             else // only an empty root leaf has no entries; a key list has no empty block
                 tag.pages.emptyRoot = true;
         };

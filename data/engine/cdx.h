@@ -74,7 +74,7 @@ public:
     void PushBack(const char* key, std::uint32_t rec);
     // Starts a block read from leaf page `page` (with the links and mark it holds); the
     // entries that follow go into it, clean.
-    void BeginPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, bool root);
+    void BeginPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, bool root, std::string bytes);
     void Insert(const char* key, std::uint32_t rec);
     bool Erase(const char* key, std::uint32_t rec); // false when not there
     // Position of an exact entry; End() when absent.
@@ -97,6 +97,7 @@ public:
         std::uint32_t left = 0, right = 0;
         bool root = false;
         bool dirty = true;
+        std::string bytes; // the page as last read or written (empty: not known)
     };
     std::size_t BlockCount() const { return blocks_.size(); }
     std::size_t BlockSize(std::size_t b) const { return blocks_[b].recs.size(); }
@@ -118,7 +119,7 @@ public:
     void ForgetChanges();
     // Takes the entries of the block stored at leaf page `page` from that page as another
     // process rewrote it in place; false when no block is there or its links changed.
-    bool ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, const std::string& keys,
+    bool ReloadPage(std::uint32_t page, std::uint32_t left, std::uint32_t right, std::string bytes, const std::string& keys,
                     const std::vector<std::uint32_t>& recs);
 
 private:
@@ -173,6 +174,7 @@ struct TagPages {
 struct PageWrite {
     std::uint32_t offset;
     std::string bytes;
+    std::string old; // the bytes it replaces when known (the page as last read or written)
 };
 
 // Where a write-back takes the index pages it needs and puts those it gives up. Pages

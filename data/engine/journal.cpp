@@ -78,8 +78,8 @@ const char kDone[1] = {};
 bool Journal::OpenFile(bool create, std::string& error) {
     if (file_) return true;
     if (!create && !FileExists(path_)) return false;
-    file_ = OpenTableFile(path_, true, false, error);
-    if (!file_ && create) file_ = OpenTableFile(path_, true, true, error);
+    if (writable_) file_ = OpenTableFile(path_, true, false, error);
+    if (!file_ && writable_ && create) file_ = OpenTableFile(path_, true, true, error);
     if (!file_ && !create) file_ = OpenTableFile(path_, false, false, error); // read-only media
     return file_ != nullptr;
 }
@@ -98,8 +98,8 @@ bool Journal::Write(File* const files[kJournalFiles], const std::vector<PendingW
         // Bytes beyond the old end need no saving: cutting the file back undoes them.
         if (w.offset >= oldSize[w.file]) continue;
         std::size_t n = std::size_t(std::min<std::uint64_t>(w.bytes.size(), oldSize[w.file] - w.offset));
-        std::string old(n, '\0');
-        if (!files[w.file]->Read(w.offset, old.data(), n)) {
+        std::string old = w.old.size() >= n ? w.old.substr(0, n) : std::string(n, '\0');
+        if (w.old.size() < n && !files[w.file]->Read(w.offset, old.data(), n)) {
             error = "cannot read the bytes a change replaces";
             return false;
         }

@@ -44,11 +44,15 @@ struct PendingWrite {
     JournalFile file;
     std::uint64_t offset;
     std::string bytes;
+    // The bytes it replaces, when the caller knows them as the file holds them (read under
+    // the same lock, or written by this process since); empty: the journal reads them.
+    std::string old = {};
 };
 
 class Journal {
 public:
-    explicit Journal(std::string path) : path_(std::move(path)) {}
+    // writable false (a table opened read-only): the journal is only ever read.
+    Journal(std::string path, bool writable) : path_(std::move(path)), writable_(writable) {}
     const std::string& Path() const { return path_; }
 
     // Writes writes (in their order) to files[...] under the journal, then cuts each file
@@ -71,6 +75,7 @@ public:
 private:
     bool OpenFile(bool create, std::string& error);
     std::string path_;
+    bool writable_;
     std::unique_ptr<File> file_;
 };
 

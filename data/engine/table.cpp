@@ -133,7 +133,7 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
             return nullptr;
         }
         error.clear();
-        files->journal = std::make_unique<Journal>(base + ".jnl");
+        files->journal = std::make_unique<Journal>(base + ".jnl", !readOnly);
         registry[identity] = files;
     }
     ++files->opens;
@@ -438,8 +438,8 @@ bool Table::Refresh() {
     const bool same = records == header_.records && counter == header_.changeCounter;
     dbf_->Unlock(kHeaderLockByte, 1);
     if (!ok || same) return ok;
-    // A journal seen now was left by a writer that stopped (writers remove theirs before
-    // they release the header lock): undo it, with the lock exclusive, before reading.
+    // A live journal seen now was left by a writer that stopped (writers mark theirs done
+    // before they release the header lock): undo it, with the lock exclusive, before reading.
     if (journal_->Live()) {
         if (!LockForUpdate(true)) return false;
         bool undone = UndoInterruptedWrite();
@@ -557,7 +557,7 @@ bool Table::Flush(bool durable) {
     if (!tags_.empty()) next.flags |= kStructuralIndexFlag;
     // (a shared table's write-back read the header when it took the update lock)
     if (!(shared_ && writing_) && !dbf_->Read(0, diskPrefix_.data(), kDbfPrefix)) return Fail("table header unreadable");
-    writes.push_back({kTableFile, 0, DbfPrefix(diskPrefix_, next)});
+    writes.push_back({kTableFile, 0, DbfPrefix(diskPrefix_, next), diskPrefix_});
     std::uint32_t stamp = indexStamp_;
     // The index: written whole when new or rebuilt, otherwise only the pages the changes
     // touched. Either way stamped with the table's change counter (big-endian, in the
@@ -593,7 +593,7 @@ bool Table::Flush(bool durable) {
             std::vector<PageWrite> pages;
             for (Tag& t : tags_) UpdateTagPages(t.cdx, maxRec, space, pages);
             const std::uint32_t head = ChainFreePages(space, pages);
-            for (PageWrite& w : pages) writes.push_back({kIndexFile, w.offset, std::move(w.bytes)});
+            for (PageWrite& w : pages) writes.push_back({kIndexFile, w.offset, std::move(w.bytes), std::move(w.old)});
             // The free list's head and the stamp, side by side in the file header.
             std::string headBytes(4, '\0');
             for (int i = 0; i < 4; ++i) headBytes[std::size_t(i)] = char(head >> (8 * i));
@@ -706,7 +706,8 @@ bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
             std::string keys;
             std::vector<std::uint32_t> recs;
             if ((page[0] & 2) && DecodeLeaf(page, at, tag.cdx.keyLen, keys, recs, error) &&
-                tag.cdx.keys.ReloadPage(at, Le32Of(page + 4), Le32Of(page + 8), keys, recs)) {
+                tag.cdx.keys.ReloadPage(at, Le32Of(page + 4), Le32Of(page + 8),
+                                        std::string(reinterpret_cast<const char*>(page), kPage), keys, recs)) {
                 known = true;
                 break;
             }

@@ -16,15 +16,6 @@
 namespace lysora::engine::test {
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 std::uint32_t Le32(const std::string& bytes, std::size_t at) {
     std::uint32_t v = 0;
     for (int i = 3; i >= 0; --i) v = v << 8 | (unsigned char)bytes[at + std::size_t(i)];
@@ -197,7 +188,9 @@ TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
             EXPECT_EQ(30, FIELDGET(1).Number()) << "record " << r;
         }
         ORDSETFOCUS(1);
-        if (valuesWritten) EXPECT_EQ(appended > 0, DBSEEK("  30X1")) << "appended keys in the order";
+        if (valuesWritten) {
+            EXPECT_EQ(appended > 0, DBSEEK("  30X1")) << "appended keys in the order";
+        }
         ASSERT_TRUE(DBCLOSEAREA());
         EXPECT_FALSE(std::filesystem::exists(path + ".jnl"));
     };
@@ -250,7 +243,9 @@ TEST(EngineAppend, AMemoWriteBackStoppedAnywhereLeavesTheOldMemoFile) {
         }
         EXPECT_TRUE(ORDCHECK().empty());
         ASSERT_TRUE(DBCLOSEAREA());
-        if (!changed) EXPECT_EQ(oldDbt, Slurp(path + ".dbt")) << "the memo file changed";
+        if (!changed) {
+            EXPECT_EQ(oldDbt, Slurp(path + ".dbt")) << "the memo file changed";
+        }
     };
     auto change = [](bool shared) {
         bool ok = true;

@@ -10,11 +10,6 @@
 namespace lysora::engine::test {
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Keys of the MAT_NUTRI order read from the top: "matiere/nutri" per record.
 std::vector<std::string> WalkOrder() {
     std::vector<std::string> seen;

@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 
 namespace lysora::engine::test {
 
@@ -34,6 +36,15 @@ void AppendValue(int matiere, const std::string& nutri, double tb) {
     ASSERT_TRUE(FIELDPUT(1, Value(matiere))) << LASTERROR();
     ASSERT_TRUE(FIELDPUT(2, Value(nutri))) << LASTERROR();
     ASSERT_TRUE(FIELDPUT(4, Value(tb))) << LASTERROR();
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string Trim(std::string s) {

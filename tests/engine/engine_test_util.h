@@ -29,6 +29,9 @@ void CreateValuesTable(const std::string& path);
 // Appends (matiere, nutri, tb) to the table open in the current area; asserts success.
 void AppendValue(int matiere, const std::string& nutri, double tb);
 std::string Trim(std::string s);
+// A whole file's bytes (empty when it cannot be read), and a file replaced by bytes.
+std::string Slurp(const std::string& path);
+void Spit(const std::string& path, const std::string& bytes);
 
 } // namespace lysora::engine::test
 
