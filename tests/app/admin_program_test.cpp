@@ -233,8 +233,6 @@ TEST(AdminTwoCopies, EditsLocksAndDeletionsAreSeenByTheOtherCopy)
     editor.Press("&Modifier");
     HWND form = editor.Form("Nutriments  -  Modification");
     ASSERT_TRUE(form);
-    std::this_thread::sleep_for(1s);
-    SaveScreen("admin_form");
     reader.ClickRow(1);
     reader.Press("&Modifier");
     std::optional<BoxSeen> refused = readerCopy.WaitBox(kLimit);
@@ -280,7 +278,6 @@ TEST(AdminTwoCopies, EditsLocksAndDeletionsAreSeenByTheOtherCopy)
     reader.Key(VK_NEXT);
     reader.Key(VK_NEXT);
     EXPECT_TRUE(Eventually([&] { return reader.RowOf("ZZZ") >= 0; })) << "the new record reaches the reader";
-    SaveScreen("admin_browse");
 
     editor.Quit();
     reader.Quit();
@@ -310,7 +307,7 @@ TEST(AdminTwoCopies, EditsLocksAndDeletionsAreSeenByTheOtherCopy)
 namespace lysora::test {
 namespace {
 
-TEST(AdminFrame, ClosingTheFrameEndsTheProgram)
+TEST(AdminFrame, ClosingTheFrameEndsTheProgramEvenWithAFormOpen)
 {
     ProgramCopy copy("DBG");
     copy.WriteLanguage("FRA");
@@ -318,7 +315,15 @@ TEST(AdminFrame, ClosingTheFrameEndsTheProgram)
     admin.OpenNutrients();
     if (HasFatalFailure())
         return;
-    admin.Quit();
+    std::this_thread::sleep_for(1s);
+    SaveScreen("admin_browse");
+    admin.ClickRow(3);
+    admin.Press("&Modifier");
+    HWND form = admin.Form("Nutriments  -  Modification");
+    ASSERT_TRUE(form);
+    std::this_thread::sleep_for(1s);
+    SaveScreen("admin_form");
+    admin.Quit(); // the open form goes with the frame
     EXPECT_TRUE(copy.WaitExit(kLimit));
 }
 
