@@ -1,8 +1,10 @@
 // DLG_MENU (see dlg_menu.h).
 #include "app/dlg_menu.h"
 
+#include "app/admin.h"
 #include "app/help.h"
 #include "app/help_win32.h"
+#include "app/program.h"
 #include "app/reftables.h"
 #include "app/settings.h"
 #include "app/start.h"
@@ -40,6 +42,8 @@ DLG_MENU::DLG_MENU() : DLG(nullptr, GKT_DIALOG, DONNEESGENERALES().titre)
         MENUITEM(kItems[k], 50 + 27 * k);
     XY(380, 280).CMD(cmd::CLOSE, LIB(Symbol("QUITTER")), 0, std::nullopt, "#" + LIB(Symbol("BTQUITTER")));
     XY(490, 280).CMD(cmd::ONHELP, "", kItemSize, std::nullopt, "#Aide");
+    if (_DEBUG())
+        XY(20, 280).CMD(cmd::PARAMS, "&Administration", 110);
     CENTER(kWidth, kHeight);
 }
 
@@ -51,7 +55,8 @@ const WinMethods& DLG_MENU::ClassMethods()
          Named<WIN>(cmd::CONCEPTMETHODOLOGIE, &DLG_MENU::CONCEPTMETHODOLOGIE),
          Named<WIN>(cmd::FICHEMAT, &DLG_MENU::FICHEMAT), Named<WIN>(cmd::COMPMAT, &DLG_MENU::COMPMAT),
          Named<WIN>(cmd::IMPTABLE, &DLG_MENU::IMPTABLE), Named<WIN>(cmd::AUTEURS, &DLG_MENU::AUTEURS),
-         Named<WIN>(cmd::AVERTISSEMENT, &DLG_MENU::AVERTISSEMENT), Named<WIN>(cmd::ONHELP, &DLG_MENU::ONHELP)});
+         Named<WIN>(cmd::AVERTISSEMENT, &DLG_MENU::AVERTISSEMENT), Named<WIN>(cmd::ONHELP, &DLG_MENU::ONHELP),
+         Named<WIN>(cmd::PARAMS, &DLG_MENU::PARAMS)});
     return table;
 }
 
@@ -95,6 +100,24 @@ void DLG_MENU::OpenView(const char* dialogClass)
         return;
     view->ORIG(this);
     WIN::Adopt(std::move(view))->SHOW();
+}
+
+DLG_MENU::~DLG_MENU()
+{
+    // The frame and its browse windows go before the menu's own elements.
+    frame_.reset();
+}
+
+void DLG_MENU::PARAMS()
+{
+    if (frame_ && frame_->Exists()) {
+        SetForegroundWindow(frame_->HANDLE());
+        return;
+    }
+    RegisterAdministration();
+    frame_ = std::make_unique<MAINWINDOW>(this);
+    SetMainWindow(frame_.get());
+    frame_->SHOW(SW_SHOWMAXIMIZED);
 }
 
 void DLG_MENU::ONCLOSE()

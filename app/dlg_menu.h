@@ -5,6 +5,8 @@
 
 #include "framework/dlg.h"
 
+#include <memory>
+
 namespace lysora {
 
 // The menu's commands: its seven items, top to bottom.
@@ -16,13 +18,17 @@ inline constexpr Command COMPMAT{"COMPMAT"};
 inline constexpr Command IMPTABLE{"IMPTABLE"};
 inline constexpr Command AUTEURS{"AUTEURS"};
 inline constexpr Command AVERTISSEMENT{"AVERTISSEMENT"};
+inline constexpr Command PARAMS{"PARAMS"}; // the administration frame (debug copies only)
 } // namespace cmd
+
+class MAINWINDOW;
 
 class DLG_MENU : public DLG {
 public:
     static constexpr int kWidth = 538, kHeight = 342;
 
     DLG_MENU();
+    ~DLG_MENU() override;
 
     static const WinMethods& ClassMethods();
     const WinMethods& Methods() const override { return ClassMethods(); }
@@ -40,6 +46,10 @@ public:
     void AVERTISSEMENT();
     void ONHELP() override;
     void ONCLOSE() override;
+    // Opens the administration frame, which becomes the main window, maximised; brings it
+    // forward when it is open already. A debug copy shows an "&Administration" button for it.
+    void PARAMS();
+    MAINWINDOW* Frame() const { return frame_.get(); }
 
 private:
     // Shows a help file: command 3 (contents) with data 0, or 1 (context) with a topic.
@@ -47,6 +57,8 @@ private:
     // Opens the view of that dialog class, owned by the menu; nothing while no class of
     // that name is registered.
     void OpenView(const char* dialogClass);
+
+    std::unique_ptr<MAINWINDOW> frame_;
 };
 
 } // namespace lysora

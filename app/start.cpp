@@ -1,6 +1,7 @@
 // START (see start.h).
 #include "app/start.h"
 
+#include "app/admin.h"
 #include "app/dlg_intro.h"
 #include "app/program.h"
 #include "app/reftables.h"
@@ -71,8 +72,10 @@ void START()
         auto intro = std::make_unique<DLG_INTRO>();
         intro->SHOW();
         Loop_Main(0);
-        // The menu and the intro are closed by now; their objects go before the brush.
+        // The menu and the intro are closed by now; their objects go before the brush, and
+        // the administration's browse windows while their tables are still open.
         WIN::ReleaseClosedWindows();
+        GLOBAL_RELEASE();
     }
     // The tables are closed here, while the table engine is whole, rather than by the
     // program's exit.

@@ -19,9 +19,34 @@ std::int32_t BrowseSource::Answer(std::int32_t from, Move move)
     if (from)
         selection_.GOTO(from);
     const bool on = move();
-    const std::int32_t reached = on && !selection_.Eof() ? selection_.RECNO() : 0;
+    const std::int32_t reached = Keep(on && !selection_.Eof() ? selection_.RECNO() : 0);
     selection_.GOTO(keep);
     return reached;
+}
+
+std::int32_t BrowseSource::Keep(std::int32_t record)
+{
+    if (!record)
+        return 0;
+    if (kept_.size() > 2 * std::size_t(kThumbRange / 16)) // the rows of a few pages at most
+        kept_.clear();
+    kept_[record] = {ReadRow(), std::chrono::steady_clock::now()};
+    return record;
+}
+
+std::vector<std::string> BrowseSource::ReadRow()
+{
+    std::vector<std::string> texts(columns_.size());
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        const Value value = selection_.Get(columns_[c].field);
+        std::string text = columns_[c].dom ? columns_[c].dom->STR(value)
+                           : value.IsNumber()  ? NumberText(value.Number())
+                                               : value.IsText() ? value.Text() : std::string();
+        if (text.size() > kCellMax)
+            text.resize(kCellMax);
+        texts[c] = std::move(text);
+    }
+    return texts;
 }
 
 void BrowseSource::Remember(std::int32_t record, long rank)
@@ -75,6 +100,7 @@ bool BrowseSource::MapIsFresh() const
 
 void BrowseSource::Invalidate()
 {
+    kept_.clear();
     mapped_ = false;
     thumbRecord_ = 0;
     ranks_.clear();
@@ -160,20 +186,18 @@ std::int32_t BrowseSource::Current() const { return selection_.Eof() ? 0 : selec
 
 std::vector<std::string> BrowseSource::Row(std::int32_t record)
 {
-    std::vector<std::string> texts(columns_.size());
     if (!record)
-        return texts;
+        return std::vector<std::string>(columns_.size());
+    if (auto kept = kept_.find(record); kept != kept_.end()) {
+        const bool fresh = std::chrono::steady_clock::now() - kept->second.at < std::chrono::milliseconds(kKeptRowMs);
+        std::vector<std::string> texts = std::move(kept->second.texts);
+        kept_.erase(kept);
+        if (fresh)
+            return texts;
+    }
     const std::int32_t keep = selection_.RECNO();
     selection_.GOTO(record);
-    for (std::size_t c = 0; c < columns_.size(); ++c) {
-        const Value value = selection_.Get(columns_[c].field);
-        std::string text = columns_[c].dom ? columns_[c].dom->STR(value)
-                           : value.IsNumber()  ? NumberText(value.Number())
-                                               : value.IsText() ? value.Text() : std::string();
-        if (text.size() > kCellMax)
-            text.resize(kCellMax);
-        texts[c] = std::move(text);
-    }
+    std::vector<std::string> texts = ReadRow();
     selection_.GOTO(keep);
     return texts;
 }

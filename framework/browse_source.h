@@ -65,6 +65,10 @@ private:
     void MakeMap();
     bool MapIsFresh() const;
     void Remember(std::int32_t record, long rank);
+    // The cells of a record the selection stands on, kept a moment for the row question
+    // that follows the step question (one movement of the table instead of two).
+    std::int32_t Keep(std::int32_t record);
+    std::vector<std::string> ReadRow();
 
     DBSEL& selection_;
     std::vector<Column> columns_;
@@ -73,6 +77,12 @@ private:
     bool mapped_ = false;
     std::chrono::steady_clock::time_point mappedAt_;
     std::unordered_map<std::int32_t, long> ranks_;
+    struct KeptRow {
+        std::vector<std::string> texts;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::unordered_map<std::int32_t, KeptRow> kept_;
+    static constexpr int kKeptRowMs = 50;
     int lastPosition_ = 0;
     std::int32_t thumbRecord_ = 0; // the record the last thumb move answered
 };

@@ -133,6 +133,8 @@ void Layout(WinBrw* b, int cw, int ch)
 
 // ---- painting ----------------------------------------------------------------------------
 
+LRESULT EraseBackground(Win* win, HWND hwnd, HDC dc);
+
 void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour)
 {
     RECT r = {left, top, right, bottom};
@@ -219,7 +221,15 @@ void PaintFocusFrame(WinBrw* b, HWND hwnd, HDC dc)
 void Paint(WinBrw* b, HWND hwnd)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC target = BeginPaint(hwnd, &ps);
+    // Drawn off screen, then shown at once: no flicker, and one transfer to the display
+    // instead of one per cell.
+    RECT client;
+    GetClientRect(hwnd, &client);
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
+    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    EraseBackground(&b->win, hwnd, dc);
     const int saved = SaveDC(dc);
     HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWFRAME));
     SelectObject(dc, pen);
@@ -242,6 +252,10 @@ void Paint(WinBrw* b, HWND hwnd)
         Fill(dc, right, bottom, right + b->vscroll_width, bottom + b->hscroll_height, bar);
     }
     PaintFocusFrame(b, hwnd, dc);
+    BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, old_bitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
     DeleteObject(pen);
     EndPaint(hwnd, &ps);
 }

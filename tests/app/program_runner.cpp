@@ -138,30 +138,30 @@ std::vector<HWND> ProgramCopy::TopLevel(bool boxes) const
 
 std::vector<HWND> ProgramCopy::Windows() const { return TopLevel(false); }
 
-std::optional<BoxSeen> ProgramCopy::TakeBox()
+std::optional<BoxSeen> ProgramCopy::TakeBox(int answer)
 {
     std::vector<HWND> boxes = TopLevel(true);
     if (boxes.empty())
         return std::nullopt;
     HWND box = boxes.front();
     BoxSeen seen{Text(box), Text(GetDlgItem(box, kBoxTextId))};
-    // Answered as the user would with the first button (OK), then gone before the next look.
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // Answered as the user would with that button, then gone before the next look.
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
     for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i)
         std::this_thread::sleep_for(kPollStep);
     return seen;
 }
 
-std::optional<BoxSeen> ProgramCopy::WaitBox(std::chrono::milliseconds limit)
+std::optional<BoxSeen> ProgramCopy::WaitBox(std::chrono::milliseconds limit, int answer)
 {
     const auto end = std::chrono::steady_clock::now() + limit;
     do {
         if (!Windows().empty())
             showedWindow_ = true;
-        if (std::optional<BoxSeen> box = TakeBox())
+        if (std::optional<BoxSeen> box = TakeBox(answer))
             return box;
         if (!Running())
-            return TakeBox();
+            return TakeBox(answer);
         std::this_thread::sleep_for(kPollStep);
     } while (std::chrono::steady_clock::now() < end);
     return std::nullopt;

@@ -49,8 +49,11 @@ public:
     // A visible top-level window of the process matching the test, polled until the limit;
     // every message box met meanwhile is recorded and closed.
     HWND WaitWindow(const std::function<bool(HWND)>& wanted, std::chrono::milliseconds limit);
-    // The next message box of the process, read and closed; nothing after the limit.
-    std::optional<BoxSeen> WaitBox(std::chrono::milliseconds limit);
+    // The next message box of the process, read and closed with the answer's button (OK
+    // unless given); nothing after the limit.
+    std::optional<BoxSeen> WaitBox(std::chrono::milliseconds limit, int answer = IDOK);
+    // The running process, for reading its memory.
+    HANDLE Process() const { return process_.hProcess; }
     // Message boxes closed by WaitWindow while it waited.
     const std::vector<BoxSeen>& BoxesClosedMeanwhile() const { return meanwhile_; }
     // Every window other than a message box that the process has shown so far.
@@ -68,7 +71,7 @@ public:
 
 private:
     std::vector<HWND> TopLevel(bool boxes) const;
-    std::optional<BoxSeen> TakeBox();
+    std::optional<BoxSeen> TakeBox(int answer = IDOK);
 
     std::filesystem::path root_, dir_;
     PROCESS_INFORMATION process_{};
