@@ -11,7 +11,9 @@
 #include "print/preview_win32.h"
 #include "views/comparison.h"
 #include "views/dlg_compmatselect.h"
+#include "views/dlg_nutriselect.h"
 #include "views/fld_grille.h"
+#include "views/histogram.h"
 
 #include <cstdio>
 
@@ -21,17 +23,6 @@ namespace {
 const Symbol kTypeValeur("TYPEVALEUR");
 const Symbol kGrille("GRILLE");
 constexpr int kFilterExcel = 1, kFilterRtf = 2;
-
-// Today's date, a blank and the time, as the page footer shows them.
-std::string Stamp()
-{
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    char time[16];
-    std::snprintf(time, sizeof time, "%02u:%02u:%02u", unsigned(now.wHour), unsigned(now.wMinute),
-                  unsigned(now.wSecond));
-    return DToC(Date::FromYmd(now.wYear, now.wMonth, now.wDay)) + " " + time;
-}
 
 } // namespace
 
@@ -137,10 +128,15 @@ void DLG_COMPMAT::GRAPHE()
     OUVRIRHISTOGRAMME(*this, valueType_, kept.codes, kept.courts, AMAT);
 }
 
-void DLG_COMPMAT::OUVRIRHISTOGRAMME(DLG&, const std::string&, const std::vector<std::string>&,
-                                    const std::vector<std::string>&, const std::vector<double>&)
+void DLG_COMPMAT::OUVRIRHISTOGRAMME(DLG& owner, const std::string& valueType, const std::vector<std::string>& codes,
+                                    const std::vector<std::string>& courts, const std::vector<double>& feedstuffs)
 {
-    // The histogram's nutrient choice (DLG_NUTRISELECT) is connected here.
+    // The histogram reads its feedstuffs by code, written as whole numbers.
+    std::vector<std::string> keys;
+    keys.reserve(feedstuffs.size());
+    for (double code : feedstuffs)
+        keys.push_back(std::to_string(static_cast<long long>(code)));
+    lysora::OUVRIRHISTOGRAMME(&owner, Symbol(valueType), codes, courts, keys);
 }
 
 void DLG_COMPMAT::EXPORTER()
@@ -175,8 +171,7 @@ ComparisonPrint DLG_COMPMAT::PrintedTable() const
     table.columns = grille_->COLONNES;
     for (const Value& row : grille_->LIGNES().Array())
         table.rows.push_back(row.Array());
-    const DonneesGenerales& general = DONNEESGENERALES();
-    table.footer = PageFooter{general.titre, general.copyright, Stamp()};
+    table.footer = CurrentPageFooter();
     return table;
 }
 
