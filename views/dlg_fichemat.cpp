@@ -14,10 +14,10 @@
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
 #include "print/value_table.h"
+#include "views/histogram.h"
 #include "views/sheet_exports.h"
 
 #include <cctype>
-#include <ctime>
 
 namespace lysora {
 namespace {
@@ -120,17 +120,6 @@ std::vector<TableRow> TableRows(const Value& rows)
         for (const Value& row : rows.Array())
             table.push_back(row.IsArray() ? row.Array() : TableRow{});
     return table;
-}
-
-// The printed page's footer: software title, legal notice, today's date and time.
-PageFooter Footer()
-{
-    const std::time_t now = std::time(nullptr);
-    char time[16] = {};
-    std::strftime(time, sizeof time, "%H:%M:%S", std::localtime(&now));
-    const std::tm* today = std::localtime(&now);
-    const Date date = Date::FromYmd(today->tm_year + 1900, today->tm_mon + 1, today->tm_mday);
-    return {DONNEESGENERALES().titre, DONNEESGENERALES().copyright, DToC(date) + " " + time};
 }
 
 void Resize(WIN* element, int w, int h)
@@ -422,7 +411,7 @@ void DLG_FICHEMAT::TITREEDITION(PL& pl)
 
 void DLG_FICHEMAT::Tables(PL& pl, bool printed)
 {
-    const PageFooter footer = Footer();
+    const PageFooter footer = CurrentPageFooter();
     const std::vector<ExportGroup> groups = Groups();
     const Symbol titles[] = {kAAE, kAANE, kAP};
     for (std::size_t g = 0; g < groups.size(); ++g) {
