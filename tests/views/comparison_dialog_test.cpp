@@ -6,6 +6,7 @@
 // closing both dialogs.
 #include "views/dlg_compmat.h"
 #include "views/dlg_compmatselect.h"
+#include "views/dlg_nutriselect.h"
 
 #include "app/help_win32.h"
 #include "app/settings.h"
@@ -481,6 +482,31 @@ TEST_F(ComparisonDialogTest, AboveThirtyFeedstuffsTheHistogramAsksFirst)
     Click(none, cmd::GRAPHE);
     EXPECT_TRUE(none.calls.empty());
     EXPECT_EQ(boxes.shown.size(), 2u);
+}
+
+TEST_F(ComparisonDialogTest, TheHistogramButtonOpensTheNutrientChoiceOverTheTable)
+{
+    UseDatabase(true);
+    DLG_COMPMAT& table = OpenTable("DIG_A", {1, 3, 12}, {"DM", "LYS", "CP"});
+    Click(table, cmd::GRAPHE);
+    Pump();
+    const std::vector<DLG_NUTRISELECT*> choices = OpenDialogs<DLG_NUTRISELECT>();
+    ASSERT_EQ(choices.size(), 1u);
+    DLG_NUTRISELECT& choice = *choices[0];
+    EXPECT_EQ(choice.PARENT(), &table);
+    EXPECT_FALSE(IsWindowEnabled(table.HANDLE())) << "the table waits for the choice";
+    // Only the nutrients that carry the type are offered: dry matter has no digestibility.
+    HWND list = ElementWindow(choice, "NUTRI");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(choice.Request().feedstuffs, (std::vector<std::string>{"1", "3", "12"}));
+
+    // Cancelling gives the table back, with nothing drawn.
+    Click(choice, cmd::CLOSE);
+    Pump();
+    EXPECT_TRUE(OpenDialogs<DLG_NUTRISELECT>().empty());
+    EXPECT_TRUE(IsWindowEnabled(table.HANDLE()));
+    table.CLOSE();
 }
 
 TEST_F(ComparisonDialogTest, HelpShowsTheTopicOfEachDialog)
