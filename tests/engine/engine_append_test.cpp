@@ -32,6 +32,19 @@ void AppendShared(const std::string& path, int count, unsigned seed) {
     ASSERT_TRUE(DBCLOSEAREA()) << LASTERROR();
 }
 
+// Every file the engine opens from now on goes through plan.
+void WrapFiles(const std::shared_ptr<FaultPlan>& plan) {
+    SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+}
+
+// The values table at dir/valeurs with count records from shared appends; its path.
+std::string SharedTable(const ScratchDir& dir, int count, unsigned seed) {
+    const std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    AppendShared(path, count, seed);
+    return path;
+}
+
 TEST(EngineAppend, SharedAppendsGrowTheIndexAsABuildAtOnceDoes) {
     ScratchDir dir;
     const std::string path = dir.Path("valeurs");
@@ -142,9 +155,7 @@ TEST(EngineAppend, AFreeListRunningIntoLivePagesIsNeverFollowed) {
 // holds exactly the appends reported done, under an index that agrees.
 TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
     ScratchDir dir;
-    const std::string path = dir.Path("valeurs");
-    CreateValuesTable(path);
-    AppendShared(path, 1200, 4);
+    const std::string path = SharedTable(dir, 1200, 4);
     const std::string dbf = Slurp(path + ".dbf"), cdx = Slurp(path + ".cdx");
     auto restore = [&] {
         Spit(path + ".dbf", dbf);
@@ -154,7 +165,7 @@ TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
     };
     // 60 appends, all into the same few leaves (feedstuff 30), then a commit.
     auto run = [&](const std::shared_ptr<FaultPlan>& plan, long failAt, std::uint64_t budget) {
-        SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+        WrapFiles(plan);
         long appended = 0, failures = 0;
         if (!DBUSEAREA(true, "DBFCDX", path, "", true, false)) {
             ADD_FAILURE() << LASTERROR();
@@ -223,16 +234,14 @@ TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
 // leaves no key behind and the waiting change still goes through.
 TEST(EngineAppend, AfterAWriteBackThatCouldNotBeUndoneTheAreaReadsTheFilesAgain) {
     ScratchDir dir;
-    const std::string path = dir.Path("valeurs");
-    CreateValuesTable(path);
-    AppendShared(path, 300, 6);
+    const std::string path = SharedTable(dir, 300, 6);
     const std::string dbf = Slurp(path + ".dbf"), cdx = Slurp(path + ".cdx");
     // cut: how many bytes of the append's write-back get through (none: all of them).
     auto run = [&](std::uint64_t cut) {
         Spit(path + ".dbf", dbf);
         Spit(path + ".cdx", cdx);
         auto plan = std::make_shared<FaultPlan>();
-        SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+        WrapFiles(plan);
         std::uint64_t used = 0;
         if (DBUSEAREA(true, "DBFCDX", path, "", true, false) && DBRLOCK(1) && DBGOTO(1) && FIELDPUT(4, Value(99.0))) {
             plan->byteBudget = cut;
@@ -312,7 +321,7 @@ TEST(EngineAppend, AMemoWriteBackStoppedAnywhereLeavesTheOldMemoFile) {
         {
             reset();
             auto plan = std::make_shared<FaultPlan>();
-            SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+            WrapFiles(plan);
             ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", shared, false));
             plan->writes = 0;
             ASSERT_TRUE(change(shared)) << LASTERROR();
@@ -328,7 +337,7 @@ TEST(EngineAppend, AMemoWriteBackStoppedAnywhereLeavesTheOldMemoFile) {
             reset();
             const std::string oldDbt = Slurp(path + ".dbt");
             auto plan = std::make_shared<FaultPlan>();
-            SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+            WrapFiles(plan);
             ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", shared, false));
             plan->failWrite = plan->writes + n;
             EXPECT_FALSE(change(shared));
