@@ -174,7 +174,7 @@ struct TagPages {
 struct PageWrite {
     std::uint32_t offset;
     std::string bytes;
-    std::string old; // the bytes it replaces when known (the page as last read or written)
+    std::string old = {}; // the bytes it replaces when known (the page as last read or written)
 };
 
 // Where a write-back takes the index pages it needs and puts those it gives up. Pages

@@ -437,7 +437,7 @@ bool Table::Refresh() {
     bool ok = ReadCounts(records, counter);
     const bool same = records == header_.records && counter == header_.changeCounter;
     dbf_->Unlock(kHeaderLockByte, 1);
-    if (!ok || same) return ok;
+    if (!ok || (same && !stale_)) return ok;
     // A live journal seen now was left by a writer that stopped (writers mark theirs done
     // before they release the header lock): undo it, with the lock exclusive, before reading.
     if (journal_->Live()) {
@@ -463,13 +463,14 @@ bool Table::ReadCounts(std::uint32_t& records, std::uint32_t& counter) {
 bool Table::SyncLocked() {
     std::uint32_t records = 0, counter = 0;
     if (!ReadCounts(records, counter)) return false;
-    if (records == header_.records && counter == header_.changeCounter) return true;
+    if (!stale_ && records == header_.records && counter == header_.changeCounter) return true;
     // The index is read again only when its writer stamped it anew.
     std::string error;
-    const bool indexChanged = cdx_ && IndexStamp() != indexStamp_;
-    if (ReloadChanged(records, counter)) return true;
+    const bool indexChanged = cdx_ && (stale_ || IndexStamp() != indexStamp_);
+    if (!stale_ && ReloadChanged(records, counter)) return true;
     if (!LoadRecords(false, error) || (indexChanged && !LoadIndex(true, error)))
         return Fail("table changed by another user and now unreadable: " + error);
+    stale_ = false;
     // This area's waiting changes go on top (their records are locked by it): into the
     // index too when it was read again, else it has them already.
     for (const auto& [recno, image] : pending_) {
@@ -505,7 +506,9 @@ bool Table::EndWrite(bool ok) {
         // waiting changes on top again (their records are still locked by it): they are
         // written back with the next write-back, or reported lost when the table closes.
         std::string error;
-        if (UndoInterruptedWrite() && !(LoadRecords(false, error) && LoadIndex(true, error)))
+        if (!UndoInterruptedWrite())
+            stale_ = true;
+        else if (!(LoadRecords(false, error) && LoadIndex(true, error)))
             error_ += "; " + error;
         for (const auto& [recno, image] : pending_)
             if (recno <= header_.records) ReplaceRecord(recno, image.data());

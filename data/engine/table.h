@@ -184,6 +184,9 @@ private:
     bool closed_ = false;
     bool shared_ = false, readOnly_ = false;
     bool writing_ = false; // inside BeginWrite/EndWrite of a shared table
+    // A shared write-back failed and could not be undone at once: what this area holds may
+    // differ from the files, so the next sync reads records and index again.
+    bool stale_ = false;
 
     DbfHeader header_;
     std::string data_; // every record, as on disk

@@ -32,6 +32,19 @@ void AppendShared(const std::string& path, int count, unsigned seed) {
     ASSERT_TRUE(DBCLOSEAREA()) << LASTERROR();
 }
 
+// Every file the engine opens from now on goes through plan.
+void WrapFiles(const std::shared_ptr<FaultPlan>& plan) {
+    SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+}
+
+// The values table at dir/valeurs with count records from shared appends; its path.
+std::string SharedTable(const ScratchDir& dir, int count, unsigned seed) {
+    const std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    AppendShared(path, count, seed);
+    return path;
+}
+
 TEST(EngineAppend, SharedAppendsGrowTheIndexAsABuildAtOnceDoes) {
     ScratchDir dir;
     const std::string path = dir.Path("valeurs");
@@ -142,9 +155,7 @@ TEST(EngineAppend, AFreeListRunningIntoLivePagesIsNeverFollowed) {
 // holds exactly the appends reported done, under an index that agrees.
 TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
     ScratchDir dir;
-    const std::string path = dir.Path("valeurs");
-    CreateValuesTable(path);
-    AppendShared(path, 1200, 4);
+    const std::string path = SharedTable(dir, 1200, 4);
     const std::string dbf = Slurp(path + ".dbf"), cdx = Slurp(path + ".cdx");
     auto restore = [&] {
         Spit(path + ".dbf", dbf);
@@ -154,7 +165,7 @@ TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
     };
     // 60 appends, all into the same few leaves (feedstuff 30), then a commit.
     auto run = [&](const std::shared_ptr<FaultPlan>& plan, long failAt, std::uint64_t budget) {
-        SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+        WrapFiles(plan);
         long appended = 0, failures = 0;
         if (!DBUSEAREA(true, "DBFCDX", path, "", true, false)) {
             ADD_FAILURE() << LASTERROR();
@@ -217,6 +228,52 @@ TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
     }
 }
 
+// A shared append whose write-back stops part-way, and whose undo cannot be written either
+// (the disk stopped), then the disk comes back: the work area reads the files again before
+// its next write-back instead of writing what it held, so the record never appended
+// leaves no key behind and the waiting change still goes through.
+TEST(EngineAppend, AfterAWriteBackThatCouldNotBeUndoneTheAreaReadsTheFilesAgain) {
+    ScratchDir dir;
+    const std::string path = SharedTable(dir, 300, 6);
+    const std::string dbf = Slurp(path + ".dbf"), cdx = Slurp(path + ".cdx");
+    // cut: how many bytes of the append's write-back get through (none: all of them).
+    auto run = [&](std::uint64_t cut) {
+        Spit(path + ".dbf", dbf);
+        Spit(path + ".cdx", cdx);
+        auto plan = std::make_shared<FaultPlan>();
+        WrapFiles(plan);
+        std::uint64_t used = 0;
+        if (DBUSEAREA(true, "DBFCDX", path, "", true, false) && DBRLOCK(1) && DBGOTO(1) && FIELDPUT(4, Value(99.0))) {
+            plan->byteBudget = cut;
+            const bool appended = DBAPPEND(std::vector<Value>{Value(1), Value("ZZZ")});
+            EXPECT_EQ(cut == ~std::uint64_t(0), appended);
+            used = cut - plan->byteBudget;
+            plan->stopped = false; // the disk is back
+            plan->byteBudget = ~std::uint64_t(0);
+            EXPECT_TRUE(DBCOMMIT()) << LASTERROR();
+        } else {
+            ADD_FAILURE() << LASTERROR();
+        }
+        EXPECT_TRUE(DBCLOSEAREA()) << LASTERROR();
+        SetFileWrapper({});
+        EXPECT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", true, true)) << LASTERROR();
+        EXPECT_EQ(cut == ~std::uint64_t(0) ? 301 : 300, LASTREC());
+        std::vector<std::string> problems = ORDCHECK();
+        EXPECT_TRUE(problems.empty()) << problems.front();
+        DBGOTO(1);
+        EXPECT_EQ(99.0, FIELDGET(4).Number());
+        DBCLOSEAREA();
+        return used;
+    };
+    const std::uint64_t total = run(~std::uint64_t(0));
+    ASSERT_GT(total, 1000u);
+    // Stopped at the journal's done mark, in the index, in the records.
+    for (std::uint64_t cut : {total - 1, total - 100, total - 400}) {
+        SCOPED_TRACE("bytes through: " + std::to_string(cut) + " of " + std::to_string(total));
+        run(cut);
+    }
+}
+
 // New memos are written back with the records naming them, under the journal: a write-back
 // stopped at any write (exclusive commit, or a shared table's memo put) leaves the memo
 // file exactly as it was, with every record naming a memo that reads back whole.
@@ -264,7 +321,7 @@ TEST(EngineAppend, AMemoWriteBackStoppedAnywhereLeavesTheOldMemoFile) {
         {
             reset();
             auto plan = std::make_shared<FaultPlan>();
-            SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+            WrapFiles(plan);
             ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", shared, false));
             plan->writes = 0;
             ASSERT_TRUE(change(shared)) << LASTERROR();
@@ -280,7 +337,7 @@ TEST(EngineAppend, AMemoWriteBackStoppedAnywhereLeavesTheOldMemoFile) {
             reset();
             const std::string oldDbt = Slurp(path + ".dbt");
             auto plan = std::make_shared<FaultPlan>();
-            SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+            WrapFiles(plan);
             ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", shared, false));
             plan->failWrite = plan->writes + n;
             EXPECT_FALSE(change(shared));
