@@ -60,6 +60,7 @@ void START()
     FLD_GRILLE::SetHeaderBrush(program.headerBrush);
     SETICON("Icone");
     INITREGLAGES();
+    InstallFieldBrowse(); // the "..." button of every table-code field
     if (INITLANGUE()) {
         // The intro opens the database and the menu when it closes, or posts the quit.
         auto intro = std::make_unique<DLG_INTRO>();
