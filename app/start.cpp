@@ -67,6 +67,7 @@ void START()
     SETICON("Icone");
     INITREGLAGES();
     RegisterDialogClass<DLG_FICHEMAT>("DLG_FICHEMAT");
+    InstallFieldBrowse(); // the "..." button of every table-code field
     if (INITLANGUE()) {
         // The intro opens the database and the menu when it closes, or posts the quit.
         auto intro = std::make_unique<DLG_INTRO>();
