@@ -144,13 +144,14 @@ void COMBO::Select(int index)
 void COMBO::SET(const Value& value)
 {
     value_ = value;
-    const std::string& wanted = value.Text();
+    // A value read from a table keeps its field's padding: trailing blanks do not count.
+    const std::string wanted = Trim(value.Text());
     int index = -1;
     for (std::size_t i = 0; i < values_.size() && index < 0; ++i)
-        if (values_[i] == wanted)
+        if (Trim(values_[i]) == wanted)
             index = int(i);
     for (std::size_t i = 0; i < texts_.size() && index < 0; ++i)
-        if (texts_[i] == wanted)
+        if (Trim(texts_[i]) == wanted)
             index = int(i);
     Select(index);
 }

@@ -336,3 +336,22 @@ TEST_F(StandardDialogs, TheFieldBrowsePicksACodeForATableCodeControl)
 
 } // namespace
 } // namespace lysora::testing
+
+namespace lysora::testing {
+namespace {
+
+TEST_F(StandardDialogs, AListFieldShowsAValueReadWithItsFieldPadding)
+{
+    DLG form(nullptr, GKT_DIALOG, "Liste");
+    form.CENTER(300, 120);
+    auto list = std::make_unique<COMBO>(&form);
+    COMBO& combo = *list;
+    combo.SETLIST({"LYS", "MET"}, {"Lysine", "Méthionine"});
+    form.FLD(S("NUTRI"), std::move(list));
+    form.SHOW();
+    combo.SET(Value("MET  ")); // as a five-character field holds it
+    EXPECT_EQ(combo.SelectedText(), "Méthionine");
+}
+
+} // namespace
+} // namespace lysora::testing
