@@ -119,9 +119,17 @@ void TRAITERMAT(const ChartGeometry& chart, PL& pl, int i, const ChartBar& bar, 
         pl.VTEXTOUT(pl.X + slot / 2, pl.Y, bar.label);
 }
 
+void TRAITERNUTRIMENT(const ChartGeometry& chart, PL& pl, int i, const ChartBar& bar)
+{
+    DESSINERBARRE(chart, pl, i, bar.mean, bar.sd);
+    pl.XY(chart.N2X(i - 1) / 10, chart.P2Y(chart.P1) / 10 + 2);
+    const int width = int(chart.N2X(i) - chart.N2X(i - 1)) / 10;
+    pl.OUT(Row{CELL(width, 6, bar.label, "C")});
+}
+
 ChartGeometry DrawHistogram(PL& pl, const HistogramPage& page, ChartOutput output)
 {
-    ChartGeometry chart = kHistogramGeometry;
+    ChartGeometry chart = page.geometry;
     if (page.bars.empty())
         return chart;
     pl.FONT_SIZE = 6;
@@ -134,8 +142,13 @@ ChartGeometry DrawHistogram(PL& pl, const HistogramPage& page, ChartOutput outpu
     chart.P2 = scale.P2;
     DESSINERECHELLES(chart, pl, scale.step);
     pl.FILL(page.fill);
-    for (int i = 1; i <= chart.NB; ++i)
-        TRAITERMAT(chart, pl, i, page.bars[std::size_t(i - 1)], output);
+    for (int i = 1; i <= chart.NB; ++i) {
+        const ChartBar& bar = page.bars[std::size_t(i - 1)];
+        if (page.labels == ChartLabels::Horizontal)
+            TRAITERNUTRIMENT(chart, pl, i, bar);
+        else
+            TRAITERMAT(chart, pl, i, bar, output);
+    }
     pl.FILL(std::nullopt);
     PIEDPAGE(pl, page.footer);
     return chart;

@@ -65,26 +65,39 @@ void DESSINERECHELLES(const ChartGeometry& chart, PL& pl, int step);
 // plus and minus sd with 3 mm caps.
 void DESSINERBARRE(const ChartGeometry& chart, PL& pl, int i, double mean, double sd);
 
-// The comparison histogram. On screen the labels are drawn in a turned font; for the
+// The comparison histogram's vertical labels: on screen drawn in a turned font; for the
 // printer each is drawn as a picture (VTEXTOUT), as printers do not all turn fonts.
 enum class ChartOutput { Preview, Printer };
 
+// How the bars are labelled: the histogram's feedstuffs vertically under each bar (long
+// names, many bars), the sheet graph's nutrients in one line centred under each slot.
+enum class ChartLabels { Vertical, Horizontal };
+
+// The plot rectangles of the comparison histogram and of the feedstuff sheet's graph.
+inline constexpr ChartGeometry kHistogramGeometry{200, 400, 2650, 1200, 0, 0, 0};
+inline constexpr ChartGeometry kSheetGraphGeometry{200, 450, 2650, 1200, 0, 0, 0};
+
+// A chart page: two title lines over the chart, the bars, the page footer.
 struct HistogramPage {
     std::string title;    // "Comparaison des teneurs brutes" ...
-    std::string nutrient; // the nutrient's long name
+    std::string nutrient; // the second line: the nutrient's long name, or the feedstuff's name
     std::vector<ChartBar> bars;
     PageFooter footer;
     std::uint32_t fill = 0; // the bars' colour, 0x00BBGGRR
+    ChartGeometry geometry = kHistogramGeometry;
+    ChartLabels labels = ChartLabels::Vertical;
 };
-
-// The plot rectangle of the comparison histogram.
-inline constexpr ChartGeometry kHistogramGeometry{200, 400, 2650, 1200, 0, 0, 0};
 
 // Feedstuff i (1-based): its bar, and its label written vertically under its slot.
 void TRAITERMAT(const ChartGeometry& chart, PL& pl, int i, const ChartBar& bar, ChartOutput output);
 
-// Lays the histogram out on pl (a landscape layout): the two title lines, the scale, the
-// bars and the page footer. Answers the geometry used; nothing is drawn without bars.
+// Nutrient i (1-based) of the sheet graph: its bar, and its short name in a centred cell as
+// wide as its slot, 2 mm under the axis.
+void TRAITERNUTRIMENT(const ChartGeometry& chart, PL& pl, int i, const ChartBar& bar);
+
+// Lays a chart page out on pl (a landscape layout): the two title lines, the scale, the
+// bars in the page's geometry with its labels, and the page footer. Answers the geometry
+// used; nothing is drawn without bars.
 ChartGeometry DrawHistogram(PL& pl, const HistogramPage& page, ChartOutput output);
 
 } // namespace lysora

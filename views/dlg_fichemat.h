@@ -6,12 +6,14 @@
 //
 // Its outputs: the values printed, or exported to a spreadsheet file, an RTF document or
 // the import file of the OLVAN 2 formulation software; each exports what the grids hold.
-// The graph buttons send their commands; the bar graph they lead to (IMPRIMERGRAPHE) is an
-// empty hook until the chart drawing is built.
+// The graph buttons beside the mean rows of the two amino-acid pages draw the current
+// feedstuff's values of that row across the page's nutrients as a bar graph, shown in the
+// print preview.
 #pragma once
 
 #include "framework/dlg.h"
 #include "print/pl.h"
+#include "views/chart.h"
 #include "views/fld_grille.h"
 #include "views/sheet_data.h"
 
@@ -77,7 +79,16 @@ public:
     void EXPORTRTF(const std::string& path);
     void EXPORTOLVAN(const std::string& path);
     std::vector<OlvanItem> GETVALEURS(int matiere, const std::vector<Symbol>& types);
-    void IMPRIMERGRAPHE(int, const std::vector<std::string>&, const std::vector<std::string>&, Symbol) {}
+    // The bar graph of mean row `row` of the value-field list for the nutrients `codes`
+    // (short names `names`), key the comparison of that value type (COMPTB ... COMPTDIG_V):
+    // one bar per nutrient that carries the value, drawn on a landscape page and shown in
+    // the print preview. With nothing to plot nothing is drawn or shown.
+    void IMPRIMERGRAPHE(int row, const std::vector<std::string>& codes, const std::vector<std::string>& names,
+                        Symbol key);
+    // The last graph's geometry (no bars before the first), and its coordinate mapping.
+    const ChartGeometry& Chart() const { return chart_; }
+    double N2X(double n) const { return chart_.N2X(n); }
+    double P2Y(double v) const { return chart_.P2Y(v); }
     // The three tables printed (previewed in a debug copy of the program).
     void IMPRIMERVALEURS();
     // The printout of the three tables, laid out and closed: the first two groups on page
@@ -105,6 +116,7 @@ private:
     std::unique_ptr<SheetData> data_;
     HWND definitionBox_ = nullptr;
     std::string definition_;
+    ChartGeometry chart_ = kSheetGraphGeometry;
 };
 
 } // namespace lysora

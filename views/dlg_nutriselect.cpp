@@ -109,13 +109,11 @@ void DLG_NUTRISELECT::IMPRIMERGRAPHE()
     chart_ = lysora::IMPRIMERGRAPHE(PARENT(), Request()).value_or(kHistogramGeometry);
 }
 
-std::optional<ChartGeometry> IMPRIMERGRAPHE(WIN* owner, const HistogramRequest& request, ChartOutput output)
+std::optional<ChartGeometry> PreviewChart(WIN* owner, const std::string& title, HistogramPage page, ChartOutput output)
 {
-    HistogramPage page = ReadHistogram(request.valueType, request.nutrient, request.feedstuffs);
     if (page.bars.empty())
         return std::nullopt;
     page.fill = HeaderColour();
-    const std::string title = LIB(Symbol("HISTOGRAMME"));
     if (output == ChartOutput::Printer) {
         PL pl(owner, title, true, NewMetafileDrawer());
         const ChartGeometry chart = DrawHistogram(pl, page, output);
@@ -125,15 +123,21 @@ std::optional<ChartGeometry> IMPRIMERGRAPHE(WIN* owner, const HistogramRequest& 
     }
     // Printing from the preview draws the chart again, for the printer, on a layout owned
     // by the preview.
-    auto pl = std::make_shared<PL2>(owner, title, true, NewMetafileDrawer(), [request](PL2& shown) {
+    auto pl = std::make_shared<PL2>(owner, title, true, NewMetafileDrawer(), [title, page](PL2& shown) {
         WIN* preview = shown.PREVIEW_DLG ? static_cast<WIN*>(shown.PREVIEW_DLG) : shown.OWNER;
-        return IMPRIMERGRAPHE(preview, request, ChartOutput::Printer).has_value();
+        return PreviewChart(preview, title, page, ChartOutput::Printer).has_value();
     });
     const ChartGeometry chart = DrawHistogram(*pl, page, output);
     if (!pl->CLOSE() || pl->PageCount() == 0)
         return std::nullopt;
     OpenPreview(pl);
     return chart;
+}
+
+std::optional<ChartGeometry> IMPRIMERGRAPHE(WIN* owner, const HistogramRequest& request, ChartOutput output)
+{
+    return PreviewChart(owner, LIB(Symbol("HISTOGRAMME")),
+                        ReadHistogram(request.valueType, request.nutrient, request.feedstuffs), output);
 }
 
 void OUVRIRHISTOGRAMME(DLG* owner, Symbol valueType, const std::vector<std::string>& codes,

@@ -58,6 +58,13 @@ private:
 void OUVRIRHISTOGRAMME(DLG* owner, Symbol valueType, const std::vector<std::string>& codes,
                        const std::vector<std::string>& shortNames, const std::vector<std::string>& matKeys);
 
+// Draws a chart page in the bars' header colour on a landscape layout titled title, owned
+// by owner, and shows it: for the preview, in a preview whose printing draws the page again
+// for the printer; for the printer, printed at once. Answers the geometry drawn; none when
+// the page has no bars (nothing is drawn or shown) or the layout failed.
+std::optional<ChartGeometry> PreviewChart(WIN* owner, const std::string& title, HistogramPage page,
+                                          ChartOutput output = ChartOutput::Preview);
+
 // Draws the chart of request on a landscape layout owned by owner and shows it: for the
 // preview, in a preview whose printing draws the chart again; for the printer (owner then
 // the preview), printed at once. Answers the geometry drawn; none when there was nothing to

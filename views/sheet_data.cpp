@@ -134,6 +134,37 @@ Value SheetData::CREERLIGNES(const std::vector<std::string>& codes)
     return Value(std::move(rows));
 }
 
+std::vector<ChartBar> SheetData::GraphBars(int row, const std::vector<std::string>& codes,
+                                           const std::vector<std::string>& names, bool withPermanent)
+{
+    std::vector<ChartBar> bars;
+    const std::vector<Symbol>& fields = CHAMPSVALEURS();
+    if (feedstuffs_.Eof() || row < 1 || std::size_t(row) >= fields.size())
+        return bars;
+    const std::string permanent = AllTrim(DONNEESGENERALES().nutriPermanent);
+    const std::string feedstuffKey = KeyOf(values_, kMatiere, feedstuffs_.Get(kMatiere));
+    // A field without a number (nil, or not a finite one) counts as 0.
+    auto number = [this](Symbol field) {
+        const double v = values_.Get(field).Number();
+        return std::isfinite(v) ? v : 0.0;
+    };
+    for (std::size_t j = 0; j < codes.size(); ++j) {
+        const std::string trimmed = AllTrim(codes[j]);
+        if (!withPermanent && trimmed == permanent)
+            continue;
+        const std::string code = KeyOf(nutrients_, kNutri, Value(trimmed));
+        if (!nutrients_.SEEK(code) || !VALEURSUPPORTEE(nutrients_, row))
+            continue;
+        ChartBar bar{j < names.size() ? AllTrim(names[j]) : std::string()};
+        if (values_.SEEK(feedstuffKey + code)) {
+            bar.mean = number(fields[std::size_t(row - 1)]);
+            bar.sd = number(fields[std::size_t(row)]);
+        }
+        bars.push_back(std::move(bar));
+    }
+    return bars;
+}
+
 std::vector<OlvanItem> SheetData::GETVALEURS(int matiere, const std::vector<Symbol>& types)
 {
     std::vector<OlvanItem> items;

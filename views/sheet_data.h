@@ -8,6 +8,7 @@
 
 #include "base/value.h"
 #include "data/dbsel.h"
+#include "views/chart.h"
 #include "views/sheet_exports.h"
 
 #include <optional>
@@ -49,6 +50,16 @@ public:
     // missing, nil when it does not carry it or its code is not in the nutrient table. Every
     // cell is nil at end of file.
     Value CREERLIGNES(const std::vector<std::string>& codes);
+
+    // The bars of the sheet graph of value row `row` (a mean entry of the value-field list,
+    // 1-based) for the current feedstuff and the nutrients `codes` (short names `names`),
+    // in their order: { short name, the row's field, the next field (its deviation) } from
+    // the value record, or { short name, 0, 0 } when the record is missing. A nutrient not
+    // in the nutrient table, or not carrying the row's entry, has no bar; the permanent
+    // nutrient has one only when `withPermanent`. None at end of file or for a row with no
+    // deviation after it.
+    std::vector<ChartBar> GraphBars(int row, const std::vector<std::string>& codes,
+                                    const std::vector<std::string>& names, bool withPermanent);
 
     // GETVALEURS: the formulation export's items of feedstuff `matiere`, nutrients in code
     // order: for each nutrient with a value record, each type of `types` (numbered from 1)

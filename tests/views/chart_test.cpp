@@ -258,5 +258,42 @@ TEST_F(ChartDrawing, HistogramPageForThePrinterDrawsLabelsAsPictures)
     EXPECT_EQ(caps, 2u * 20u);
 }
 
+TEST_F(ChartDrawing, SheetGraphLabelsEachSlotInACentredCellUnderTheAxis)
+{
+    HistogramPage page = Page(7);
+    page.geometry = kSheetGraphGeometry;
+    page.labels = ChartLabels::Horizontal;
+    for (ChartOutput output : {ChartOutput::Preview, ChartOutput::Printer}) {
+        const ChartGeometry chart = DrawHistogram(pl, page, output);
+        pl.FORMFEED();
+        EXPECT_EQ(chart.Y, 450);
+        EXPECT_EQ(chart.NB, 7);
+        const std::size_t at = pages->figures.size() - 1;
+        // No turned texts, for the screen or the printer: the labels are cells.
+        EXPECT_TRUE(pages->Of(at, Figure::Text).empty());
+        EXPECT_TRUE(pages->Of(at, Figure::VerticalText).empty());
+        const std::vector<Figure> bars = pages->Of(at, Figure::Rectangle);
+        ASSERT_EQ(bars.size(), 7u);
+        for (int i = 1; i <= 7; ++i) {
+            const std::string label = "Feed" + std::to_string(i);
+            const auto cell = std::find_if(pages->cells[at].begin(), pages->cells[at].end(),
+                                           [&](const CellBox& c) { return c.text == label; });
+            ASSERT_NE(cell, pages->cells[at].end()) << label;
+            // The slot is 378.57 tenths wide: a cell of 37 mm from the slot's left edge,
+            // its text centred, 2 mm under the axis (1650).
+            EXPECT_NEAR(cell->left, chart.N2X(i - 1), 1) << label;
+            EXPECT_EQ(cell->right - cell->left, 370) << label;
+            EXPECT_EQ(cell->align, kCellCentred) << label;
+            EXPECT_EQ(-cell->top, 1670) << label;
+            // Its bar stands over the middle of the same slot.
+            const Figure& bar = bars[std::size_t(i - 1)];
+            EXPECT_NEAR((bar.x1 + bar.x2) / 2.0, chart.N2X(i - 0.5), 1) << label;
+            EXPECT_EQ(bar.y1, 1650) << label;
+        }
+    }
+    pl.CLOSE();
+    EXPECT_EQ(pl.PageCount(), 2);
+}
+
 } // namespace
 } // namespace lysora

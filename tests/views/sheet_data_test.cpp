@@ -1,6 +1,7 @@
 // The feedstuff sheet's records on databases written for each test: alphabetical navigation
 // and its ends, look-ups by name and by the remembered code (stale and hostile settings
-// included), and the value rows of a group with their nil, 0 and support rules.
+// included), the value rows of a group with their nil, 0 and support rules, and the bars
+// of the sheet graph under the same rules.
 #include "views/sheet_data.h"
 
 #include "app/opendb.h"
@@ -177,6 +178,64 @@ TEST_F(SheetDataTest, FormulationItemsComeInCodeOrderForTheTypesEachNutrientCarr
     EXPECT_TRUE(data.GETVALEURS(99, {Symbol("TB")}).empty());
 }
 
+std::vector<std::string> Labels(const std::vector<ChartBar>& bars)
+{
+    std::vector<std::string> labels;
+    for (const ChartBar& bar : bars)
+        labels.push_back(bar.label);
+    return labels;
+}
+
+TEST_F(SheetDataTest, GraphBarsAreTheNutrientsThatCarryTheRowPermanentOneForDigestibilitiesOnly)
+{
+    SampleDatabase db = testing::GeneratedDatabase(2, 6, 4, 5);
+    db.nutrients[1].carries[tables::kDIG_A] = false; // N001: no apparent digestibility
+    std::erase_if(db.values, [](const tables::ValueRecord& v) { return v.matiere == 1 && v.nutri == "N002"; });
+    for (tables::ValueRecord& v : db.values)
+        if (v.matiere == 1 && v.nutri == "N003") {
+            v.mean[tables::kDIG_V] = -3.25;
+            v.deviation[tables::kDIG_V].reset(); // no deviation: a bar without whisker
+        }
+    SheetData& data = Open(db);
+    ASSERT_TRUE(data.FindCode("1"));
+    const std::vector<std::string> codes{"N000", "N001", "N002", "N003", "GONE", "N005"};
+    const std::vector<std::string> names{"Per", "Lys", "Met", "Thr", "Gone", "Ash"};
+
+    // Raw content (row 1): no permanent nutrient; the missing record a flat bar; an unknown
+    // code nothing; the proximate nutrient carries the raw content.
+    const std::vector<ChartBar> raw = data.GraphBars(1, codes, names, false);
+    EXPECT_EQ(Labels(raw), (std::vector<std::string>{"Lys", "Met", "Thr", "Ash"}));
+    EXPECT_DOUBLE_EQ(raw[0].mean, 2.01);
+    EXPECT_DOUBLE_EQ(raw[0].sd, 0.5);
+    EXPECT_EQ(raw[1].mean, 0);
+    EXPECT_EQ(raw[1].sd, 0);
+
+    // Apparent digestibility (row 5): the permanent nutrient first, N001 left out, the
+    // proximate nutrient too.
+    const std::vector<ChartBar> apparent = data.GraphBars(5, codes, names, true);
+    EXPECT_EQ(Labels(apparent), (std::vector<std::string>{"Per", "Met", "Thr"}));
+    EXPECT_DOUBLE_EQ(apparent[0].mean, 2.5);
+    EXPECT_DOUBLE_EQ(apparent[0].sd, 2.5);
+
+    // Standardised digestibility (row 7): a negative mean as it is, a nil deviation as 0.
+    const std::vector<ChartBar> standardised = data.GraphBars(7, codes, names, true);
+    ASSERT_EQ(Labels(standardised), (std::vector<std::string>{"Per", "Lys", "Met", "Thr"}));
+    EXPECT_EQ(standardised[3].mean, -3.25);
+    EXPECT_EQ(standardised[3].sd, 0);
+
+    // Nothing plottable: a proximate nutrient's digestibility, a row with no deviation after
+    // it or outside the list, and fewer short names than codes give blank labels.
+    EXPECT_TRUE(data.GraphBars(9, {"N005"}, {"Ash"}, true).empty());
+    EXPECT_TRUE(data.GraphBars(1, {"N000"}, {"Per"}, false).empty());
+    for (int row : {0, 11, 12, -1})
+        EXPECT_TRUE(data.GraphBars(row, codes, names, true).empty()) << row;
+    EXPECT_EQ(Labels(data.GraphBars(1, {"N001", "N003"}, {"Lys"}, false)), (std::vector<std::string>{"Lys", ""}));
+
+    // The other feedstuff's own values.
+    ASSERT_TRUE(data.FindCode("2"));
+    EXPECT_DOUBLE_EQ(data.GraphBars(1, {"N002"}, {"Met"}, false).at(0).mean, 3.02);
+}
+
 TEST_F(SheetDataTest, AnEmptyFeedstuffTableShowsBlankRowsAndGoesNowhere)
 {
     SampleDatabase db = testing::GeneratedDatabase(0, 4, 2, 3);
@@ -196,6 +255,7 @@ TEST_F(SheetDataTest, AnEmptyFeedstuffTableShowsBlankRowsAndGoesNowhere)
         for (std::size_t j = 1; j < row.Array().size(); ++j)
             EXPECT_TRUE(row.Array()[j].IsNil());
     }
+    EXPECT_TRUE(data.GraphBars(1, DONNEESGENERALES().aae.codes, DONNEESGENERALES().aae.courts, true).empty());
 }
 
 TEST_F(SheetDataTest, ALongDefinitionComesWholeAndTrimmed)

@@ -1,11 +1,12 @@
 // The feedstuff sheet on real windows, opened from the real main menu over databases written
 // for each test: what the grids draw (blank, "-", the user's decimal comma), navigation by
 // its buttons and by a name picked in the list, the tab pages, every way of closing it and
-// the feedstuff it remembers, stale or hostile settings, an empty feedstuff table and a
-// group wide enough to scroll.
+// the feedstuff it remembers, stale or hostile settings, an empty feedstuff table, a
+// group wide enough to scroll, and the bar graphs its graph buttons preview.
 //
 // With LYSORA_SCREENSHOTS naming a folder, the tests that show the sheet also save it there
-// as BMP pictures (sheet_<lang>_<tab>.bmp, sheet_scroll.bmp).
+// as BMP pictures (sheet_<lang>_<tab>.bmp, sheet_scroll.bmp, and sheet_graph_preview.bmp of
+// the shipped tables' first feedstuff).
 #include "views/dlg_fichemat.h"
 
 #include "app/dlg_menu.h"
@@ -14,14 +15,18 @@
 #include "app/reftables.h"
 #include "app/settings.h"
 #include "app/strings.h"
+#include "app/utilities.h"
 #include "base/display_number.h"
 #include "data/domain_text.h"
+#include "print/preview_win32.h"
+#include "views/chart.h"
 #include "tests/support/generated_tables.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/window_queue.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -197,19 +202,22 @@ protected:
         EXPECT_NE(sheet, nullptr);
         return *sheet;
     }
-    // The open sheet, null when none is open.
-    static BOOL CALLBACK FindSheet(HWND hwnd, LPARAM out)
+    // The open window of class T (the sheet, a preview), null when none is open.
+    template <class T>
+    static BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM out)
     {
-        if (auto* sheet = dynamic_cast<DLG_FICHEMAT*>(WIN::FromHandle(hwnd)); sheet && IsWindow(hwnd))
-            *reinterpret_cast<DLG_FICHEMAT**>(out) = sheet;
+        if (auto* window = dynamic_cast<T*>(WIN::FromHandle(hwnd)); window && IsWindow(hwnd))
+            *reinterpret_cast<T**>(out) = window;
         return TRUE;
     }
-    static DLG_FICHEMAT* Sheet()
+    template <class T>
+    static T* Open()
     {
-        DLG_FICHEMAT* found = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), &FindSheet, reinterpret_cast<LPARAM>(&found));
+        T* found = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &FindWindowOf<T>, reinterpret_cast<LPARAM>(&found));
         return found;
     }
+    static DLG_FICHEMAT* Sheet() { return Open<DLG_FICHEMAT>(); }
     static void Click(DLG& dialog, Symbol sym)
     {
         SendMessageA(dialog.FLD(sym)->HANDLE(), BM_CLICK, 0, 0);
@@ -248,12 +256,12 @@ protected:
     {
         return sheet.Grid(tab)->Model().CellText(row, col, DecimalSeparator());
     }
-    void Screenshot(DLG_FICHEMAT& sheet, const std::string& name)
+    void Screenshot(WIN& window, const std::string& name)
     {
         if (const char* folder = std::getenv("LYSORA_SCREENSHOTS")) {
-            RedrawWindow(sheet.HANDLE(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            RedrawWindow(window.HANDLE(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             Pump();
-            SaveWindow(sheet.HANDLE(), std::string(folder) + "\\" + name + ".bmp");
+            SaveWindow(window.HANDLE(), std::string(folder) + "\\" + name + ".bmp");
         }
     }
 
@@ -451,8 +459,10 @@ TEST_F(SheetTest, AnEmptyFeedstuffTableOpensBlankAndTheButtonsDoNothing)
     DLG_FICHEMAT& sheet = OpenSheet();
     EXPECT_EQ(ListText(sheet), "");
     EXPECT_EQ(BoxText(sheet), "");
-    for (Command button : {cmd::PREMIER, cmd::SUIVANT, cmd::DERNIER, cmd::PRECEDENT})
+    for (Command button : {cmd::PREMIER, cmd::SUIVANT, cmd::DERNIER, cmd::PRECEDENT, Command("GRAPHE11COMPTB"),
+                           Command("GRAPHE15COMPDIG_A")})
         Click(sheet, button);
+    EXPECT_EQ(Open<PREVIEW>(), nullptr); // no feedstuff, no graph
     for (Symbol tab : {kAAE, kAANE, kAP}) {
         const FLD_GRILLE& grid = *sheet.Grid(tab);
         ASSERT_EQ(grid.NB_LIGNES(), 11);
@@ -517,6 +527,142 @@ TEST_F(SheetTest, ExportsWriteWhatTheGridsShowAndAFileThatCannotBeMadeIsSaid)
     messages_.shown.clear();
 }
 
+// ---- The bar graph -------------------------------------------------------------------
+
+// What a preview page holds, read back from its metafile records: the rectangles (the bars,
+// in page coordinates with y down) and the texts written.
+struct GraphPage {
+    std::vector<RECT> bars;
+    std::vector<std::string> texts;
+};
+
+GraphPage ReadGraphPage(PL& document, int n)
+{
+    constexpr std::uint16_t kRectangle = 0x041B, kExtTextOut = 0x0A32, kEnd = 0x0000;
+    std::vector<unsigned char> bytes;
+    EXPECT_TRUE(document.ReadPage(n, bytes));
+    GraphPage page;
+    auto word = [&](std::size_t at) { return std::uint16_t(bytes[at] | bytes[at + 1] << 8); };
+    auto param = [&](std::size_t record, int k) { return int(std::int16_t(word(record + 6 + 2 * std::size_t(k)))); };
+    std::size_t at = 18; // after the metafile header
+    while (at + 6 <= bytes.size()) {
+        const std::size_t size = 2 * (std::size_t(word(at)) | std::size_t(word(at + 2)) << 16);
+        const std::uint16_t function = word(at + 4);
+        if (function == kEnd || size < 6 || at + size > bytes.size())
+            break;
+        if (function == kRectangle) {
+            // Bottom, right, top, left; the page's y is the negated drawing y.
+            const int y1 = -param(at, 0), y2 = -param(at, 2);
+            page.bars.push_back({std::min(param(at, 3), param(at, 1)), std::min(y1, y2),
+                                 std::max(param(at, 3), param(at, 1)), std::max(y1, y2)});
+        } else if (function == kExtTextOut) {
+            const int count = param(at, 2), options = param(at, 3);
+            const std::size_t text = at + 6 + 8 + ((options & (ETO_CLIPPED | ETO_OPAQUE)) ? 8 : 0);
+            if (text + std::size_t(count) <= at + size)
+                page.texts.emplace_back(reinterpret_cast<const char*>(&bytes[text]), std::size_t(count));
+        }
+        at += size;
+    }
+    return page;
+}
+
+TEST_F(SheetTest, AGraphButtonPreviewsOneBarPerNutrientThatCarriesTheValueAndClosesBackToTheSheet)
+{
+    // Essential amino acids N000 (permanent) to N003; N004 non-essential; N005 proximate.
+    tables::SampleDatabase db = testing::GeneratedDatabase(1, 6, 4, 5);
+    db.nutrients[2].carries[tables::kDIG_A] = false;                                          // N002
+    std::erase_if(db.values, [](const tables::ValueRecord& v) { return v.nutri == "N003"; }); // flat bar
+    OpenDatabase(db, kEnglish);
+    DLG_FICHEMAT& sheet = OpenSheet();
+
+    const struct {
+        const char* button;
+        int tab;
+        const char* title;
+        std::vector<ChartBar> bars; // feedstuff 1: mean 2 + n/100 + type/4, deviation type + 0.5
+    } cases[] = {
+        // The raw content leaves the permanent nutrient out; a missing record is a flat bar.
+        {"GRAPHE11COMPTB", 0, "Comparison of raw nutrients", {{"N001", 2.01, 0.5}, {"N002", 2.02, 0.5}, {"N003", 0, 0}}},
+        // The apparent digestibility starts with it, and leaves out what does not carry it.
+        {"GRAPHE15COMPDIG_A", 0, "Comparison of apparent digestibilities", {{"N000", 2.5, 2.5}, {"N001", 2.51, 2.5}, {"N003", 0, 0}}},
+        // The other amino-acid page charts its own group.
+        {"GRAPHE23COMPTB16G", 1, "Comparison of amino acids expressed in g/16g N", {{"N004", 2.29, 1.5}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        ClickTab(sheet, c.tab);
+        Click(sheet, Command(c.button));
+        PREVIEW* preview = Open<PREVIEW>();
+        ASSERT_NE(preview, nullptr);
+        EXPECT_EQ(preview->GETTEXT(), "Histogram  -  Page: 1/1");
+        ASSERT_EQ(preview->Document().PageCount(), 1);
+        EXPECT_NE(dynamic_cast<PL2*>(&preview->Document()), nullptr); // printing draws it again
+
+        // The plot rectangle of the sheet graph, its scale the one of these bars.
+        ChartGeometry chart{200, 450, 2650, 1200, 0, 0, int(c.bars.size())};
+        const ChartScale scale = CALCULERECHELLE(c.bars);
+        chart.P1 = scale.P1;
+        chart.P2 = scale.P2;
+        EXPECT_EQ(sheet.Chart().NB, chart.NB);
+        EXPECT_EQ(sheet.Chart().P1, chart.P1);
+        EXPECT_EQ(sheet.Chart().P2, chart.P2);
+
+        const GraphPage page = ReadGraphPage(preview->Document(), 1);
+        ASSERT_EQ(page.bars.size(), c.bars.size());
+        for (std::size_t i = 0; i < c.bars.size(); ++i) {
+            const double start = chart.N2X(double(i)), slot = chart.N2X(double(i + 1)) - start;
+            const RECT& bar = page.bars[i];
+            EXPECT_EQ(bar.left, std::lround(start + slot / 4)) << c.bars[i].label;
+            EXPECT_EQ(bar.right, std::lround(start + slot * 3 / 4)) << c.bars[i].label;
+            EXPECT_EQ(bar.bottom, std::lround(chart.P2Y(chart.P1))) << c.bars[i].label;
+            EXPECT_EQ(bar.top, std::lround(chart.P2Y(c.bars[i].mean))) << c.bars[i].label;
+            EXPECT_NE(std::find(page.texts.begin(), page.texts.end(), c.bars[i].label), page.texts.end());
+        }
+        EXPECT_NE(std::find(page.texts.begin(), page.texts.end(), c.title), page.texts.end());
+        EXPECT_NE(std::find(page.texts.begin(), page.texts.end(), "Feedstuff 0001"), page.texts.end());
+        if (c.bars.front().label != "N000")
+            EXPECT_EQ(std::find(page.texts.begin(), page.texts.end(), "N000"), page.texts.end());
+
+        // Its close button gives the sheet back, as it was.
+        SendMessageA(preview->HANDLE(), WM_COMMAND, MAKEWPARAM(GKT_PREVIEW_CLOSE, BN_CLICKED), 0);
+        Pump();
+        WIN::ReleaseClosedWindows();
+        EXPECT_EQ(Open<PREVIEW>(), nullptr);
+        ASSERT_EQ(Sheet(), &sheet);
+        EXPECT_TRUE(IsWindowEnabled(sheet.HANDLE()));
+        EXPECT_EQ(sheet.CURRENTTAB(), c.tab == 0 ? kAAE : kAANE);
+        EXPECT_EQ(ListText(sheet), "Feedstuff 0001");
+    }
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+}
+
+TEST_F(SheetTest, AGroupWithNothingToPlotOpensNothing)
+{
+    // The non-essential page holds the permanent nutrient (never charted for raw contents)
+    // and N004; neither carries the apparent digestibility, N004 no raw content either.
+    tables::SampleDatabase db = testing::GeneratedDatabase(1, 6, 4, 5);
+    db.nutrients[4].carries[tables::kTB] = false;
+    db.nutrients[4].carries[tables::kDIG_A] = false;
+    db.nutrients[0].carries[tables::kDIG_A] = false;
+    OpenDatabase(db, kEnglish);
+    DLG_FICHEMAT& sheet = OpenSheet();
+    ClickTab(sheet, 1);
+    for (const char* button : {"GRAPHE21COMPTB", "GRAPHE25COMPDIG_A"}) {
+        Click(sheet, Command(button));
+        EXPECT_EQ(Open<PREVIEW>(), nullptr) << button;
+        EXPECT_EQ(sheet.Chart().NB, 0) << button;
+    }
+    // Both carry the standardised digestibility: a graph of two bars.
+    Click(sheet, Command("GRAPHE27COMPDIG_V"));
+    PREVIEW* preview = Open<PREVIEW>();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(ReadGraphPage(preview->Document(), 1).bars.size(), 2u); // N000 and N004
+    preview->CLOSE();
+    Pump();
+    WIN::ReleaseClosedWindows();
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+}
+
 // ---- A wide group and the pictures of the sheet --------------------------------------------
 
 TEST_F(SheetTest, AGroupOfMoreThanThirteenNutrientsScrollsSideways)
@@ -553,6 +699,24 @@ TEST_F(SheetTest, PicturesOfEachPageInBothLanguages)
             ClickTab(sheet, page);
             EXPECT_TRUE(IsWindowVisible(sheet.Grid(sheet.Onglet()->ASYM()[std::size_t(page)])->HANDLE()));
             Screenshot(sheet, "sheet_" + lang + "_" + LowerCase(sheet.CURRENTTAB().Name()));
+        }
+        if (language == kEnglish) {
+            // The apparent digestibilities of the essential amino acids, previewed with the
+            // program's own button texts.
+            PreviewCaptionSource() = [] {
+                return PreviewCaptions{LIB(Symbol("IMPRESSION")), LIB(Symbol("ZOOM")), UNAMP(LIB(Symbol("FERMER")))};
+            };
+            ClickTab(sheet, 0);
+            Click(sheet, Command("GRAPHE15COMPDIG_A"));
+            PREVIEW* preview = Open<PREVIEW>();
+            ASSERT_NE(preview, nullptr);
+            EXPECT_EQ(ReadGraphPage(preview->Document(), 1).bars.size(), std::size_t(sheet.Chart().NB));
+            EXPECT_GT(sheet.Chart().NB, 5);
+            Screenshot(*preview, "sheet_graph_preview");
+            preview->CLOSE();
+            Pump();
+            WIN::ReleaseClosedWindows();
+            PreviewCaptionSource() = nullptr;
         }
         // The caption is the sheet's title without its "&".
         EXPECT_EQ(sheet.GETTEXT(), language == kFrench ? "Fiches matières premières" : "Feedstuffs");
