@@ -216,17 +216,4 @@ std::string SemicolonText(const std::vector<std::string>& columns, const Value& 
     return text;
 }
 
-WriteResult WriteWholeFile(const std::string& file, std::string_view text)
-{
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out)
-        return WriteResult::NotCreated;
-    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    const bool closed = std::fclose(out) == 0;
-    if (written && closed)
-        return WriteResult::Written;
-    std::remove(file.c_str()); // a cut file would pass for the whole table
-    return WriteResult::NotWritten;
-}
-
 } // namespace lysora

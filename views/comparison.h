@@ -81,9 +81,5 @@ NutrientColumns NutrientsCarrying(std::string_view valueType, const std::vector<
 // nothing for nil); every line ends with CR LF.
 std::string SemicolonText(const std::vector<std::string>& columns, const Value& rows, char decimalSeparator);
 
-// Writes text as the whole content of file (created or truncated). On any failure no file
-// is left behind: nothing that looks like a complete export.
-enum class WriteResult { Written, NotCreated, NotWritten };
-WriteResult WriteWholeFile(const std::string& file, std::string_view text);
 
 } // namespace lysora

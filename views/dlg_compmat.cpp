@@ -12,6 +12,7 @@
 #include "views/comparison.h"
 #include "views/dlg_compmatselect.h"
 #include "views/dlg_nutriselect.h"
+#include "views/export_file.h"
 #include "views/fld_grille.h"
 #include "views/histogram.h"
 
@@ -156,12 +157,7 @@ void DLG_COMPMAT::EXPORTER()
 bool DLG_COMPMAT::EXPORTEXCEL(const std::string& file)
 {
     const std::string text = SemicolonText(grille_->COLONNES, grille_->LIGNES(), DecimalSeparator());
-    switch (WriteWholeFile(file, text)) {
-    case WriteResult::Written: return true;
-    case WriteResult::NotCreated: ERROR(LIB(Symbol("ERREURCREATIONFICHIER")) + " " + file, LIB(Symbol("ERREUR"))); break;
-    case WriteResult::NotWritten: ERROR(LIB(Symbol("ERREURECRITUREFICHIER")) + " " + file, LIB(Symbol("ERREUR"))); break;
-    }
-    return false;
+    return SaveExport(file, text);
 }
 
 ComparisonPrint DLG_COMPMAT::PrintedTable() const

@@ -14,6 +14,7 @@
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
 #include "print/value_table.h"
+#include "views/export_file.h"
 #include "views/histogram.h"
 #include "views/sheet_exports.h"
 
@@ -383,8 +384,7 @@ void DLG_FICHEMAT::EXPORTER()
 void DLG_FICHEMAT::EXPORTEXCEL(const std::string& path)
 {
     const std::string name = AllTrim(FLDGET(cmd::MAT).Text());
-    if (!WriteExportFile(path, SpreadsheetText(name, definition_, Groups(), DecimalSeparator())))
-        ERROR(LIB(Symbol("ERREURCREATIONFICHIER")), LIB(Symbol("ERREUR")));
+    SaveExport(path, SpreadsheetText(name, definition_, Groups(), DecimalSeparator()));
 }
 
 void DLG_FICHEMAT::EXPORTOLVAN(const std::string& path)
@@ -393,8 +393,7 @@ void DLG_FICHEMAT::EXPORTOLVAN(const std::string& path)
     const std::vector<OlvanItem> items =
         shown.matiere ? GETVALEURS(shown.matiere, {Symbol("TB"), Symbol("DIG_V"), Symbol("TDIG_V")})
                       : std::vector<OlvanItem>{};
-    if (!WriteExportFile(path, OlvanText(shown.matiere, shown.libelle, items)))
-        ERROR(LIB(Symbol("ERREURCREATIONFICHIER")), LIB(Symbol("ERREUR")));
+    SaveExport(path, OlvanText(shown.matiere, shown.libelle, items));
 }
 
 std::vector<OlvanItem> DLG_FICHEMAT::GETVALEURS(int matiere, const std::vector<Symbol>& types)

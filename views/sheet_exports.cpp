@@ -59,14 +59,4 @@ std::string OlvanText(int code, const std::string& name, const std::vector<Olvan
     return text;
 }
 
-bool WriteExportFile(const std::string& path, const std::string& text)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-    return true;
-}
-
 } // namespace lysora

@@ -36,8 +36,5 @@ struct OlvanItem {
 // name cut to 50 characters), record 02 (the number of items) and one record 03 per item.
 std::string OlvanText(int code, const std::string& name, const std::vector<OlvanItem>& items);
 
-// Writes text into a file created or truncated; false when it cannot be created. Errors
-// after the creation are not reported.
-bool WriteExportFile(const std::string& path, const std::string& text);
 
 } // namespace lysora

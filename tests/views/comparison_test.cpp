@@ -1,22 +1,18 @@
 // The comparison without windows, on a small database: the cross table's rows (nil where a
 // type does not apply, 0 for a missing record, an empty row for a deleted feedstuff), the
 // selection lists, the choice saved and read back from hostile settings, the semicolon
-// text byte for byte, writes that fail leaving no file, and LibreOffice Calc reading an
+// text byte for byte, and LibreOffice Calc reading an
 // export with one column per nutrient and numbers as numbers.
 #include "views/comparison.h"
+#include "views/export_file.h"
 
 #include "app/settings.h"
 #include "tests/views/comparison_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <regex>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
 
 namespace lysora {
 namespace {
@@ -147,35 +143,6 @@ TEST(SemicolonText, FollowsTheRowsAsGivenWithTheDecimalSeparator)
                                                  "Short row;1;;\r\n");
     EXPECT_EQ(SemicolonText(columns, rows, '.').substr(0, 35), ";CP;Lys;DM\r\nBlé tendre;115;3.22;-\r\n");
     EXPECT_EQ(SemicolonText({}, Value(ValueArray{}), ','), "\r\n");
-}
-
-class WriteWholeFileTest : public test::ProgramDirFixture {};
-
-TEST_F(WriteWholeFileTest, WritesTheWholeTextOrLeavesNoFile)
-{
-    const std::string file = PathOf("table.csv");
-    test::WriteFile(file, std::string(1000, 'x')); // an earlier, longer export
-    ASSERT_EQ(WriteWholeFile(file, "a;b\r\n"), WriteResult::Written);
-    EXPECT_EQ(test::ReadFile(file), "a;b\r\n");
-
-    EXPECT_EQ(WriteWholeFile(PathOf("no/such/folder/t.csv"), "a"), WriteResult::NotCreated);
-    EXPECT_EQ(WriteWholeFile(dir_.string(), "a"), WriteResult::NotCreated); // a folder
-    EXPECT_TRUE(fs::is_directory(dir_));
-
-#ifndef _WIN32
-    // A disk that fills up half way: the cut file does not stay to pass for an export.
-    struct rlimit before {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = before;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const WriteResult cut = WriteWholeFile(file, std::string(100000, 'y'));
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(cut, WriteResult::NotWritten);
-    EXPECT_FALSE(fs::exists(file));
-#endif
 }
 
 #ifndef _WIN32

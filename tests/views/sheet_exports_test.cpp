@@ -1,13 +1,22 @@
 // The sheet's export texts: the spreadsheet file in the user's decimal separator against
 // the formulation file's ".", "-" against 0, the header's fields matching the rows', the
 // permanent nutrient once, the feedstuff name cut for the formulation file, and a file that
-// cannot be created.
+// cannot be created or written whole.
 #include "views/sheet_exports.h"
+
+#include "app/strings.h"
+#include "tests/support/message_recorder.h"
+#include "views/export_file.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <sstream>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace lysora {
 namespace {
@@ -71,15 +80,40 @@ TEST(SheetExports, TheFormulationFileUsesDotsZerosAndACutName)
     EXPECT_EQ(OlvanText(0, "", {}), "Matieres Premieres  - OLVAN 2 - (c) OLVAN-FORMULATION\r\n");
 }
 
-TEST(SheetExports, AFileThatCannotBeCreatedIsReportedAndAnOldOneIsReplaced)
+TEST(SheetExports, AnExportThatCannotBeCreatedOrWrittenIsSaidAndLeavesNoFile)
 {
+    CHOISIRLANGUE("FRA");
+    testing::MessageRecorder messages;
     const auto dir = std::filesystem::temp_directory_path() / "lysora_sheet_exports_test";
     std::filesystem::create_directories(dir);
-    EXPECT_FALSE(WriteExportFile((dir / "missing" / "out.csv").string(), "x"));
+    const std::string missing = (dir / "missing" / "out.csv").string();
+    EXPECT_FALSE(SaveExport(missing, "x"));
+    EXPECT_FALSE(SaveExport(dir.string(), "x")); // a folder's name
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text, LIB(Symbol("ERREURCREATIONFICHIER")) + " " + missing);
+    EXPECT_EQ(messages.shown[0].caption, "Erreur");
+    EXPECT_TRUE(std::filesystem::is_directory(dir));
+
     const std::string path = (dir / "out.csv").string();
-    ASSERT_TRUE(WriteExportFile(path, "a much longer first text"));
-    ASSERT_TRUE(WriteExportFile(path, "short"));
+    ASSERT_TRUE(SaveExport(path, "a much longer first text"));
+    ASSERT_TRUE(SaveExport(path, "short"));
     EXPECT_EQ(std::filesystem::file_size(path), 5u);
+#ifndef _WIN32
+    // A disk that fills half way through: said as a write error, and the cut file removed.
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = SaveExport(path, std::string(100000, 'y'));
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[2].text, LIB(Symbol("ERREURECRITUREFICHIER")) + " " + path);
+#endif
     std::filesystem::remove_all(dir);
 }
 
