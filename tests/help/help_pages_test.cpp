@@ -3,6 +3,7 @@
 // picture resolves, and the whole-table page holds exactly the values of the tables as an
 // independent reader (Debian's python3 with dbfread) sees them.
 #include "app/help.h"
+#include "tests/support/run_command.h"
 
 #include <gtest/gtest.h>
 
@@ -29,19 +30,7 @@ std::string ReadText(const fs::path& path)
     return text.str();
 }
 
-// Runs command; its exit status and its output (standard error included).
-std::pair<int, std::string> RunCommand(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return {-1, "cannot run " + command};
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
+using testing::RunCommand;
 
 std::set<std::string> Pages(const char* language)
 {

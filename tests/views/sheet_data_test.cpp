@@ -9,6 +9,14 @@
 #include "app/strings.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/generated_tables.h"
+#include "tools/maketables/table_sources.h"
+#include "views/sheet_exports.h"
+
+#ifndef _WIN32
+#include "tests/support/run_command.h"
+#endif
+
+#include <fstream>
 
 namespace lysora {
 namespace {
@@ -177,6 +185,31 @@ TEST_F(SheetDataTest, FormulationItemsComeInCodeOrderForTheTypesEachNutrientCarr
     EXPECT_DOUBLE_EQ(items[0].value, 2.0);
     EXPECT_TRUE(data.GETVALEURS(99, {Symbol("TB")}).empty());
 }
+
+#ifndef _WIN32
+// The formulation file of every shipped feedstuff, as the sheet writes it, against the same
+// content computed by a script that reads the tables with dbfread, not through our code.
+TEST_F(SheetDataTest, FormulationFilesOfTheShippedTablesMatchAnOutsideReader)
+{
+    SampleDatabase db;
+    ASSERT_EQ(tables::LoadSources(LYSORA_TABLES_DIR, db), std::vector<std::string>{});
+    SheetData& data = Open(db);
+    std::string files;
+    for (bool on = data.PREMIER(); on; on = data.SUIVANT()) {
+        const FeedstuffShown shown = data.Current();
+        const std::string path = PathOf("olvan_" + std::to_string(shown.matiere) + ".txt");
+        const auto items = data.GETVALEURS(shown.matiere, {Symbol("TB"), Symbol("DIG_V"), Symbol("TDIG_V")});
+        std::ofstream(path, std::ios::binary) << OlvanText(shown.matiere, shown.libelle, items);
+        files += " \"" + path + "\"";
+    }
+    ASSERT_EQ(files.empty(), false);
+    const auto [status, output] = testing::RunCommand("/usr/bin/python3 \"" LYSORA_VIEWS_TESTS_DIR
+                                                      "/check_olvan.py\" \"" + dir_.string() + "\" FRA" + files);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find(std::to_string(db.feedstuffs.size()) + " files checked, 0 differ"), std::string::npos)
+        << output;
+}
+#endif
 
 std::vector<std::string> Labels(const std::vector<ChartBar>& bars)
 {
