@@ -70,7 +70,7 @@ tables::SampleDatabase Generated()
 
 // The generated database, written once and opened as the program opens its tables
 // (shared, read-only), or exclusively, which shows the cost of the data path without the
-// shared tables' check for other writers before every move.
+// shared tables' check for other writers (made once per set of rows, in a read burst).
 struct Database {
     std::vector<double> compared;
     std::vector<std::string> nutrients;

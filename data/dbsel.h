@@ -8,6 +8,7 @@
 #pragma once
 
 #include "data/dbf.h"
+#include "data/engine/engine.h"
 
 #include <cstdint>
 #include <functional>
@@ -82,6 +83,11 @@ public:
     bool Vanished() const { return vanished_; }
     void UNLOCK(); // releases every lock of this selection
     bool COMMIT(); // writes the changes and sends ONCOMMIT to the registered windows
+
+    // A burst of reads on the selection's table (engine::ReadBurst): while the object lives,
+    // the table is checked for other users' changes once instead of at every move, and
+    // refuses changes. Keep it for the run of reads: const auto burst = selection.Burst();
+    engine::ReadBurst Burst() const { return engine::ReadBurst(area_); }
 
     // ---- The table definition ----
     const std::vector<Symbol>& FLDSYM() const;

@@ -161,6 +161,9 @@ Value CREERLIGNES(std::string_view valueType, const std::vector<double>& feedstu
     DBSEL nutri(AreaRef(TABLENUTRI()), Symbol("NUTRI"));
     DBSEL values(AreaRef("valeurs"), Symbol("MAT_NUTRI"));
     const Symbol field(valueType);
+    // The rows are read from one state of the tables, checked for other users' changes
+    // once rather than at each of their many seeks.
+    const auto matBurst = mat.Burst(), nutriBurst = nutri.Burst(), valuesBurst = values.Burst();
 
     // Whether the type applies to a nutrient does not depend on the feedstuff: each
     // nutrient is sought once, not once per row.

@@ -109,6 +109,10 @@ Value SheetData::CREERLIGNES(const std::vector<std::string>& codes)
     // cells[j][i]: nutrient j, entry i (0-based); nil unless found below.
     std::vector<std::vector<Value>> cells(codes.size(), std::vector<Value>(fields.size()));
     if (!feedstuffs_.Eof()) {
+        // One state of the tables for the whole table of values, checked for other users'
+        // changes once rather than at each seek.
+        const auto feedstuffsBurst = feedstuffs_.Burst(), nutrientsBurst = nutrients_.Burst(),
+                   valuesBurst = values_.Burst();
         const std::string feedstuffKey = KeyOf(values_, kMatiere, feedstuffs_.Get(kMatiere));
         for (std::size_t j = 0; j < codes.size(); ++j) {
             const std::string code = KeyOf(nutrients_, kNutri, Value(AllTrim(codes[j])));
@@ -169,6 +173,7 @@ std::vector<OlvanItem> SheetData::GETVALEURS(int matiere, const std::vector<Symb
 {
     std::vector<OlvanItem> items;
     const std::string feedstuffKey = KeyOf(values_, kMatiere, Value(matiere));
+    const auto nutrientsBurst = nutrients_.Burst(), valuesBurst = values_.Burst();
     for (bool on = nutrients_.GOTOP(); on; on = nutrients_.SKIP(1)) {
         const Value code = nutrients_.Get(kNutri);
         if (!values_.SEEK(feedstuffKey + KeyOf(values_, kNutri, Value(AllTrim(code.Text())))))

@@ -15,6 +15,7 @@ namespace {
 struct Area {
     std::unique_ptr<Table> table;
     std::string alias;
+    std::uint64_t opening = 0; // tells a table from a later one opened in the same area
 };
 
 struct Engine {
@@ -22,6 +23,7 @@ struct Engine {
     int current = 1;
     bool netError = false;
     std::string lastError;
+    std::uint64_t openings = 0;
 };
 
 // The engine is never destroyed: tables are also closed from the destructors of static
@@ -109,7 +111,7 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
     if (!table) return fail(error);
     std::string name = UpperCase(alias.empty() ? std::string_view(table->BaseName()) : alias);
     if (name.empty() || SELECT(name) != 0) return fail("alias " + name + " already in use");
-    e.areas[std::size_t(area)] = {std::move(table), name};
+    e.areas[std::size_t(area)] = {std::move(table), name, ++e.openings};
     e.current = area;
     e.netError = false;
     e.lastError.clear();
@@ -292,6 +294,20 @@ bool DBSEEK(std::string_view key, bool soft, bool last) {
     bool found = t->Seek(key, soft, last);
     E().lastError = found || t->Order() != 0 ? std::string() : t->Error();
     return found;
+}
+
+ReadBurst::ReadBurst(int area) {
+    if (area < 1 || area > kMaxAreas) return;
+    const Area& a = E().areas[std::size_t(area)];
+    if (!a.table || !Done(a.table.get(), a.table->BeginBurst())) return;
+    area_ = area;
+    opening_ = a.opening;
+}
+
+ReadBurst::~ReadBurst() {
+    if (!area_) return;
+    const Area& a = E().areas[std::size_t(area_)];
+    if (a.table && a.opening == opening_) a.table->EndBurst();
 }
 
 int ORDCOUNT() {

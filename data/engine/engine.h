@@ -171,6 +171,31 @@ bool DBSKIP(long count = 1); // past the last: EOF; before the first: BOF on the
 // matching record instead of the first. No order set: false + LASTERROR.
 bool DBSEEK(std::string_view key, bool soft = false, bool last = false);
 
+// A burst of reads on one work area, against one state of its table. Every movement of a
+// shared table otherwise first checks for changes other processes committed (a header lock
+// and a read of the header each time); while a ReadBurst lives, its area checks once, when
+// the burst begins, and its movements, seeks and field reads then see the table as it stood
+// then, whatever other processes commit meanwhile. The first movement after the area's
+// outermost burst ends takes their changes in. Bursts of one area nest.
+// Inside a burst the area refuses changes (FIELDPUT, DBAPPEND, DBDELETE, DBRLOCK fail with
+// LASTERROR): they would be made over a state others may have moved past. Unlocking and
+// DBCOMMIT stay allowed; nothing waits to be written. Closing the area ends its bursts, and
+// a ReadBurst whose area was closed (even opened again) meanwhile does nothing at its end.
+class ReadBurst {
+public:
+    // Begins a burst on area (1..kMaxAreas). When no table is open there, or the first
+    // check fails (LASTERROR), no burst begins and the area goes on checking at every move.
+    explicit ReadBurst(int area);
+    ~ReadBurst();
+    ReadBurst(const ReadBurst&) = delete;
+    ReadBurst& operator=(const ReadBurst&) = delete;
+    bool Active() const { return area_ != 0; }
+
+private:
+    int area_ = 0;
+    std::uint64_t opening_ = 0; // which opening of the area the burst belongs to
+};
+
 // ---- Orders --------------------------------------------------------------------------
 
 int ORDCOUNT();                // number of tags of the area's compound index

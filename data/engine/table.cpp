@@ -428,8 +428,9 @@ bool Table::UndoInterruptedWrite() {
 }
 
 // The common case costs one shared lock and one read of the header: nothing changed.
+// Inside a read burst nothing is checked: the burst reads the state it began with.
 bool Table::Refresh() {
-    if (!shared_ || writing_) return true;
+    if (!shared_ || writing_ || bursts_ > 0) return true;
     if (!WritePending()) return false; // this area leaves the record it changed
     if (!LockWithin(*dbf_, kHeaderLockByte, 1, false, kLockWaitMs))
         return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
@@ -482,6 +483,24 @@ bool Table::SyncLocked() {
     }
     if (recno_ > header_.records) eof_ = true;
     return true;
+}
+
+// A burst's first check writes back this area's waiting changes too, and changes are
+// refused until it ends, so nothing waits in the area while Refresh is skipped.
+bool Table::BeginBurst() {
+    if (bursts_ == 0 && !Refresh()) return false;
+    ++bursts_;
+    return true;
+}
+
+void Table::EndBurst() {
+    if (bursts_ > 0) --bursts_;
+}
+
+// A change made inside a burst would be made over a state other processes may have moved
+// past (and a shared write-back reads the header anew, ending the burst's one view).
+bool Table::NotInBurst() {
+    return bursts_ == 0 || Fail("table " + baseName_ + " is being read in a burst: no change until it ends");
 }
 
 bool Table::BeginWrite() {
@@ -1144,6 +1163,7 @@ bool Table::PlaceMemo(std::string_view text, std::uint32_t& block) {
 // the record is locked meanwhile, so no one else can change it. A memo does not wait: the
 // memo and its record go back at once, in one write-back under the header lock.
 bool Table::Put(int pos, const Value& value) {
+    if (!NotInBurst()) return false;
     if (eof_ || recno_ > header_.records) return Fail("no current record (end of file)");
     if (pos < 1 || pos > int(header_.fields.size())) return Fail("no field " + std::to_string(pos));
     if (shared_ && !locks_.count(recno_)) return Fail("record " + std::to_string(recno_) + " is not locked");
@@ -1191,7 +1211,7 @@ bool Table::WritePending() {
 bool Table::Append(bool releaseLocks, const std::vector<Value>* values) {
     // In a shared table BeginWrite holds the header lock: the append lock of the format.
     // The changes waiting in this area go back in the same write-back.
-    if (!BeginWrite()) return false;
+    if (!NotInBurst() || !BeginWrite()) return false;
     const std::uint32_t recno = header_.records + 1;
     if (header_.records >= kMaxRecords) return EndWrite(Fail("table is full"));
     // The new record is made whole before anything is appended.
@@ -1238,6 +1258,7 @@ bool Table::Append(bool releaseLocks, const std::vector<Value>* values) {
 }
 
 bool Table::Delete() {
+    if (!NotInBurst()) return false;
     if (eof_ || recno_ > header_.records) return Fail("no current record (end of file)");
     if (shared_ && !locks_.count(recno_)) return Fail("record " + std::to_string(recno_) + " is not locked");
     if (readOnly_) return Fail("table is open read-only");
@@ -1252,7 +1273,7 @@ bool Table::Delete() {
 // ---- locks ----
 
 bool Table::Lock(std::uint32_t recno) {
-    if (!Refresh()) return false;
+    if (!NotInBurst() || !Refresh()) return false;
     if (recno < 1 || recno > header_.records) return Fail("no record " + std::to_string(recno) + " to lock");
     if (locks_.count(recno)) return true;
     if (shared_) {

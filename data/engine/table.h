@@ -17,7 +17,9 @@
 // record (moves, unlocks, appends, commits, closes), and is then written back under the
 // header lock, with the header's change counter raised; every movement first compares the counter (and the
 // record count) with the ones last read and reloads the records when they moved, and the
-// index too when its own stamp (offset 8 of the index file) moved.
+// index too when its own stamp (offset 8 of the index file) moved. Between BeginBurst and
+// EndBurst (nested) that comparison is made once, at the start, and the area refuses changes
+// to records meanwhile (see ReadBurst in engine.h).
 // In an exclusive table changes stay in memory until DBCOMMIT, an unlock, or closing.
 //
 // Every write-back goes through the rollback journal (journal.h), so that the files hold
@@ -124,6 +126,11 @@ public:
     bool Reindex();
     std::vector<std::string> Check() const;
 
+    // A burst of reads: takes in other processes' changes now, then moves and reads without
+    // checking again until the matching EndBurst. false + Error(): no burst began.
+    bool BeginBurst();
+    void EndBurst();
+
     // The whole compound index file as it stands (tests and fuzzing).
     std::string IndexFileBytes() const;
     // Reads the first n bytes of an open table file (ReadFileHead).
@@ -154,6 +161,7 @@ private:
     void ReplaceRecord(std::uint32_t recno, const char* image); // data and tags only
     bool AdoptIndexPages(const std::string& bytes);
     bool Fail(std::string text);
+    bool NotInBurst(); // false + Error() inside a burst: changes wait until it ends
     const char* Record(std::uint32_t recno) const {
         return data_.data() + std::size_t(recno - 1) * header_.recordLength;
     }
@@ -187,6 +195,7 @@ private:
     // A shared write-back failed and could not be undone at once: what this area holds may
     // differ from the files, so the next sync reads records and index again.
     bool stale_ = false;
+    int bursts_ = 0; // read bursts open on this area (BeginBurst)
 
     DbfHeader header_;
     std::string data_; // every record, as on disk

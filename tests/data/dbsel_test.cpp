@@ -1,5 +1,6 @@
 // Selections: key ranges, independent orders and positions on one work area, seeking,
-// inserting and deleting, and record locks between selections and with another process.
+// inserting and deleting, record locks between selections and with another process, and
+// bursts of reads.
 #include "data/dbsel.h"
 #include "data/engine/file.h"
 #include "data/notify.h"
@@ -329,6 +330,30 @@ TEST_F(Selections, DefinitionLookUpsGoToTheTable)
 
 // The second process of the lock tests, holding one record locked from its start until
 // it is told to let go (at the latest when this object goes).
+// A burst of reads on a selection's table reads as usual and refuses the selection's
+// changes until it ends (the engine's tests show what other processes' changes do).
+TEST_F(Selections, ABurstOfReadsRefusesChangesUntilItEnds)
+{
+    DBSEL selection(nutri->AREA(), S("CODE"));
+    const Strings all = Codes(selection);
+    ASSERT_FALSE(all.empty());
+    selection.GOTOP();
+    {
+        const auto burst = selection.Burst();
+        ASSERT_TRUE(burst.Active()) << engine::LASTERROR();
+        EXPECT_EQ(all, Codes(selection));
+        selection.GOTOP();
+        EXPECT_FALSE(selection.LOCK());
+        EXPECT_FALSE(selection.Vanished());
+        EXPECT_TRUE(messages.shown.empty()) << messages.Texts();
+        EXPECT_FALSE(selection.INSERT());
+    }
+    EXPECT_TRUE(selection.LOCK()) << engine::LASTERROR();
+    EXPECT_TRUE(selection.Put(S("CODE"), Value(std::string("ZZZ"))));
+    selection.UNLOCK();
+    EXPECT_EQ("ZZZ", Codes(selection).back());
+}
+
 class LockHolder {
 public:
     LockHolder(const std::string& table, int recno, std::string ready, std::string release)

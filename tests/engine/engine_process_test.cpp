@@ -1,13 +1,15 @@
 // The engine between processes: record locks that exclude another process (and survive
 // this process reading the table file elsewhere), exclusive opens refused on both sides,
-// a writer process appending while this process reads, and committed changes seen once
-// the reader moves.
+// a writer process appending while this process reads, committed changes seen once
+// the reader moves, and read bursts that see one state of the table until they end.
 #include "tests/engine/engine_test_util.h"
 
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <stdexcept>
 #include <thread>
 
 namespace lysora::engine::test {
@@ -138,6 +140,152 @@ TEST(EngineProcesses, ReaderNeverSeesABrokenIndexWhileAnotherProcessWrites) {
     DBGOTOP();
     EXPECT_EQ(total, LASTREC());
     EXPECT_GT(rounds, 1);
+}
+
+// The values table shared with records (1 LYS 1.0) and (2 LYS 2.0), open in a new area,
+// nothing locked; MAT_NUTRI controls.
+int OpenSharedPair(const std::string& table) {
+    CreateValuesTable(table);
+    EXPECT_TRUE(DBUSEAREA(true, "DBFCDX", table, "", true, false)) << LASTERROR();
+    AppendValue(1, "LYS", 1.0);
+    AppendValue(2, "LYS", 2.0);
+    DBRUNLOCK();
+    EXPECT_TRUE(DBCOMMIT()) << LASTERROR();
+    ORDSETFOCUS("MAT_NUTRI");
+    return SELECT();
+}
+
+// The records reached by navigation, in order, as "matiere:hundredths of tb".
+std::vector<std::string> Walk() {
+    std::vector<std::string> seen;
+    for (DBGOTOP(); !DBEOF(); DBSKIP(1))
+        seen.push_back(std::to_string(std::lround(FIELDGET(1).Number())) + ":" +
+                       std::to_string(std::lround(FIELDGET(4).Number() * 100)));
+    return seen;
+}
+
+TEST(EngineProcesses, ReadBurstSeesOneStateAndTheMoveAfterItSeesTheOtherProcess) {
+    ScratchDir dir;
+    std::string table = dir.Path("valeurs");
+    const int area = OpenSharedPair(table);
+    const std::vector<std::string> before{"1:100", "2:200"};
+    {
+        ReadBurst burst(area);
+        ASSERT_TRUE(burst.Active()) << LASTERROR();
+        // Four write-backs by the other process: a changed record, then three appends
+        // (matiere 1 LYS, 2 MET, 3 LYS, each with its tenth as TB).
+        ASSERT_EQ(0, RunPeer({"put", table, "2", "7.5"}));
+        ASSERT_EQ(0, RunPeer({"write", table, "3"}));
+        // None of them, whatever the movement: the burst reads the state it began with.
+        EXPECT_EQ(before, Walk());
+        EXPECT_EQ(2, LASTREC());
+        EXPECT_FALSE(DBSEEK("   2MET"));
+        EXPECT_TRUE(DBEOF());
+        ASSERT_TRUE(DBGOTO(2));
+        EXPECT_DOUBLE_EQ(2.0, FIELDGET(4).Number());
+        EXPECT_TRUE(DBSEEK("   2LYS"));
+        EXPECT_EQ(2, RECNO());
+        DBGOTO(4);
+        EXPECT_TRUE(DBEOF());
+    }
+    // The first movement after it takes all of them in.
+    ASSERT_TRUE(DBGOTO(2));
+    EXPECT_DOUBLE_EQ(7.5, FIELDGET(4).Number());
+    EXPECT_EQ(5, LASTREC());
+    EXPECT_TRUE(DBSEEK("   2MET"));
+    EXPECT_EQ(4, RECNO());
+    EXPECT_EQ((std::vector<std::string>{"1:100", "1:10", "2:750", "2:20", "3:30"}), Walk());
+    EXPECT_TRUE(ORDCHECK().empty());
+    DBCLOSEAREA();
+}
+
+// Only the outermost burst's end lets the changes in, and it ends however its scope is
+// left, an exception included.
+TEST(EngineProcesses, ReadBurstsNestAndEndWithTheirScope) {
+    ScratchDir dir;
+    std::string table = dir.Path("valeurs");
+    const int area = OpenSharedPair(table);
+    {
+        ReadBurst outer(area);
+        ASSERT_TRUE(outer.Active());
+        {
+            ReadBurst inner(area);
+            ASSERT_TRUE(inner.Active());
+            ASSERT_EQ(0, RunPeer({"put", table, "1", "3.5"}));
+            ASSERT_TRUE(DBGOTO(1));
+            EXPECT_DOUBLE_EQ(1.0, FIELDGET(4).Number());
+        }
+        ASSERT_TRUE(DBGOTO(1));
+        EXPECT_DOUBLE_EQ(1.0, FIELDGET(4).Number()) << "the inner burst's end ended the outer one";
+    }
+    ASSERT_TRUE(DBGOTO(1));
+    EXPECT_DOUBLE_EQ(3.5, FIELDGET(4).Number());
+
+    try {
+        ReadBurst burst(area);
+        ASSERT_EQ(0, RunPeer({"put", table, "1", "4.5"}));
+        ASSERT_TRUE(DBGOTO(1));
+        EXPECT_DOUBLE_EQ(3.5, FIELDGET(4).Number());
+        throw std::runtime_error("left early");
+    } catch (const std::runtime_error&) {
+    }
+    ASSERT_TRUE(DBGOTO(1));
+    EXPECT_DOUBLE_EQ(4.5, FIELDGET(4).Number());
+
+    // A burst whose area was closed and opened again meanwhile leaves the new table alone,
+    // at its start and at its end.
+    std::optional<ReadBurst> old(area);
+    DBCLOSEAREA();
+    ASSERT_TRUE(DBUSEAREA(false, "DBFCDX", table, "", true, false)) << LASTERROR();
+    ASSERT_EQ(area, SELECT());
+    ASSERT_EQ(0, RunPeer({"put", table, "1", "5.5"}));
+    ASSERT_TRUE(DBGOTO(1));
+    EXPECT_DOUBLE_EQ(5.5, FIELDGET(4).Number());
+    {
+        ReadBurst fresh(area);
+        old.reset();
+        ASSERT_EQ(0, RunPeer({"put", table, "1", "6.5"}));
+        DBGOTO(1);
+        EXPECT_DOUBLE_EQ(5.5, FIELDGET(4).Number()) << "the old burst's end ended the new one";
+    }
+    DBGOTO(1);
+    EXPECT_DOUBLE_EQ(6.5, FIELDGET(4).Number());
+    EXPECT_FALSE(ReadBurst(kMaxAreas).Active()); // no table there
+    DBCLOSEAREA();
+}
+
+// A burst reads a state other processes may have moved past: a change made over it could
+// be written against stale records, so the table refuses changes until the burst ends.
+TEST(EngineProcesses, ReadBurstRefusesChangesUntilItEnds) {
+    ScratchDir dir;
+    std::string table = dir.Path("valeurs");
+    const int area = OpenSharedPair(table);
+    ASSERT_TRUE(DBRLOCK(1));
+    {
+        ReadBurst burst(area);
+        ASSERT_EQ(0, RunPeer({"put", table, "2", "8.5"}));
+        ASSERT_TRUE(DBGOTO(1));
+        EXPECT_FALSE(FIELDPUT(4, Value(9.5)));
+        EXPECT_FALSE(LASTERROR().empty());
+        EXPECT_FALSE(DBDELETE());
+        EXPECT_FALSE(DBRLOCK(2));
+        EXPECT_FALSE(DBAPPEND());
+        EXPECT_FALSE(DBAPPEND(std::vector<Value>{Value(9), Value(std::string("LYS"))}));
+        EXPECT_EQ(2, LASTREC());
+        EXPECT_DOUBLE_EQ(1.0, FIELDGET(4).Number());
+        EXPECT_FALSE(DELETED());
+        // The lock taken before it stays; releasing locks is no change.
+        EXPECT_EQ((std::vector<long>{1}), DBRLOCKLIST());
+    }
+    ASSERT_TRUE(DBGOTO(1));
+    EXPECT_TRUE(FIELDPUT(4, Value(9.5))) << LASTERROR();
+    EXPECT_TRUE(DBRLOCK(2)) << LASTERROR();
+    ASSERT_TRUE(DBGOTO(2));
+    EXPECT_DOUBLE_EQ(8.5, FIELDGET(4).Number()); // the other process's change is in
+    DBCLOSEAREA();
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", table, "", true, true)) << LASTERROR();
+    EXPECT_EQ((std::vector<std::string>{"1:950", "2:850"}), Walk());
+    DBCLOSEAREA();
 }
 
 } // namespace
