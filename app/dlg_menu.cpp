@@ -21,14 +21,6 @@ constexpr unsigned long kTopicTable = 50, kTopicAuthors = 9, kTopicNotice = 15, 
 constexpr Command kItems[] = {cmd::MODEEMPLOI, cmd::CONCEPTMETHODOLOGIE, cmd::FICHEMAT,     cmd::COMPMAT,
                               cmd::IMPTABLE,   cmd::AUTEURS,             cmd::AVERTISSEMENT};
 
-void Resize(WIN* element, int w, int h)
-{
-    if (element && element->Record()) {
-        element->Record()->req_w = w;
-        element->Record()->req_h = h;
-    }
-}
-
 } // namespace
 
 DLG_MENU::DLG_MENU() : DLG(nullptr, GKT_DIALOG, DONNEESGENERALES().titre)
@@ -65,7 +57,8 @@ void DLG_MENU::MENUITEM(Command command, int y)
     const Symbol sym = command.Sym();
     const std::string text = LIB(sym);
     XY(280, y).CMD(command, text, 0, std::nullopt, "#Menu");
-    Resize(CMD(sym), kItemSize, kItemSize);
+    if (WIN* element = CMD(sym))
+        element->MOVE(WIN::kKeep, WIN::kKeep, kItemSize, kItemSize);
     const Symbol label("LBL" + sym.Name());
     XY(310, y + 1).LBL(label, text);
     if (WIN* element = FLD(label))

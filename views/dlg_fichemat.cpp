@@ -123,14 +123,6 @@ std::vector<TableRow> TableRows(const Value& rows)
     return table;
 }
 
-void Resize(WIN* element, int w, int h)
-{
-    if (element && element->Record()) {
-        element->Record()->req_w = w;
-        element->Record()->req_h = h;
-    }
-}
-
 } // namespace
 
 DLG_FICHEMAT::DLG_FICHEMAT() : DLG(MainWindow(), GKT_DIALOG, UNAMP(LIB(Symbol("FICHEMAT"))))
@@ -142,7 +134,8 @@ DLG_FICHEMAT::DLG_FICHEMAT() : DLG(MainWindow(), GKT_DIALOG, UNAMP(LIB(Symbol("F
               std::make_shared<DOM_CARTBL>(kNameWidth, false, TABLEMAT(), Symbol("LIBELLE"), Symbol("LIBELLE"),
                                            Symbol("LIBELLE")))
         .LN();
-    Resize(FLD(cmd::MAT), kListWidth, kListHeight);
+    if (WIN* element = FLD(cmd::MAT))
+        element->MOVE(WIN::kKeep, WIN::kKeep, kListWidth, kListHeight);
 
     INITONGLET({kAAE, kAANE, kAP}, {LIB(kAAE), LIB(kAANE), LIB(kAP)}, 15, 135, 710, 285);
 
@@ -154,7 +147,8 @@ DLG_FICHEMAT::DLG_FICHEMAT() : DLG(MainWindow(), GKT_DIALOG, UNAMP(LIB(Symbol("F
     XY(490, 11).CMD(cmd::SUIVANT, ">", kNavigationWidth, std::nullopt, "#Suivant");
     XY(520, 11).CMD(cmd::DERNIER, ">>", kNavigationWidth, std::nullopt, "#Dernier");
     for (Command command : {cmd::PREMIER, cmd::PRECEDENT, cmd::SUIVANT, cmd::DERNIER})
-        Resize(CMD(command), kNavigationWidth, kNavigationHeight);
+        if (WIN* element = CMD(command))
+            element->MOVE(WIN::kKeep, WIN::kKeep, kNavigationWidth, kNavigationHeight);
 
     XY(200, kBottomRow)
         .CMD(cmd::IMPRIMERVALEURS, "&" + LIB(Symbol("IMPRESSION")), 25, std::nullopt, "#imprimer");

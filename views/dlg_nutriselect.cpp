@@ -47,10 +47,8 @@ DLG_NUTRISELECT::DLG_NUTRISELECT(DLG* owner, Symbol valueType, std::vector<std::
 {
     LBL(Symbol(), LIB(Symbol("CHOIXNUTRI")) + " :");
     X(155).FLD(NUTRI(), std::make_shared<DOM_CARLST>(100, false, codes_, shortNames_));
-    if (WIN* list = FLD(NUTRI()); list && list->Record()) {
-        list->Record()->req_w = 70;
-        list->Record()->req_h = 200;
-    }
+    if (WIN* list = FLD(NUTRI()))
+        list->MOVE(WIN::kKeep, WIN::kKeep, 70, 200);
     XY(45, 60).CMD(cmd::OK, LIB(Symbol("OK")), 70, std::nullopt, "#Ok");
     XY(130, 60).CMD(cmd::CLOSE, LIB(Symbol("ANNULER")), 70, std::nullopt, "#" + LIB(Symbol("BTANNULER")));
     if (!codes_.empty())

@@ -620,8 +620,9 @@ TEST_F(SheetTest, AGraphButtonPreviewsOneBarPerNutrientThatCarriesTheValueAndClo
         }
         EXPECT_NE(std::find(page.texts.begin(), page.texts.end(), c.title), page.texts.end());
         EXPECT_NE(std::find(page.texts.begin(), page.texts.end(), "Feedstuff 0001"), page.texts.end());
-        if (c.bars.front().label != "N000")
+        if (c.bars.front().label != "N000") {
             EXPECT_EQ(std::find(page.texts.begin(), page.texts.end(), "N000"), page.texts.end());
+        }
 
         // Its close button gives the sheet back, as it was.
         SendMessageA(preview->HANDLE(), WM_COMMAND, MAKEWPARAM(GKT_PREVIEW_CLOSE, BN_CLICKED), 0);
