@@ -173,9 +173,7 @@ ComparisonPrint DLG_COMPMAT::PrintedTable() const
 
 bool DLG_COMPMAT::EXPORTRTF(const std::string& file)
 {
-    RtfMessages messages{LIB(Symbol("ERREURCREATIONFICHIER")), LIB(Symbol("ERREURECRITUREFICHIER")),
-                         LIB(Symbol("ERREUR"))};
-    return lysora::EXPORTRTF(file, PrintedTable(), std::move(messages));
+    return lysora::EXPORTRTF(file, PrintedTable(), ExportRtfMessages());
 }
 
 void DLG_COMPMAT::IMPRIMERVALEURS() { lysora::IMPRIMERVALEURS(this, PrintedTable(), _DEBUG()); }

@@ -423,10 +423,7 @@ void DLG_FICHEMAT::Tables(PL& pl, bool printed)
 
 void DLG_FICHEMAT::EXPORTRTF(const std::string& path)
 {
-    RtfMessages messages;
-    messages.createFailed = LIB(Symbol("ERREURCREATIONFICHIER"));
-    messages.title = LIB(Symbol("ERREUR"));
-    PL_RTF rtf(this, path, true, false, messages);
+    PL_RTF rtf(this, path, true, false, ExportRtfMessages());
     if (!rtf.OK)
         return;
     TITREEDITION(rtf);

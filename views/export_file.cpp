@@ -31,4 +31,9 @@ bool SaveExport(const std::string& file, std::string_view text)
     return false;
 }
 
+RtfMessages ExportRtfMessages()
+{
+    return {LIB(Symbol("ERREURCREATIONFICHIER")), LIB(Symbol("ERREURECRITUREFICHIER")), LIB(Symbol("ERREUR"))};
+}
+
 } // namespace lysora

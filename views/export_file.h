@@ -3,6 +3,8 @@
 // that refuses the file never leaves a cut file that looks like a complete export.
 #pragma once
 
+#include "print/pl_rtf.h"
+
 #include <string>
 #include <string_view>
 
@@ -16,5 +18,9 @@ WriteResult WriteWholeFile(const std::string& file, std::string_view text);
 // Writes text into file; on failure says which ("cannot create" or "cannot write", with the
 // file's path) and returns false.
 bool SaveExport(const std::string& file, std::string_view text);
+
+// The messages of an RTF export in the current language ("cannot create", "cannot write",
+// their caption).
+RtfMessages ExportRtfMessages();
 
 } // namespace lysora

@@ -1,6 +1,7 @@
 // Menus, pop-up menus, tab strip, toolbar description, bitmap buttons and the common file
 // dialogs, on real windows.
 #include "gui_fixture.h"
+#include "tests/support/file_dialog.h"
 
 #include <filesystem>
 
@@ -176,35 +177,6 @@ TEST_F(MenuTest, BitmapButtonsAreOwnerDrawnWithTheirFace)
     EXPECT_EQ(ok->GETTEXT(), "&Ok") << "the caption still gives Alt+O";
 }
 
-BOOL CALLBACK FindSystemDialog(HWND hwnd, LPARAM found)
-{
-    char cls[16] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (std::string(cls) == "#32770" && IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Timer procedure that fills in and confirms, or cancels, the common file dialog.
-std::string gTypedName;
-void CALLBACK AnswerFileDialog(HWND, UINT, UINT_PTR id, DWORD)
-{
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindSystemDialog, LPARAM(&dialog));
-    if (!dialog)
-        return; // not up yet: the timer fires again
-    KillTimer(nullptr, id);
-    if (gTypedName.empty()) {
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        return;
-    }
-    SendMessageA(dialog, CDM_SETCONTROLTEXT, 0x480 /* edt1 */, LPARAM(gTypedName.c_str()));
-    SetDlgItemTextA(dialog, 0x47C /* cmb13 */, gTypedName.c_str());
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-}
-
 TEST_F(MenuTest, SaveDialogReturnsThePathOrNothingWhenCancelled)
 {
     DLG owner(nullptr, GKT_DIALOG, "Export");
@@ -212,15 +184,13 @@ TEST_F(MenuTest, SaveDialogReturnsThePathOrNothingWhenCancelled)
     owner.SHOW();
     const FilterRows rows = {{"Excel", "*.csv"}, {"RTF", "*.rtf"}};
 
-    gTypedName.clear();
-    SetTimer(nullptr, 0, 200, &AnswerFileDialog);
+    AnswerNextFileDialog("");
     EXPECT_EQ(owner.GETSAVEFILENAME(rows), "");
     EXPECT_EQ(LastFilterIndex(), 1) << "unchanged by a cancelled dialog";
 
     std::string path = (std::filesystem::current_path() / "export_essai.csv").string();
     std::filesystem::remove(path);
-    gTypedName = path;
-    SetTimer(nullptr, 0, 200, &AnswerFileDialog);
+    AnswerNextFileDialog(path);
     std::string chosen = owner.GETSAVEFILENAME(rows);
     EXPECT_EQ(chosen.substr(chosen.size() - std::min<std::size_t>(chosen.size(), 16)), "export_essai.csv");
     EXPECT_EQ(LastFilterIndex(), 1);

@@ -20,6 +20,7 @@
 #include "data/domain_text.h"
 #include "print/preview_win32.h"
 #include "views/chart.h"
+#include "tests/support/file_dialog.h"
 #include "tests/support/generated_tables.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/window_queue.h"
@@ -144,6 +145,7 @@ protected:
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         previousDir_ = PROGRAMDIR();
+        workingDir_ = fs::current_path(); // a confirmed file dialog moves it to the file's folder
     }
     void TearDown() override
     {
@@ -155,6 +157,7 @@ protected:
         SetDecimalSeparator('.');
         CHOISIRLANGUE(kEnglish);
         SETPROGRAMDIR(previousDir_);
+        fs::current_path(workingDir_);
         Gkt_SetMessageBox(nullptr);
         std::error_code ignored;
         fs::remove_all(dir_, ignored);
@@ -267,6 +270,7 @@ protected:
 
     fs::path dir_;
     std::string previousDir_;
+    fs::path workingDir_;
     std::unique_ptr<DLG_MENU> menu_;
     testing::MessageRecorder messages_;
 };
@@ -525,6 +529,30 @@ TEST_F(SheetTest, ExportsWriteWhatTheGridsShowAndAFileThatCannotBeMadeIsSaid)
         EXPECT_EQ(shown.caption, "Erreur");
     }
     messages_.shown.clear();
+}
+
+// The export button: the format follows the filter row chosen in the save dialog, whatever
+// the name's extension; a cancelled dialog writes nothing and says nothing.
+TEST_F(SheetTest, TheExportButtonWritesTheFormatOfTheChosenRowWhateverTheExtension)
+{
+    OpenWithLysineAt12AndAHalf(testing::GeneratedDatabase(2, 6, 3, 5));
+    DLG_FICHEMAT& sheet = OpenSheet();
+    const struct {
+        int row;
+        std::string start;
+    } rows[] = {{1, "Feedstuff 0001\r\nDefinition"}, {2, "{\\rtf"}, {3, "Matieres Premieres  - OLVAN 2"}};
+    for (const auto& [row, start] : rows) {
+        const fs::path path = dir_ / ("row" + std::to_string(row) + ".csv");
+        testing::AnswerNextFileDialog(path.string(), row);
+        Click(sheet, cmd::EXPORTER);
+        EXPECT_EQ(ReadAll(path).rfind(start, 0), 0u) << "row " << row << ": " << ReadAll(path).substr(0, 40);
+    }
+    const auto files = [this] { return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()); };
+    const auto before = files();
+    testing::AnswerNextFileDialog("");
+    Click(sheet, cmd::EXPORTER);
+    EXPECT_EQ(files(), before);
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
 }
 
 // ---- The bar graph -------------------------------------------------------------------
