@@ -53,17 +53,23 @@ HICON ICONEPROGRAMME() { return Program().icon; }
 
 std::string FICHIERIMAGE(std::string_view file) { return PROGRAMDIR() + std::string(file); }
 
-void START()
+void SETCOULEURS()
 {
     Globals& program = Program();
     const StartColours colours = ColoursForDepth(NBBPP());
     program.accent = ToColorref(colours.accent, colours.accentPaletteRelative);
     program.header = ToColorref(colours.header, false);
-    program.headerBrush = CreateSolidBrush(program.header);
+    if (!program.headerBrush)
+        program.headerBrush = CreateSolidBrush(program.header);
     FLD_GRILLE::SetHeaderBrush(program.headerBrush);
     PreviewCaptionSource() = [] {
         return PreviewCaptions{LIB(Symbol("IMPRESSION")), LIB(Symbol("ZOOM")), UNAMP(LIB(Symbol("FERMER")))};
     };
+}
+
+void START()
+{
+    SETCOULEURS();
     SETICON("Icone");
     INITREGLAGES();
     RegisterDialogClass<DLG_FICHEMAT>("DLG_FICHEMAT");
@@ -83,8 +89,8 @@ void START()
     if (DATABASE* database = BASEPROGRAMME())
         database->CLOSE();
     FLD_GRILLE::SetHeaderBrush(nullptr);
-    DeleteObject(program.headerBrush);
-    program.headerBrush = nullptr;
+    DeleteObject(Program().headerBrush);
+    Program().headerBrush = nullptr;
 }
 
 } // namespace lysora

@@ -20,6 +20,11 @@ void START();
 // Loads the icon resource of that name from the program's module into the program icon.
 void SETICON(std::string_view name);
 
+// The program-wide colours by screen depth, the header brush on the grids and the preview's
+// button texts in the current language: START's first step, also for programs that show the
+// views without START (test and sample tools).
+void SETCOULEURS();
+
 // The program-wide values START sets.
 COLORREF COULEURACCENT();  // background of the comparison dialogs
 COLORREF COULEURENTETE();  // light header colour of the graphs

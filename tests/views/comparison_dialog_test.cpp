@@ -10,8 +10,10 @@
 
 #include "app/help_win32.h"
 #include "app/settings.h"
+#include "app/start.h"
 #include "data/domain_text.h"
 #include "tests/framework/gui_fixture.h"
+#include "tests/support/window_picture.h"
 #include "tests/views/comparison_fixture.h"
 #include "tools/maketables/table_sources.h"
 #include "views/comparison.h"
@@ -565,6 +567,42 @@ TEST_F(ComparisonDialogTest, EveryClosePathClosesBothDialogs)
         EXPECT_TRUE(OpenDialogs<DLG>().empty()) << way;
     }
     EXPECT_FALSE(std::filesystem::exists(database_->PathOf(std::string(kSettingsFile)))) << "closing saves nothing";
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts();
+}
+
+// The selection and the table of ten shipped feedstuffs in both languages, sorted on lysine
+// descending, as the README and the help pages show them (saved with LYSORA_SCREENSHOTS).
+TEST_F(ComparisonDialogTest, PicturesOfTheSelectionAndTheTableInBothLanguages)
+{
+    SETCOULEURS(); // the program's own colours, as its start gives them
+    for (std::string_view language : {kFrench, kEnglish}) {
+        UseDatabase(true, language);
+        SetDecimalSeparator(language == kFrench ? ',' : '.'); // as a system of that language has it
+        WriteSettings("[Params]\r\nVal=TB\r\nListeMat=1,3,4,7,12,14,20,22,30,45\r\n"
+                      "ListeNutri=CP,LYS,MET,CYS,THR,TRP,ILE,LEU,VAL,HIS,PHE,ARG,DM,ASH,EE,CF\r\n");
+        const std::string lang = language == kFrench ? "fr" : "en";
+        DLG_COMPMATSELECT& selection = OpenSelection();
+        ASSERT_EQ(SelectedLines(selection.LBMAT).size(), 10u);
+        testing::SaveScreenshot(selection.HANDLE(), "comparison_select_" + lang);
+        Click(selection, cmd::CREERTABLEAU);
+        PumpFor(30);
+        ASSERT_EQ(OpenDialogs<DLG_COMPMAT>().size(), 1u);
+        DLG_COMPMAT& table = *OpenDialogs<DLG_COMPMAT>().front();
+        FLD_GRILLE& grid = table.GRILLE();
+        const GridGeometry& g = grid.Model().Geometry();
+        for (int i = 0; i < 2; ++i) { // two clicks on the lysine header: descending
+            PostMessageA(grid.HANDLE(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(g.X(1) + 5, 5));
+            PostMessageA(grid.HANDLE(), WM_LBUTTONUP, 0, MAKELPARAM(g.X(1) + 5, 5));
+            Pump();
+        }
+        ASSERT_EQ(grid.Model().SortDirection(), -1);
+        const ValueArray& rows = grid.LIGNES().Array();
+        ASSERT_EQ(rows.size(), 10u);
+        EXPECT_EQ(rows.front().Array()[0].Text(), Name(45, language == kFrench ? tables::kFra : tables::kEng));
+        testing::SaveScreenshot(table.HANDLE(), "comparison_table_" + lang);
+        table.CLOSE();
+        PumpFor(30);
+    }
     EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts();
 }
 

@@ -22,6 +22,7 @@
 #include "views/chart.h"
 #include "tests/support/file_dialog.h"
 #include "tests/support/generated_tables.h"
+#include "tests/support/window_picture.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/window_queue.h"
 
@@ -92,36 +93,6 @@ std::vector<int> ExpectedInk(const std::string& text, RECT cell, POINT at)
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     return ink;
-}
-
-// Saves what a window's client area shows as a 24-bit BMP file.
-void SaveWindow(HWND hwnd, const std::string& path)
-{
-    RECT r;
-    GetClientRect(hwnd, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    HDC window = GetDC(hwnd);
-    BitBlt(dc, 0, 0, w, h, window, 0, 0, SRCCOPY);
-    ReleaseDC(hwnd, window);
-    GdiFlush();
-    const DWORD stride = DWORD((w * 3 + 3) & ~3), size = stride * DWORD(h);
-    BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                          DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), std::streamsize(size));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
 }
 
 class SheetTest : public ::testing::Test {
@@ -259,14 +230,7 @@ protected:
     {
         return sheet.Grid(tab)->Model().CellText(row, col, DecimalSeparator());
     }
-    void Screenshot(WIN& window, const std::string& name)
-    {
-        if (const char* folder = std::getenv("LYSORA_SCREENSHOTS")) {
-            RedrawWindow(window.HANDLE(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            Pump();
-            SaveWindow(window.HANDLE(), std::string(folder) + "\\" + name + ".bmp");
-        }
-    }
+    static void Screenshot(WIN& window, const std::string& name) { testing::SaveScreenshot(window.HANDLE(), name); }
 
     fs::path dir_;
     std::string previousDir_;
