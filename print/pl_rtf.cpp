@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace lysora {
 namespace {
@@ -84,6 +85,7 @@ bool PL_RTF::CLOSE()
     // Nothing more reaches the file: the last page gets no break and no footers.
     PL::CLOSE();
     if (!written || !closed) {
+        std::remove(path_.c_str()); // a cut document would open as a shorter, whole-looking one
         ShowMessage(messages_.writeFailed + " " + path_, messages_.title, kMbOk | kMbIconStop);
         return false;
     }

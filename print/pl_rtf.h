@@ -29,7 +29,7 @@ public:
     ~PL_RTF() override;
 
     // Writes the end of the document and closes the file; false (and shown) when any write
-    // of the document failed.
+    // of the document failed, the cut file then removed.
     bool CLOSE() override;
     bool RTF() const override { return true; }
 

@@ -10,12 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <sstream>
 
 #ifndef _WIN32
-#include <sys/resource.h>
+#include "tests/support/file_size_limit.h"
 #endif
 
 namespace lysora {
@@ -100,15 +99,12 @@ TEST(SheetExports, AnExportThatCannotBeCreatedOrWrittenIsSaidAndLeavesNoFile)
     EXPECT_EQ(std::filesystem::file_size(path), 5u);
 #ifndef _WIN32
     // A disk that fills half way through: said as a write error, and the cut file removed.
-    struct rlimit before {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = before;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = SaveExport(path, std::string(100000, 'y'));
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previous);
+    bool saved = true;
+    {
+        testing::FileSizeLimit full(4096);
+        ASSERT_TRUE(full.Ok());
+        saved = SaveExport(path, std::string(100000, 'y'));
+    }
     EXPECT_FALSE(saved);
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_EQ(messages.shown.size(), 3u);
