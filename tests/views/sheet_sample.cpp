@@ -9,9 +9,7 @@
 #include "app/opendb.h"
 #include "app/settings.h"
 #include "app/strings.h"
-#include "app/utilities.h"
 #include "data/domain_text.h"
-#include "print/preview_win32.h"
 #include "views/dlg_fichemat.h"
 
 #include <cstdio>
