@@ -629,6 +629,61 @@ TEST_F(SheetTest, AGraphButtonPreviewsOneBarPerNutrientThatCarriesTheValueAndClo
     EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
 }
 
+// The graph's preview closes every way back to the sheet; the sheet or the menu closed under
+// an open preview takes it along.
+TEST_F(SheetTest, TheGraphPreviewClosesEveryWayAndGoesWithTheSheet)
+{
+    OpenDatabase(testing::GeneratedDatabase(3, 6, 4, 5), kEnglish);
+    DLG_FICHEMAT& sheet = OpenSheet();
+    struct Way {
+        const char* name;
+        void (*close)(PREVIEW&);
+    };
+    const Way ways[] = {
+        {"close box", [](PREVIEW& p) { PostMessageA(p.HANDLE(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Escape", [](PREVIEW& p) { PostMessageA(GetFocus() ? GetFocus() : p.HANDLE(), WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"Alt+F4",
+         [](PREVIEW& p) {
+             PostMessageA(GetFocus() ? GetFocus() : p.HANDLE(), WM_SYSKEYDOWN, VK_F4, LPARAM(KF_ALTDOWN) << 16);
+         }},
+    };
+    for (const Way& way : ways) {
+        Click(sheet, Command("GRAPHE11COMPTB"));
+        PREVIEW* preview = Open<PREVIEW>();
+        ASSERT_NE(preview, nullptr) << way.name;
+        way.close(*preview);
+        Pump();
+        WIN::ReleaseClosedWindows();
+        EXPECT_EQ(Open<PREVIEW>(), nullptr) << way.name;
+        ASSERT_EQ(Sheet(), &sheet) << way.name;
+        EXPECT_TRUE(IsWindowEnabled(sheet.HANDLE())) << way.name;
+    }
+    // The preview is an ordinary window owned by the sheet: the sheet closed under it, or
+    // the menu closed under both, takes it along.
+    Click(sheet, Command("GRAPHE11COMPTB"));
+    ASSERT_NE(Open<PREVIEW>(), nullptr);
+    SendMessageA(sheet.FLD(cmd::CLOSE)->HANDLE(), BM_CLICK, 0, 0);
+    Pump();
+    WIN::ReleaseClosedWindows();
+    EXPECT_EQ(Open<PREVIEW>(), nullptr);
+    EXPECT_EQ(Sheet(), nullptr);
+    DLG_FICHEMAT& reopened = OpenSheet();
+    Click(reopened, cmd::DERNIER);
+    const int last = reopened.Current().matiere;
+    Click(reopened, Command("GRAPHE15COMPDIG_A"));
+    ASSERT_NE(Open<PREVIEW>(), nullptr);
+    menu_.reset();
+    Pump();
+    WIN::ReleaseClosedWindows();
+    EXPECT_EQ(Open<PREVIEW>(), nullptr);
+    EXPECT_EQ(Sheet(), nullptr);
+    EXPECT_EQ(Mat(), std::to_string(last));
+    // And the sheet opens again as usual.
+    DLG_FICHEMAT& again = OpenSheet();
+    EXPECT_EQ(again.Current().matiere, last);
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.Texts();
+}
+
 TEST_F(SheetTest, AGroupWithNothingToPlotOpensNothing)
 {
     // The non-essential page holds the permanent nutrient (never charted for raw contents)
