@@ -495,6 +495,27 @@ TEST_F(SheetTest, ExportsWriteWhatTheGridsShowAndAFileThatCannotBeMadeIsSaid)
     messages_.shown.clear();
 }
 
+// A file that another program holds open without sharing (a spreadsheet showing last
+// week's export) cannot be replaced: each export says so and leaves that file as it was.
+TEST_F(SheetTest, AnExportOverAFileHeldByAnotherProgramIsSaidAndLeavesItAsItWas)
+{
+    OpenDatabase(testing::GeneratedDatabase(2, 6, 3, 5));
+    DLG_FICHEMAT& sheet = OpenSheet();
+    const fs::path path = dir_ / "held.csv";
+    std::ofstream(path, std::ios::binary) << "last week";
+    HANDLE held = CreateFileA(path.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    sheet.EXPORTEXCEL(path.string());
+    sheet.EXPORTRTF(path.string());
+    sheet.EXPORTOLVAN(path.string());
+    CloseHandle(held);
+    ASSERT_EQ(messages_.shown.size(), 3u) << messages_.Texts();
+    for (const testing::ShownMessage& shown : messages_.shown)
+        EXPECT_EQ(shown.text, "Impossible de créer le fichier " + path.string());
+    messages_.shown.clear();
+    EXPECT_EQ(ReadAll(path), "last week");
+}
+
 // The export button: the format follows the filter row chosen in the save dialog, whatever
 // the name's extension; a cancelled dialog writes nothing and says nothing.
 TEST_F(SheetTest, TheExportButtonWritesTheFormatOfTheChosenRowWhateverTheExtension)
