@@ -230,18 +230,24 @@ void PL::_OUT(const Block& block, bool fixed)
         _OUT(row, fixed);
 }
 
+void PL::BreakBeforeRow(const Row& row)
+{
+    if (!RowCrossesBottom(row.front().H))
+        return;
+    FORMFEED();
+    _PAGE_BEGIN();
+    if (!LIST_TETE.empty()) {
+        LIST_ISED = true;
+        _OUT(LIST_TETE, true);
+    }
+}
+
 void PL::_OUT(const Row& row, bool fixed)
 {
     if (row.empty())
         return;
-    if (!fixed && RowCrossesBottom(row.front().H)) {
-        FORMFEED();
-        _PAGE_BEGIN();
-        if (!LIST_TETE.empty()) {
-            LIST_ISED = true;
-            _OUT(LIST_TETE, true);
-        }
-    }
+    if (!fixed)
+        BreakBeforeRow(row);
     X = std::max(X, Tenths(M_LEFT));
     int bottom = Y;
     for (const CELL& cell : row) {

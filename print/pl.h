@@ -150,6 +150,9 @@ protected:
     void DrawPageHeader();
     // The page-break test before a row whose first cell is h mm high.
     bool RowCrossesBottom(int h) const;
+    // Before a body row: a new page, with the list header repeated, when the row would cross
+    // the bottom margin.
+    void BreakBeforeRow(const Row& row);
 
 private:
     void AppendPage(const std::vector<unsigned char>& bytes);

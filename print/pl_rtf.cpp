@@ -126,14 +126,8 @@ void PL_RTF::_OUT(const Row& row, bool fixed)
 {
     if (row.empty())
         return;
-    if (!fixed && RowCrossesBottom(row.front().H)) {
-        FORMFEED();
-        _PAGE_BEGIN();
-        if (!LIST_TETE.empty()) {
-            LIST_ISED = true;
-            _OUT(LIST_TETE, true);
-        }
-    }
+    if (!fixed)
+        BreakBeforeRow(row);
     X = std::max(X, int(std::lround(M_LEFT * 10)));
 
     const bool hairline = row.front().H == 0;
