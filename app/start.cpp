@@ -2,6 +2,7 @@
 #include "app/start.h"
 
 #include "app/admin.h"
+#include "app/colours.h"
 #include "app/dlg_intro.h"
 #include "app/program.h"
 #include "app/reftables.h"
@@ -19,49 +20,28 @@
 namespace lysora {
 namespace {
 
-struct Globals {
-    COLORREF accent = 0;
-    COLORREF header = 0;
-    HBRUSH headerBrush = nullptr;
-    HICON icon = nullptr;
-};
-
-Globals& Program()
+HICON& ProgramIcon()
 {
-    static Globals globals;
-    return globals;
-}
-
-COLORREF ToColorref(Rgb colour, bool paletteRelative)
-{
-    return paletteRelative ? PALETTERGB(colour.red, colour.green, colour.blue)
-                           : RGB(colour.red, colour.green, colour.blue);
+    static HICON icon = nullptr;
+    return icon;
 }
 
 } // namespace
 
 void SETICON(std::string_view name)
 {
-    Program().icon = LoadIconA(GetModuleHandleA(nullptr), std::string(name).c_str());
-    WIN::SetProgramIcon(Program().icon);
+    ProgramIcon() = LoadIconA(GetModuleHandleA(nullptr), std::string(name).c_str());
+    WIN::SetProgramIcon(ProgramIcon());
 }
 
-COLORREF COULEURACCENT() { return Program().accent; }
-COLORREF COULEURENTETE() { return Program().header; }
-HBRUSH BROSSEENTETE() { return Program().headerBrush; }
-HICON ICONEPROGRAMME() { return Program().icon; }
+HICON ICONEPROGRAMME() { return ProgramIcon(); }
 
 std::string FICHIERIMAGE(std::string_view file) { return PROGRAMDIR() + std::string(file); }
 
 void SETCOULEURS()
 {
-    Globals& program = Program();
-    const StartColours colours = ColoursForDepth(NBBPP());
-    program.accent = ToColorref(colours.accent, colours.accentPaletteRelative);
-    program.header = ToColorref(colours.header, false);
-    if (!program.headerBrush)
-        program.headerBrush = CreateSolidBrush(program.header);
-    FLD_GRILLE::SetHeaderBrush(program.headerBrush);
+    ChooseProgramColours();
+    FLD_GRILLE::SetHeaderBrush(BROSSEENTETE());
     PreviewCaptionSource() = [] {
         return PreviewCaptions{LIB(Symbol("IMPRESSION")), LIB(Symbol("ZOOM")), UNAMP(LIB(Symbol("FERMER")))};
     };
@@ -89,8 +69,7 @@ void START()
     if (DATABASE* database = BASEPROGRAMME())
         database->CLOSE();
     FLD_GRILLE::SetHeaderBrush(nullptr);
-    DeleteObject(Program().headerBrush);
-    Program().headerBrush = nullptr;
+    ReleaseProgramColours();
 }
 
 } // namespace lysora

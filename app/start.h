@@ -25,11 +25,8 @@ void SETICON(std::string_view name);
 // views without START (test and sample tools).
 void SETCOULEURS();
 
-// The program-wide values START sets.
-COLORREF COULEURACCENT();  // background of the comparison dialogs
-COLORREF COULEURENTETE();  // light header colour of the graphs
-HBRUSH BROSSEENTETE();     // solid brush of the header colour: the grid's header cells
-HICON ICONEPROGRAMME();    // the program icon, for every window
+// The program icon START sets, for every window. The colours are in colours.h.
+HICON ICONEPROGRAMME();
 // The full path of a picture file shipped beside the program: named so, it is found
 // whatever the working directory.
 std::string FICHIERIMAGE(std::string_view file);

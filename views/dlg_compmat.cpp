@@ -5,7 +5,7 @@
 #include "app/help_win32.h"
 #include "app/program.h"
 #include "app/reftables.h"
-#include "app/start.h"
+#include "app/colours.h"
 #include "app/strings.h"
 #include "data/domain_text.h"
 #include "print/preview_win32.h"

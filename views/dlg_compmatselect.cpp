@@ -4,7 +4,7 @@
 #include "app/help.h"
 #include "app/help_win32.h"
 #include "app/reftables.h"
-#include "app/start.h"
+#include "app/colours.h"
 #include "app/strings.h"
 #include "framework/subclass.h"
 #include "views/comparison.h"

@@ -1,7 +1,7 @@
 // DLG_NUTRISELECT and the drawing of the comparison histogram (see dlg_nutriselect.h).
 #include "views/dlg_nutriselect.h"
 
-#include "app/program.h"
+#include "app/colours.h"
 #include "app/screen.h"
 #include "app/strings.h"
 #include "base/text.h"
@@ -32,12 +32,6 @@ std::string Background(int bitsPerPixel)
     }
 }
 
-std::uint32_t HeaderColour()
-{
-    const Rgb header = ColoursForDepth(NBBPP()).header;
-    return RGB(header.red, header.green, header.blue);
-}
-
 } // namespace
 
 DLG_NUTRISELECT::DLG_NUTRISELECT(DLG* owner, Symbol valueType, std::vector<std::string> codes,
@@ -53,10 +47,9 @@ DLG_NUTRISELECT::DLG_NUTRISELECT(DLG* owner, Symbol valueType, std::vector<std::
     XY(130, 60).CMD(cmd::CLOSE, LIB(Symbol("ANNULER")), 70, std::nullopt, "#" + LIB(Symbol("BTANNULER")));
     if (!codes_.empty())
         FLDSET(NUTRI(), codes_.front());
-    const int depth = NBBPP();
-    BKTEXT(Background(depth));
-    const Rgb accent = ColoursForDepth(depth).accent;
-    SETCOLOR(accent.red, accent.green, accent.blue);
+    BKTEXT(Background(NBBPP()));
+    const COLORREF accent = COULEURACCENT();
+    SETCOLOR(GetRValue(accent), GetGValue(accent), GetBValue(accent));
     CENTER(245, 115);
     BLOQUER();
 }
@@ -111,7 +104,7 @@ std::optional<ChartGeometry> PreviewChart(WIN* owner, const std::string& title, 
 {
     if (page.bars.empty())
         return std::nullopt;
-    page.fill = HeaderColour();
+    page.fill = COULEURENTETE();
     if (output == ChartOutput::Printer) {
         PL pl(owner, title, true, NewMetafileDrawer());
         const ChartGeometry chart = DrawHistogram(pl, page, output);

@@ -9,8 +9,8 @@
 #include "views/dlg_nutriselect.h"
 
 #include "app/help_win32.h"
+#include "app/colours.h"
 #include "app/settings.h"
-#include "app/start.h"
 #include "data/domain_text.h"
 #include "tests/framework/gui_fixture.h"
 #include "tests/support/window_picture.h"
@@ -574,7 +574,7 @@ TEST_F(ComparisonDialogTest, EveryClosePathClosesBothDialogs)
 // descending, as the README and the help pages show them (saved with LYSORA_SCREENSHOTS).
 TEST_F(ComparisonDialogTest, PicturesOfTheSelectionAndTheTableInBothLanguages)
 {
-    SETCOULEURS(); // the program's own colours, as its start gives them
+    FLD_GRILLE::SetHeaderBrush(BROSSEENTETE()); // the grids' header cells, as the program's start sets them
     for (std::string_view language : {kFrench, kEnglish}) {
         UseDatabase(true, language);
         SetDecimalSeparator(language == kFrench ? ',' : '.'); // as a system of that language has it
@@ -603,6 +603,7 @@ TEST_F(ComparisonDialogTest, PicturesOfTheSelectionAndTheTableInBothLanguages)
         table.CLOSE();
         PumpFor(30);
     }
+    FLD_GRILLE::SetHeaderBrush(nullptr);
     EXPECT_TRUE(boxes.shown.empty()) << boxes.Texts();
 }
 
