@@ -30,9 +30,9 @@ constexpr int kListWidth = 400, kListHeight = 200;
 constexpr int kNavigationWidth = 25, kNavigationHeight = 23;
 constexpr int kGraphButtonWidth = 22;
 constexpr int kBottomRow = 441;
-// The batch button in the free space right of the navigation buttons, and the marker line
-// between the definition box and the tabs.
-constexpr int kBatchX = 560, kBatchWidth = 100;
+// The batch button in the free space of the bottom row, between the return and help buttons,
+// and the marker line between the definition box and the tabs.
+constexpr int kBatchX = 520, kBatchWidth = 100;
 constexpr RECT kBatchLine{15, 118, 15 + 705, 118 + 16};
 
 // Grid sizes of a page: title column, value columns, total width, row height, rows.
@@ -155,15 +155,12 @@ DLG_FICHEMAT::DLG_FICHEMAT() : DLG(MainWindow(), GKT_DIALOG, UNAMP(LIB(Symbol("F
         if (WIN* element = CMD(command))
             element->MOVE(WIN::kKeep, WIN::kKeep, kNavigationWidth, kNavigationHeight);
 
-    XY(kBatchX, 11).CMD(cmd::LOT, LIB(Symbol("LOT")), kBatchWidth);
-    if (WIN* element = CMD(cmd::LOT))
-        element->MOVE(WIN::kKeep, WIN::kKeep, kBatchWidth, kNavigationHeight);
-
     XY(200, kBottomRow)
         .CMD(cmd::IMPRIMERVALEURS, "&" + LIB(Symbol("IMPRESSION")), 25, std::nullopt, "#imprimer");
     XY(250, kBottomRow)
         .CMD(cmd::EXPORTER, LIB(Symbol("EXPORTER")), 100, std::nullopt, "#" + LIB(Symbol("BTEXPORTER")));
     XY(375, kBottomRow).CMD(cmd::CLOSE, LIB(Symbol("RETOURMENU")), 120, std::nullopt, "#" + LIB(Symbol("BTRETOUR")));
+    XY(kBatchX, kBottomRow).CMD(cmd::LOT, LIB(Symbol("LOT")), kBatchWidth);
     XY(700, kBottomRow).CMD(cmd::ONHELP, "", kGraphButtonWidth, std::nullopt, "#aide");
 
     BKTEXT("#Fiche");

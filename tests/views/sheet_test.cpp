@@ -779,13 +779,14 @@ TEST_F(SheetTest, ABatchTypedOnTheSheetAdjustsItsValuesUntilTheTableValuesComeBa
         EXPECT_NE(dialog, nullptr);
         return dialog;
     };
-    // Crude protein, Tab, dry matter, Enter: as typed in the dialog's two entries.
+    // A click in each entry, its text selected with Home and Shift+End and typed over, then
+    // Enter.
     auto typeBatch = [&](std::string_view protein, std::string_view dryMatter) {
-        for (Command entry : {cmd::LOTPROTEINE, cmd::LOTMS}) {
-            HWND field = Open<DLG_LOT>()->FLD(entry)->HANDLE();
-            SetFocus(field);
-            SendMessageA(field, EM_SETSEL, 0, -1);
-            testing::TypeText(entry == cmd::LOTPROTEINE ? protein : dryMatter);
+        for (const auto& [entry, text] : {std::pair{cmd::LOTPROTEINE, protein}, std::pair{cmd::LOTMS, dryMatter}}) {
+            testing::ClickWindow(Open<DLG_LOT>()->FLD(entry)->HANDLE());
+            testing::PressKey(VK_HOME);
+            testing::PressKey(VK_END, {VK_SHIFT});
+            testing::TypeText(text);
         }
         testing::PressKey(VK_RETURN);
     };
