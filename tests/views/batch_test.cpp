@@ -4,7 +4,6 @@
 
 #include "app/opendb.h"
 #include "app/strings.h"
-#include "base/display_number.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/generated_tables.h"
 #include "tools/maketables/table_sources.h"
@@ -96,13 +95,6 @@ protected:
     // Moves the sheet's data to the feedstuff of that code.
     void Show(int matiere) { ASSERT_TRUE(data_->FindCode(std::to_string(matiere))); }
 
-    // The cell of nutrient `code` in value row `row` (0-based) of the rows of `codes`.
-    static const Value& Cell(const Value& rows, const std::vector<std::string>& codes, const std::string& code, int row)
-    {
-        const auto at = std::find(codes.begin(), codes.end(), code) - codes.begin();
-        return rows.Array()[std::size_t(row)].Array()[std::size_t(at + 1)];
-    }
-
     static double Round2(double v) { return std::round(v * 100) / 100; }
 
     tables::SampleDatabase db_;
@@ -111,83 +103,45 @@ protected:
     std::unique_ptr<SheetData> data_;
 };
 
-TEST_F(BatchAdjustmentTest, AminoAcidsFollowTheBatchProteinAndContentsItsDryMatter)
+// What the outside reader below does not see: the rows keep the profile, digestibilities
+// and numbers of values, blank the deviations of adjusted contents, a dry matter alone
+// scales the amino acids too, and a batch is in force on its own feedstuff only.
+TEST_F(BatchAdjustmentTest, RowsKeepTheProfileAndBlankTheDeviationsOfAdjustedContents)
 {
-    const std::vector<std::string> amino = {"CP", "LYS", "MET", "THR", "TRP"};
-    const std::vector<std::string> proximate = {"CP", "DM", "ASH", "EE", "STA"};
-    for (int matiere : {1, 5, 12}) {
-        SCOPED_TRACE(matiere);
-        Show(matiere);
-        const double tableDm = Mean(matiere, "DM", tables::kTB);
-        const Batch batch{Round2(Mean(matiere, "CP", tables::kTB) * 1.1), Round2(tableDm * 0.95)};
-        data_->SetBatch(matiere, batch);
-
-        const Value rows = data_->CREERLIGNES(amino);
-        for (const char* aa : {"LYS", "MET", "THR", "TRP"}) {
-            SCOPED_TRACE(aa);
-            const double content = Mean(matiere, aa, tables::kTB16G) * *batch.proteine / 100;
-            EXPECT_DOUBLE_EQ(Cell(rows, amino, aa, 0).Number(), Round2(content));
-            EXPECT_TRUE(Cell(rows, amino, aa, 1).IsNil()); // no deviation for a computed content
-            EXPECT_DOUBLE_EQ(Cell(rows, amino, aa, 2).Number(), Mean(matiere, aa, tables::kTB16G));
-            EXPECT_DOUBLE_EQ(Cell(rows, amino, aa, 6).Number(), Mean(matiere, aa, tables::kDIG_V));
-            EXPECT_DOUBLE_EQ(Cell(rows, amino, aa, 8).Number(),
-                             Round2(content * Mean(matiere, aa, tables::kDIG_V) / 100));
-            EXPECT_TRUE(Cell(rows, amino, aa, 9).IsNil());
-            EXPECT_FALSE(Cell(rows, amino, aa, 3).IsNil()); // the profile keeps its deviation
-            EXPECT_EQ(Cell(rows, amino, aa, 10).Number(), (records_[{matiere, aa}]->nbVal));
-        }
-        EXPECT_DOUBLE_EQ(Cell(rows, amino, "CP", 0).Number(), *batch.proteine);
-
-        const Value prox = data_->CREERLIGNES(proximate);
-        EXPECT_DOUBLE_EQ(Cell(prox, proximate, "DM", 0).Number(), *batch.matiereSeche);
-        for (const char* content : {"ASH", "EE", "STA"})
-            EXPECT_DOUBLE_EQ(Cell(prox, proximate, content, 0).Number(),
-                             Round2(Mean(matiere, content, tables::kTB) * *batch.matiereSeche / tableDm))
-                << content;
-
-        // The formulation items carry the same adjusted values; the graph bars too, without
-        // a whisker.
-        std::map<std::string, double> items;
-        for (const OlvanItem& item : data_->GETVALEURS(matiere, {Symbol("TB"), Symbol("DIG_V"), Symbol("TDIG_V")}))
-            items[item.identifier] = item.value;
-        EXPECT_DOUBLE_EQ(items["1LYS"], Cell(rows, amino, "LYS", 0).Number());
-        EXPECT_DOUBLE_EQ(items["3LYS"], Cell(rows, amino, "LYS", 8).Number());
-        const auto bars = data_->GraphBars(1, amino, amino, false);
-        ASSERT_FALSE(bars.empty());
-        EXPECT_EQ(bars[0].label, "LYS");
-        EXPECT_DOUBLE_EQ(bars[0].mean, Cell(rows, amino, "LYS", 0).Number());
-        EXPECT_EQ(bars[0].sd, 0);
-
-        // Two decimals on screen and in the exports, as the table's own values.
-        EXPECT_EQ(DisplayNumber(Cell(rows, amino, "LYS", 0), ','),
-                  DisplayNumber(Value(Round2(Mean(matiere, "LYS", tables::kTB16G) * *batch.proteine / 100)), ','));
-    }
-}
-
-TEST_F(BatchAdjustmentTest, DryMatterAloneScalesEveryContentAndTheBatchStaysWithItsFeedstuff)
-{
+    const std::vector<std::string> codes = {"CP", "LYS", "DM", "ASH"};
+    auto cell = [&](const Value& rows, const std::string& code, int row) -> const Value& {
+        const auto at = std::find(codes.begin(), codes.end(), code) - codes.begin();
+        return rows.Array()[std::size_t(row)].Array()[std::size_t(at + 1)];
+    };
     Show(1);
+    data_->SetBatch(1, Batch{12.5, 88.0});
+    Value rows = data_->CREERLIGNES(codes);
+    EXPECT_DOUBLE_EQ(cell(rows, "CP", 0).Number(), 12.5);
+    EXPECT_DOUBLE_EQ(cell(rows, "LYS", 0).Number(), Round2(Mean(1, "LYS", tables::kTB16G) * 12.5 / 100));
+    for (int deviation : {1, 9})
+        EXPECT_TRUE(cell(rows, "LYS", deviation).IsNil()) << deviation;
+    for (tables::ValueType kept : {tables::kTB16G, tables::kDIG_A, tables::kDIG_V})
+        EXPECT_DOUBLE_EQ(cell(rows, "LYS", 2 * kept).Number(), Mean(1, "LYS", kept)) << kept;
+    EXPECT_FALSE(cell(rows, "LYS", 3).IsNil());
+    EXPECT_EQ(cell(rows, "LYS", 10).Number(), (records_[{1, "LYS"}]->nbVal));
+    const auto bars = data_->GraphBars(1, codes, codes, false);
+    ASSERT_EQ(bars.size(), 3u); // LYS, DM, ASH: crude protein is not charted for contents
+    EXPECT_EQ(bars[0].mean, cell(rows, "LYS", 0).Number());
+    EXPECT_EQ(bars[0].sd, 0); // no whisker for a computed content
+
     const double ratio = 80.0 / Mean(1, "DM", tables::kTB);
     data_->SetBatch(1, Batch{std::nullopt, 80.0});
-    const std::vector<std::string> codes = {"CP", "LYS", "DM"};
-    const Value rows = data_->CREERLIGNES(codes);
-    EXPECT_DOUBLE_EQ(Cell(rows, codes, "CP", 0).Number(), Round2(Mean(1, "CP", tables::kTB) * ratio));
-    EXPECT_DOUBLE_EQ(Cell(rows, codes, "LYS", 0).Number(), Round2(Mean(1, "LYS", tables::kTB) * ratio));
-    EXPECT_DOUBLE_EQ(Cell(rows, codes, "LYS", 2).Number(), Mean(1, "LYS", tables::kTB16G));
-    EXPECT_DOUBLE_EQ(Cell(rows, codes, "DM", 0).Number(), 80.0);
+    rows = data_->CREERLIGNES(codes);
+    for (const char* code : {"CP", "LYS", "ASH"})
+        EXPECT_DOUBLE_EQ(cell(rows, code, 0).Number(), Round2(Mean(1, code, tables::kTB) * ratio)) << code;
+    EXPECT_DOUBLE_EQ(cell(rows, "DM", 0).Number(), 80.0);
 
-    // On another feedstuff the batch of feedstuff 1 is not in force; back on 1 it is.
     Show(5);
     EXPECT_TRUE(data_->CurrentBatch().Empty());
-    EXPECT_DOUBLE_EQ(Cell(data_->CREERLIGNES(codes), codes, "DM", 0).Number(), Mean(5, "DM", tables::kTB));
+    EXPECT_DOUBLE_EQ(cell(data_->CREERLIGNES(codes), "DM", 0).Number(), Mean(5, "DM", tables::kTB));
     Show(1);
-    EXPECT_DOUBLE_EQ(Cell(data_->CREERLIGNES(codes), codes, "DM", 0).Number(), 80.0);
-
-    // An empty batch gives the table's values, deviations included.
     data_->SetBatch(1, Batch{});
-    const Value table = data_->CREERLIGNES(codes);
-    EXPECT_DOUBLE_EQ(Cell(table, codes, "LYS", 0).Number(), Mean(1, "LYS", tables::kTB));
-    EXPECT_FALSE(Cell(table, codes, "LYS", 1).IsNil());
+    EXPECT_DOUBLE_EQ(cell(data_->CREERLIGNES(codes), "LYS", 0).Number(), Mean(1, "LYS", tables::kTB));
 }
 
 #ifndef _WIN32

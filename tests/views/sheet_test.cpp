@@ -821,7 +821,9 @@ TEST_F(SheetTest, ABatchTypedOnTheSheetAdjustsItsValuesUntilTheTableValuesComeBa
     EXPECT_EQ(GETPARAM(kParams, "Lot1"), "38.50;88.00");
     Screenshot(sheet, "sheet_batch");
 
-    // The formulation file states the batch and carries the adjusted lysine.
+    // The exports state the batch in their title line and carry the adjusted values.
+    sheet.EXPORTEXCEL((dir_ / "values.csv").string());
+    EXPECT_EQ(ReadAll(dir_ / "values.csv").rfind("Blé tendre - Ajusté au lot : MAT 38,50 %, MS 88,00 %\r\n", 0), 0u);
     sheet.EXPORTOLVAN((dir_ / "olvan.txt").string());
     const std::string olvan = ReadAll(dir_ / "olvan.txt");
     EXPECT_EQ(olvan.substr(0, olvan.find("\r\n")),
