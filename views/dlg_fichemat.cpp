@@ -14,6 +14,7 @@
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
 #include "print/value_table.h"
+#include "views/dlg_lot.h"
 #include "views/export_file.h"
 #include "views/histogram.h"
 #include "views/sheet_exports.h"
@@ -29,6 +30,10 @@ constexpr int kListWidth = 400, kListHeight = 200;
 constexpr int kNavigationWidth = 25, kNavigationHeight = 23;
 constexpr int kGraphButtonWidth = 22;
 constexpr int kBottomRow = 441;
+// The batch button in the free space of the bottom row, between the return and help buttons,
+// and the marker line between the definition box and the tabs.
+constexpr int kBatchX = 520, kBatchWidth = 100;
+constexpr RECT kBatchLine{15, 118, 15 + 705, 118 + 16};
 
 // Grid sizes of a page: title column, value columns, total width, row height, rows.
 constexpr int kTitleWidth = 160, kColWidth = 38, kGridWidth = 680, kRowHeight = 18, kVisibleRows = 11;
@@ -155,6 +160,7 @@ DLG_FICHEMAT::DLG_FICHEMAT() : DLG(MainWindow(), GKT_DIALOG, UNAMP(LIB(Symbol("F
     XY(250, kBottomRow)
         .CMD(cmd::EXPORTER, LIB(Symbol("EXPORTER")), 100, std::nullopt, "#" + LIB(Symbol("BTEXPORTER")));
     XY(375, kBottomRow).CMD(cmd::CLOSE, LIB(Symbol("RETOURMENU")), 120, std::nullopt, "#" + LIB(Symbol("BTRETOUR")));
+    XY(kBatchX, kBottomRow).CMD(cmd::LOT, LIB(Symbol("LOT")), kBatchWidth);
     XY(700, kBottomRow).CMD(cmd::ONHELP, "", kGraphButtonWidth, std::nullopt, "#aide");
 
     BKTEXT("#Fiche");
@@ -170,7 +176,7 @@ const WinMethods& DLG_FICHEMAT::ClassMethods()
          Named<WIN>(cmd::INIT_AP, &DLG_FICHEMAT::INIT_AP), Named<WIN>(cmd::PREMIER, &DLG_FICHEMAT::PREMIER),
          Named<WIN>(cmd::PRECEDENT, &DLG_FICHEMAT::PRECEDENT), Named<WIN>(cmd::SUIVANT, &DLG_FICHEMAT::SUIVANT),
          Named<WIN>(cmd::DERNIER, &DLG_FICHEMAT::DERNIER), Named<WIN>(cmd::ONHELP, &DLG_FICHEMAT::ONHELP),
-         Named<WIN>(cmd::EXPORTER, &DLG_FICHEMAT::EXPORTER),
+         Named<WIN>(cmd::EXPORTER, &DLG_FICHEMAT::EXPORTER), Named<WIN>(cmd::LOT, &DLG_FICHEMAT::LOT),
          Named<WIN>(cmd::IMPRIMERVALEURS, &DLG_FICHEMAT::IMPRIMERVALEURS)});
     return table;
 }
@@ -240,6 +246,14 @@ void DLG_FICHEMAT::ONFLD(Symbol sym)
         if (definitionBox_)
             SendMessageA(definitionBox_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()), FALSE);
     }
+    if (!batchLine_ || !IsWindow(batchLine_)) {
+        const RECT& line = kBatchLine;
+        batchLine_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_LEFT | SS_NOPREFIX, line.left, line.top,
+                                     line.right - line.left, line.bottom - line.top, HANDLE(), nullptr,
+                                     GetModuleHandleA(nullptr), nullptr);
+        if (batchLine_)
+            SendMessageA(batchLine_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()), FALSE);
+    }
     if (!MATFROMINI())
         PREMIER();
 }
@@ -283,7 +297,62 @@ void DLG_FICHEMAT::ShowCurrent()
     const FeedstuffShown shown = data_->Current();
     FLDSET(cmd::MAT, Value(shown.libelle));
     SETDEF(shown.definition);
+    ShowValues();
+}
+
+void DLG_FICHEMAT::ShowValues()
+{
+    const int matiere = data_->Current().matiere;
+    // A batch the settings hold for this feedstuff, if it is a valid one.
+    const std::optional<Batch> saved =
+        matiere ? BatchFromSetting(GETPARAM(kParams, BatchKey(matiere))) : std::nullopt;
+    data_->SetBatch(matiere, saved.value_or(Batch{}));
     RAFRAICHIRGRILLES();
+    if (batchLine_) {
+        const std::string marker = BatchMarker();
+        SendMessageA(batchLine_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(marker.c_str()));
+        ShowWindow(batchLine_, marker.empty() ? SW_HIDE : SW_SHOW);
+    }
+}
+
+std::string DLG_FICHEMAT::BatchMarker()
+{
+    const DonneesGenerales& general = DONNEESGENERALES();
+    auto shortName = [&](std::string_view code) {
+        const GroupeNutriments& ap = general.ap;
+        for (std::size_t i = 0; i < ap.codes.size() && i < ap.courts.size(); ++i)
+            if (AllTrim(ap.codes[i]) == code)
+                return AllTrim(ap.courts[i]);
+        return std::string(code);
+    };
+    return lysora::BatchMarker(data_->CurrentBatch(), LIB(Symbol("LOTAJUSTE")),
+                               shortName(AllTrim(general.nutriPermanent)), shortName(kDryMatterCode),
+                               DecimalSeparator());
+}
+
+std::string DLG_FICHEMAT::OutputTitle()
+{
+    const std::string name = AllTrim(FLDGET(cmd::MAT).Text());
+    const std::string marker = BatchMarker();
+    return marker.empty() ? name : name + " - " + marker;
+}
+
+void DLG_FICHEMAT::LOT()
+{
+    const FeedstuffShown shown = data_->Current();
+    if (shown.matiere == 0)
+        return;
+    auto dialog = std::make_unique<DLG_LOT>(this, data_->CurrentBatch(), data_->Basis());
+    WIN::Adopt(std::move(dialog))->SHOW();
+}
+
+void DLG_FICHEMAT::APPLIQUERLOT(const Batch& batch)
+{
+    const int matiere = data_->Current().matiere;
+    if (matiere == 0)
+        return;
+    PUTPARAM(kParams, BatchKey(matiere), batch.Empty() ? std::string() : BatchSetting(batch));
+    ShowValues();
 }
 
 bool DLG_FICHEMAT::MATFROMINI()
@@ -340,7 +409,7 @@ void DLG_FICHEMAT::ONCMD(Symbol sym)
             PREMIER();
         } else if (data_->FindName(picked)) {
             SETDEF(data_->Current().definition);
-            RAFRAICHIRGRILLES();
+            ShowValues();
         }
         return;
     }
@@ -377,8 +446,7 @@ void DLG_FICHEMAT::EXPORTER()
 
 void DLG_FICHEMAT::EXPORTEXCEL(const std::string& path)
 {
-    const std::string name = AllTrim(FLDGET(cmd::MAT).Text());
-    SaveExport(path, SpreadsheetText(name, definition_, Groups(), DecimalSeparator()));
+    SaveExport(path, SpreadsheetText(OutputTitle(), definition_, Groups(), DecimalSeparator()));
 }
 
 void DLG_FICHEMAT::EXPORTOLVAN(const std::string& path)
@@ -387,7 +455,7 @@ void DLG_FICHEMAT::EXPORTOLVAN(const std::string& path)
     const std::vector<OlvanItem> items =
         shown.matiere ? GETVALEURS(shown.matiere, {Symbol("TB"), Symbol("DIG_V"), Symbol("TDIG_V")})
                       : std::vector<OlvanItem>{};
-    SaveExport(path, OlvanText(shown.matiere, shown.libelle, items));
+    SaveExport(path, OlvanText(shown.matiere, shown.libelle, items, BatchMarker()));
 }
 
 std::vector<OlvanItem> DLG_FICHEMAT::GETVALEURS(int matiere, const std::vector<Symbol>& types)
@@ -397,7 +465,7 @@ std::vector<OlvanItem> DLG_FICHEMAT::GETVALEURS(int matiere, const std::vector<S
 
 void DLG_FICHEMAT::TITREEDITION(PL& pl)
 {
-    pl.PAGE_TETE = Block{Row{CELL(kPageWidth, kHeaderHeight, AllTrim(FLDGET(cmd::MAT).Text()), "C")},
+    pl.PAGE_TETE = Block{Row{CELL(kPageWidth, kHeaderHeight, OutputTitle(), "C")},
                          Row{CELL(kPageWidth, int(kHeaderGap))}};
     pl.FONT_SIZE_TETE = kHeaderFontSize;
 }

@@ -35,6 +35,7 @@ inline constexpr Command EXPORTER{"EXPORTER"};
 inline constexpr Command INIT_AAE{"INIT_AAE"};
 inline constexpr Command INIT_AANE{"INIT_AANE"};
 inline constexpr Command INIT_AP{"INIT_AP"};
+inline constexpr Command LOT{"LOT"};
 } // namespace cmd
 
 class DLG_FICHEMAT : public DLG {
@@ -71,6 +72,16 @@ public:
     // The bar graph of one value row for the current page's group.
     void GRAPHE(int row, Symbol key);
 
+    // ---- The user's batch ----
+    // Opens the batch dialog of the current feedstuff.
+    void LOT();
+    // Keeps the batch of the current feedstuff in the settings (an empty one removes it) and
+    // shows the feedstuff adjusted to it.
+    void APPLIQUERLOT(const Batch& batch);
+    // The marker line above the tabs ("Adjusted to your batch: ..."), empty without a batch.
+    std::string BatchMarker();
+    HWND BatchLine() const { return batchLine_; }
+
     // ---- Outputs ----
     // Asks for a file and a format (the filter row chosen, whatever the name's extension).
     void EXPORTER();
@@ -104,8 +115,14 @@ public:
     FeedstuffShown Current() { return data_->Current(); }
 
 private:
-    // The common tail of navigation: the name in the list, the definition, the grids.
+    // The common tail of navigation: the name in the list, the definition, the feedstuff's
+    // batch and the grids.
     void ShowCurrent();
+    // The current feedstuff's values: its batch from the settings, the grids, the marker.
+    void ShowValues();
+    // The current feedstuff's name, followed by the batch marker when there is one: the
+    // title line of every output.
+    std::string OutputTitle();
     void AddGrid(Symbol sym, const std::vector<std::string>& titles);
     // The three groups as the grids hold them, essential amino acids first.
     std::vector<ExportGroup> Groups() const;
@@ -115,6 +132,7 @@ private:
 
     std::unique_ptr<SheetData> data_;
     HWND definitionBox_ = nullptr;
+    HWND batchLine_ = nullptr;
     std::string definition_;
     ChartGeometry chart_ = kSheetGraphGeometry;
 };

@@ -19,7 +19,7 @@ void DLG_FICHEMAT::IMPRIMERGRAPHE(int row, const std::vector<std::string>& codes
     if (page.bars.empty())
         return;
     page.title = LIB(key);
-    page.nutrient = data_->Current().libelle;
+    page.nutrient = OutputTitle();
     page.footer = CurrentPageFooter();
     page.geometry = kSheetGraphGeometry;
     page.labels = ChartLabels::Horizontal;

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "data/domain_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace lysora {
@@ -104,7 +105,6 @@ Value SheetData::CREERLIGNES(const std::vector<std::string>& codes)
 {
     const std::vector<Symbol>& fields = CHAMPSVALEURS();
     const std::vector<std::string>& titles = TITRESVALEURS();
-    const int entries = int(fields.size());
 
     // cells[j][i]: nutrient j, entry i (0-based); nil unless found below.
     std::vector<std::vector<Value>> cells(codes.size(), std::vector<Value>(fields.size()));
@@ -114,14 +114,11 @@ Value SheetData::CREERLIGNES(const std::vector<std::string>& codes)
         const auto feedstuffsBurst = feedstuffs_.Burst(), nutrientsBurst = nutrients_.Burst(),
                    valuesBurst = values_.Burst();
         const std::string feedstuffKey = KeyOf(values_, kMatiere, feedstuffs_.Get(kMatiere));
+        const std::optional<BatchBasis> basis = BatchInForce();
         for (std::size_t j = 0; j < codes.size(); ++j) {
             const std::string code = KeyOf(nutrients_, kNutri, Value(AllTrim(codes[j])));
-            if (!nutrients_.SEEK(code))
-                continue; // not a nutrient of the table: nothing to show
-            const bool found = values_.SEEK(feedstuffKey + code);
-            for (int i = 1; i <= entries; ++i)
-                if (VALEURSUPPORTEE(nutrients_, i))
-                    cells[j][std::size_t(i - 1)] = found ? values_.Get(fields[std::size_t(i - 1)]) : Value(0);
+            if (nutrients_.SEEK(code)) // else not a nutrient of the table: nothing to show
+                cells[j] = Cells(feedstuffKey, code, basis);
         }
     }
 
@@ -138,6 +135,73 @@ Value SheetData::CREERLIGNES(const std::vector<std::string>& codes)
     return Value(std::move(rows));
 }
 
+std::vector<Value> SheetData::Cells(const std::string& feedstuffKey, const std::string& nutrientKey,
+                                    const std::optional<BatchBasis>& basis)
+{
+    const std::vector<Symbol>& fields = CHAMPSVALEURS();
+    std::vector<Value> cells(fields.size());
+    const bool found = values_.SEEK(feedstuffKey + nutrientKey);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (VALEURSUPPORTEE(nutrients_, int(i + 1))) {
+            // A field without a finite number counts as a value of 0.
+            const double v = found ? values_.Get(fields[i]).Number() : 0.0;
+            cells[i] = Value(std::isfinite(v) ? v : 0.0);
+        }
+    if (basis)
+        AdjustToBatch(cells, KindOf(AllTrim(nutrientKey)), batch_, *basis);
+    return cells;
+}
+
+void SheetData::SetBatch(int matiere, const Batch& batch)
+{
+    batchMatiere_ = matiere;
+    batch_ = batch;
+}
+
+Batch SheetData::CurrentBatch()
+{
+    const bool current = !feedstuffs_.Eof() && batchMatiere_ != 0 && int(feedstuffs_.Get(kMatiere).Number()) == batchMatiere_;
+    return current ? batch_ : Batch{};
+}
+
+std::optional<BatchBasis> SheetData::BatchInForce()
+{
+    if (CurrentBatch().Empty())
+        return std::nullopt;
+    return Basis();
+}
+
+NutrientKind SheetData::KindOf(const std::string& code) const
+{
+    const DonneesGenerales& general = DONNEESGENERALES();
+    if (code == AllTrim(general.nutriPermanent))
+        return NutrientKind::CrudeProtein;
+    if (code == kDryMatterCode)
+        return NutrientKind::DryMatter;
+    for (const GroupeNutriments* group : {&general.aae, &general.aane})
+        for (const std::string& amino : group->codes)
+            if (AllTrim(amino) == code)
+                return NutrientKind::AminoAcid;
+    return NutrientKind::OtherContent;
+}
+
+BatchBasis SheetData::Basis()
+{
+    BatchBasis basis;
+    if (feedstuffs_.Eof())
+        return basis;
+    const std::string feedstuffKey = KeyOf(values_, kMatiere, feedstuffs_.Get(kMatiere));
+    auto content = [&](std::string_view code) {
+        const double v = values_.SEEK(feedstuffKey + KeyOf(values_, kNutri, Value(code)))
+                             ? values_.Get(Symbol("TB")).Number()
+                             : 0.0;
+        return std::isfinite(v) ? v : 0.0;
+    };
+    basis.proteine = content(AllTrim(DONNEESGENERALES().nutriPermanent));
+    basis.matiereSeche = content(kDryMatterCode);
+    return basis;
+}
+
 std::vector<ChartBar> SheetData::GraphBars(int row, const std::vector<std::string>& codes,
                                            const std::vector<std::string>& names, bool withPermanent)
 {
@@ -147,11 +211,7 @@ std::vector<ChartBar> SheetData::GraphBars(int row, const std::vector<std::strin
         return bars;
     const std::string permanent = AllTrim(DONNEESGENERALES().nutriPermanent);
     const std::string feedstuffKey = KeyOf(values_, kMatiere, feedstuffs_.Get(kMatiere));
-    // A field without a number (nil, or not a finite one) counts as 0.
-    auto number = [this](Symbol field) {
-        const double v = values_.Get(field).Number();
-        return std::isfinite(v) ? v : 0.0;
-    };
+    const std::optional<BatchBasis> basis = BatchInForce();
     for (std::size_t j = 0; j < codes.size(); ++j) {
         const std::string trimmed = AllTrim(codes[j]);
         if (!withPermanent && trimmed == permanent)
@@ -159,12 +219,10 @@ std::vector<ChartBar> SheetData::GraphBars(int row, const std::vector<std::strin
         const std::string code = KeyOf(nutrients_, kNutri, Value(trimmed));
         if (!nutrients_.SEEK(code) || !VALEURSUPPORTEE(nutrients_, row))
             continue;
-        ChartBar bar{j < names.size() ? AllTrim(names[j]) : std::string()};
-        if (values_.SEEK(feedstuffKey + code)) {
-            bar.mean = number(fields[std::size_t(row - 1)]);
-            bar.sd = number(fields[std::size_t(row)]);
-        }
-        bars.push_back(std::move(bar));
+        const std::vector<Value> cells = Cells(feedstuffKey, code, basis);
+        // A blank deviation (an adjusted content's) draws no whisker.
+        bars.push_back({j < names.size() ? AllTrim(names[j]) : std::string(), cells[std::size_t(row - 1)].Number(),
+                        cells[std::size_t(row)].Number()});
     }
     return bars;
 }
@@ -172,15 +230,22 @@ std::vector<ChartBar> SheetData::GraphBars(int row, const std::vector<std::strin
 std::vector<OlvanItem> SheetData::GETVALEURS(int matiere, const std::vector<Symbol>& types)
 {
     std::vector<OlvanItem> items;
+    const std::vector<Symbol>& fields = CHAMPSVALEURS();
     const std::string feedstuffKey = KeyOf(values_, kMatiere, Value(matiere));
+    const bool current = !feedstuffs_.Eof() && int(feedstuffs_.Get(kMatiere).Number()) == matiere;
+    const std::optional<BatchBasis> basis = current ? BatchInForce() : std::nullopt;
     const auto nutrientsBurst = nutrients_.Burst(), valuesBurst = values_.Burst();
     for (bool on = nutrients_.GOTOP(); on; on = nutrients_.SKIP(1)) {
-        const Value code = nutrients_.Get(kNutri);
-        if (!values_.SEEK(feedstuffKey + KeyOf(values_, kNutri, Value(AllTrim(code.Text())))))
+        const std::string code = AllTrim(nutrients_.Get(kNutri).Text());
+        const std::string nutrientKey = KeyOf(values_, kNutri, Value(code));
+        if (!values_.SEEK(feedstuffKey + nutrientKey))
             continue;
-        for (std::size_t k = 0; k < types.size(); ++k)
-            if (nutrients_.Get(types[k]).Text() == "O")
-                items.push_back({std::to_string(k + 1) + AllTrim(code.Text()), values_.Get(types[k]).Number()});
+        const std::vector<Value> cells = Cells(feedstuffKey, nutrientKey, basis);
+        for (std::size_t k = 0; k < types.size(); ++k) {
+            const auto field = std::find(fields.begin(), fields.end(), types[k]);
+            if (nutrients_.Get(types[k]).Text() == "O" && field != fields.end())
+                items.push_back({std::to_string(k + 1) + code, cells[std::size_t(field - fields.begin())].Number()});
+        }
     }
     return items;
 }

@@ -8,6 +8,7 @@
 
 #include "base/value.h"
 #include "data/dbsel.h"
+#include "views/batch.h"
 #include "views/chart.h"
 #include "views/sheet_exports.h"
 
@@ -66,10 +67,30 @@ public:
     // that the nutrient carries, its value (0 included).
     std::vector<OlvanItem> GETVALEURS(int matiere, const std::vector<Symbol>& types);
 
+    // The user's batch of feedstuff `matiere`: while that feedstuff is the current one, the
+    // rows, the graph bars and the formulation items above give its values adjusted to the
+    // batch (an empty batch: the table's values).
+    void SetBatch(int matiere, const Batch& batch);
+    // The batch of the current feedstuff; empty when it has none.
+    Batch CurrentBatch();
+    // The table's crude protein and dry matter of the current feedstuff (0 when none).
+    BatchBasis Basis();
+
 private:
+    // The eleven cells of one nutrient (the nutrient selection on it) for the feedstuff of
+    // feedstuffKey: nil where the nutrient does not carry the type, 0 where no record holds
+    // the value; adjusted to the batch on that basis when one is given.
+    std::vector<Value> Cells(const std::string& feedstuffKey, const std::string& nutrientKey,
+                             const std::optional<BatchBasis>& basis);
+    // The basis of the current feedstuff's batch; none when it has no batch.
+    std::optional<BatchBasis> BatchInForce();
+    NutrientKind KindOf(const std::string& code) const;
+
     DBSEL feedstuffs_; // order LIBELLE
     DBSEL nutrients_;  // order NUTRI
     DBSEL values_;     // order MAT_NUTRI
+    int batchMatiere_ = 0; // the feedstuff batch_ belongs to
+    Batch batch_;
 };
 
 } // namespace lysora

@@ -47,9 +47,10 @@ std::string SpreadsheetText(const std::string& name, const std::string& definiti
     return text;
 }
 
-std::string OlvanText(int code, const std::string& name, const std::vector<OlvanItem>& items)
+std::string OlvanText(int code, const std::string& name, const std::vector<OlvanItem>& items, const std::string& note)
 {
-    std::string text = std::string("Matieres Premieres  - OLVAN 2 - (c) OLVAN-FORMULATION") + kLineEnd;
+    std::string text = std::string("Matieres Premieres  - OLVAN 2 - (c) OLVAN-FORMULATION") +
+                       (note.empty() ? std::string() : " - " + note) + kLineEnd;
     if (code == 0)
         return text;
     text += "01\t" + std::to_string(code) + "\t" + AllTrim(name).substr(0, kOlvanNameLength) + kLineEnd;

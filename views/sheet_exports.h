@@ -32,9 +32,12 @@ struct OlvanItem {
     double value = 0;
 };
 
-// The formulation text: the title line; with a feedstuff (code not 0) its record 01 (code,
-// name cut to 50 characters), record 02 (the number of items) and one record 03 per item.
-std::string OlvanText(int code, const std::string& name, const std::vector<OlvanItem>& items);
+// The formulation text: the title line (followed by " - " and note when there is one, as an
+// adjustment to the user's batch is stated); with a feedstuff (code not 0) its record 01
+// (code, name cut to 50 characters), record 02 (the number of items) and one record 03 per
+// item.
+std::string OlvanText(int code, const std::string& name, const std::vector<OlvanItem>& items,
+                      const std::string& note = {});
 
 
 } // namespace lysora

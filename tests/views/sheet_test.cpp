@@ -24,6 +24,8 @@
 #include "tests/support/generated_tables.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/real_input.h"
+#include "views/dlg_lot.h"
 #include "tests/support/window_queue.h"
 
 #include <gtest/gtest.h>
@@ -754,6 +756,101 @@ TEST_F(SheetTest, AGroupOfMoreThanThirteenNutrientsScrollsSideways)
     Pump();
     EXPECT_EQ(wide.Model().FirstCol(), 5);
     Screenshot(sheet, "sheet_scroll");
+}
+
+// The user's batch by real input, in French with the decimal comma: Alt+L opens the batch
+// dialog, a refused entry says why and changes nothing, a batch typed and confirmed with
+// Enter adjusts the sheet and its exports and is there again on reopening, and "Table values"
+// by a click gives the table's values back. Pictures: sheet_batch.bmp, batch_dialog.bmp.
+TEST_F(SheetTest, ABatchTypedOnTheSheetAdjustsItsValuesUntilTheTableValuesComeBack)
+{
+    tables::SampleDatabase db = Shipped();
+    OpenDatabase(db);
+    SetDecimalSeparator(',');
+    SetMat("1");
+    DLG_FICHEMAT& sheet = OpenSheet();
+    const std::string tableLysine = CellText(sheet, kAAE, 0, 1), tableProtein = CellText(sheet, kAAE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(sheet.BatchLine()));
+
+    auto openBatch = [&] {
+        SetForegroundWindow(sheet.HANDLE());
+        testing::PressKey('L', {VK_MENU});
+        DLG_LOT* dialog = Open<DLG_LOT>();
+        EXPECT_NE(dialog, nullptr);
+        return dialog;
+    };
+    // A click in each entry, its text selected with Home and Shift+End and typed over, then
+    // Enter.
+    auto typeBatch = [&](std::string_view protein, std::string_view dryMatter) {
+        for (const auto& [entry, text] : {std::pair{cmd::LOTPROTEINE, protein}, std::pair{cmd::LOTMS, dryMatter}}) {
+            testing::ClickWindow(Open<DLG_LOT>()->FLD(entry)->HANDLE());
+            testing::PressKey(VK_HOME);
+            testing::PressKey(VK_END, {VK_SHIFT});
+            testing::TypeText(text);
+        }
+        testing::PressKey(VK_RETURN);
+    };
+
+    // Refused: the protein above the dry matter. The dialog stays, the sheet is unchanged.
+    ASSERT_NE(openBatch(), nullptr);
+    EXPECT_FALSE(IsWindowEnabled(sheet.HANDLE()));
+    typeBatch("90", "88");
+    ASSERT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
+    EXPECT_NE(messages_.shown[0].text.find("inférieures à sa matière sèche"), std::string::npos);
+    messages_.shown.clear();
+    ASSERT_NE(Open<DLG_LOT>(), nullptr);
+    typeBatch("38,5", "abc");
+    ASSERT_EQ(messages_.shown.size(), 1u) << messages_.Texts();
+    messages_.shown.clear();
+    EXPECT_EQ(GETPARAM(kParams, "Lot1"), "");
+
+    typeBatch("38,5", "88");
+    Pump();
+    WIN::ReleaseClosedWindows();
+    EXPECT_EQ(Open<DLG_LOT>(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(sheet.HANDLE()));
+    EXPECT_TRUE(IsWindowVisible(sheet.BatchLine()));
+    char line[256] = {};
+    GetWindowTextA(sheet.BatchLine(), line, sizeof line);
+    EXPECT_EQ(std::string(line), "Ajusté au lot : MAT 38,50 %, MS 88,00 %");
+    EXPECT_EQ(CellText(sheet, kAAE, 0, 0), DisplayNumber(Value(38.5), ',')); // the batch's protein
+    const double lysine16g = sheet.Grid(kAAE)->LIGNES().Array()[2].Array()[2].Number();
+    EXPECT_DOUBLE_EQ(sheet.Grid(kAAE)->LIGNES().Array()[0].Array()[2].Number(),
+                     std::round(lysine16g * 38.5) / 100);
+    EXPECT_EQ(CellText(sheet, kAAE, 1, 1), ""); // no deviation for a computed content
+    EXPECT_EQ(GETPARAM(kParams, "Lot1"), "38.50;88.00");
+    Screenshot(sheet, "sheet_batch");
+
+    // The exports state the batch in their title line and carry the adjusted values.
+    sheet.EXPORTEXCEL((dir_ / "values.csv").string());
+    EXPECT_EQ(ReadAll(dir_ / "values.csv").rfind("Blé tendre - Ajusté au lot : MAT 38,50 %, MS 88,00 %\r\n", 0), 0u);
+    sheet.EXPORTOLVAN((dir_ / "olvan.txt").string());
+    const std::string olvan = ReadAll(dir_ / "olvan.txt");
+    EXPECT_EQ(olvan.substr(0, olvan.find("\r\n")),
+              "Matieres Premieres  - OLVAN 2 - (c) OLVAN-FORMULATION - Ajusté au lot : MAT 38,50 %, MS 88,00 %");
+    EXPECT_NE(olvan.find("\r\n03\t1CP\t38.5\r\n"), std::string::npos) << olvan;
+
+    // Reopened, the sheet shows the batch again; "Table values" by a click removes it.
+    SendMessageA(sheet.HANDLE(), WM_CLOSE, 0, 0);
+    Pump();
+    WIN::ReleaseClosedWindows();
+    DLG_FICHEMAT& reopened = OpenSheet();
+    EXPECT_TRUE(IsWindowVisible(reopened.BatchLine()));
+    EXPECT_NE(CellText(reopened, kAAE, 0, 1), tableLysine);
+    SetForegroundWindow(reopened.HANDLE());
+    testing::PressKey('L', {VK_MENU});
+    DLG_LOT* dialog = Open<DLG_LOT>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->FLD(cmd::LOTPROTEINE)->GETTEXT(), "38,50");
+    Screenshot(*dialog, "batch_dialog");
+    testing::ClickWindow(dialog->FLD(cmd::VALEURSTABLE)->HANDLE());
+    Pump();
+    WIN::ReleaseClosedWindows();
+    EXPECT_EQ(Open<DLG_LOT>(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(reopened.BatchLine()));
+    EXPECT_EQ(CellText(reopened, kAAE, 0, 1), tableLysine);
+    EXPECT_EQ(CellText(reopened, kAAE, 0, 0), tableProtein);
+    EXPECT_EQ(GETPARAM(kParams, "Lot1"), "");
 }
 
 TEST_F(SheetTest, PicturesOfEachPageInBothLanguages)
