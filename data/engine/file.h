@@ -18,6 +18,14 @@
 
 namespace lysora::engine {
 
+// Why an operation of the engine failed.
+enum class Failure {
+    kNone,    // it did not
+    kBusy,    // another user or work area holds the record, or writes the table for too long
+    kWrite,   // the files could not be written (disk full, failing or write-protected)
+    kRefused, // anything else: a value that does not fit, a read-only table, a damaged file...
+};
+
 class File {
 public:
     virtual ~File() = default;

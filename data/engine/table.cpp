@@ -57,8 +57,9 @@ std::string Companion(const std::string& base, const char* lower, const char* up
 
 } // namespace
 
-bool Table::Fail(std::string text) {
+bool Table::Fail(std::string text, Failure kind) {
     error_ = std::move(text);
+    failure_ = kind;
     return false;
 }
 
@@ -407,10 +408,11 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
 
 bool Table::LockForUpdate(bool exclusive) {
     if (!LockWithin(*dbf_, kHeaderLockByte, 1, exclusive, kLockWaitMs))
-        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
+        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long", Failure::kBusy);
     if (cdx_ && !LockWithin(*cdx_, kIndexLockByte, 1, exclusive, kLockWaitMs)) {
         dbf_->Unlock(kHeaderLockByte, 1);
-        return Fail("the index of table " + baseName_ + " is busy: another user has been writing it for too long");
+        return Fail("the index of table " + baseName_ + " is busy: another user has been writing it for too long",
+                    Failure::kBusy);
     }
     return true;
 }
@@ -433,7 +435,7 @@ bool Table::Refresh() {
     if (!shared_ || writing_ || bursts_ > 0) return true;
     if (!WritePending()) return false; // this area leaves the record it changed
     if (!LockWithin(*dbf_, kHeaderLockByte, 1, false, kLockWaitMs))
-        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
+        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long", Failure::kBusy);
     std::uint32_t records = 0, counter = 0;
     bool ok = ReadCounts(records, counter);
     const bool same = records == header_.records && counter == header_.changeCounter;
@@ -598,7 +600,7 @@ bool Table::Flush(bool durable) {
                 files_->cdx = OpenTableFile(cdxPath_, true, true, error);
                 cdx_ = files_->cdx.get();
             }
-            if (!cdx_) return Fail("cannot create the index file: " + error);
+            if (!cdx_) return Fail("cannot create the index file: " + error, Failure::kWrite);
         }
         const std::uint32_t maxRec = std::max<std::uint32_t>(header_.records, 1);
         if (wholeIndex) {
@@ -640,7 +642,7 @@ bool Table::Flush(bool durable) {
     if (!ok) {
         // The pages of a partial index write-back are known no more: write it whole next.
         indexRebuild_ = indexRebuild_ || (indexDirty_ && !tags_.empty());
-        return Fail("table " + baseName_ + ": " + error);
+        return Fail("table " + baseName_ + ": " + error, Failure::kWrite);
     }
     if (wholeIndex && !AdoptIndexPages(wholeBytes)) return false;
     if (indexDirty_ && !tags_.empty()) freePages_ = std::move(freeAfter);
@@ -661,7 +663,9 @@ bool Table::Flush(bool durable) {
 // the write-back completed).
 bool Table::WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error) {
     if (!shared_ || !files_) return true;
-    if (!files_->note) files_->note = OpenTableFile(notePath_, true, !FileExists(notePath_), error);
+    // A handle opened by a reader of the note may be read-only: a write-back needs its own.
+    if (!files_->note || !files_->note->Writable())
+        files_->note = OpenTableFile(notePath_, true, !FileExists(notePath_), error);
     ChangeNote note{header_.changeCounter, after, {}};
     for (const PendingWrite& w : writes) note.ranges.push_back({w.file, w.offset, std::uint32_t(w.bytes.size())});
     std::string bytes = EncodeChangeNote(note);
@@ -679,7 +683,7 @@ bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
     if (!shared_ || !files_ || !pending_.empty() || counter != header_.changeCounter + 1 || records < header_.records)
         return false;
     std::string error;
-    if (!files_->note && FileExists(notePath_)) files_->note = OpenTableFile(notePath_, false, false, error);
+    if (!files_->note && FileExists(notePath_)) files_->note = OpenTableFile(notePath_, !files_->readOnly, false, error);
     if (!files_->note) return false;
     std::string bytes(std::size_t(std::min<std::uint64_t>(files_->note->Size(), 1u << 24)), '\0');
     ChangeNote note;
@@ -767,7 +771,7 @@ bool Table::Commit() {
     // The journal last: its mark of the last write-back done must not reach the disk later
     // than that write-back, or a stop would undo it.
     bool synced = dbf_->Sync() && (!dbt_ || dbt_->Sync()) && (!cdx_ || cdx_->Sync()) && (!journal_ || journal_->Sync());
-    return synced || Fail("the system could not put the changes on the disk");
+    return synced || Fail("the system could not put the changes on the disk", Failure::kWrite);
 }
 
 // ---- keys ----
@@ -1037,6 +1041,7 @@ bool Table::Skip(long count) {
 bool Table::Seek(std::string_view key, bool soft, bool last) {
     if (!Refresh()) return false;
     if (order_ == 0) return Fail("seek needs an order");
+    error_.clear(); // a key not found is no failure
     bof_ = false;
     const KeyList& keys = tags_[std::size_t(order_ - 1)].cdx.keys;
     KeyList::Pos p;
@@ -1232,7 +1237,7 @@ bool Table::Append(bool releaseLocks, const std::vector<Value>* values) {
     }
     // Lock the new record before anyone can see it (a shared table only).
     if (shared_ && !dbf_->Lock(RecordLockByte(recno), 1, true))
-        return EndWrite(Fail("cannot lock the appended record"));
+        return EndWrite(Fail("cannot lock the appended record", Failure::kBusy));
     if (shared_) files_->recordOwner[recno] = this;
     locks_.insert(recno);
     data_.append(image);
@@ -1278,9 +1283,9 @@ bool Table::Lock(std::uint32_t recno) {
     if (locks_.count(recno)) return true;
     if (shared_) {
         auto owner = files_->recordOwner.find(recno);
-        if (owner != files_->recordOwner.end()) return Fail("record " + std::to_string(recno) + " is locked in another work area");
+        if (owner != files_->recordOwner.end()) return Fail("record " + std::to_string(recno) + " is locked in another work area", Failure::kBusy);
         if (!dbf_->Lock(RecordLockByte(recno), 1, true))
-            return Fail("record " + std::to_string(recno) + " is locked by another user");
+            return Fail("record " + std::to_string(recno) + " is locked by another user", Failure::kBusy);
         files_->recordOwner[recno] = this;
     }
     locks_.insert(recno);

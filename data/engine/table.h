@@ -90,6 +90,7 @@ public:
     bool Shared() const { return shared_; }
     bool ReadOnly() const { return readOnly_; }
     const std::string& Error() const { return error_; }
+    Failure FailureKind() const { return failure_; }
     std::string BaseName() const { return baseName_; }
 
     // Record pointer.
@@ -160,7 +161,7 @@ private:
     void ChangeRecord(std::uint32_t recno, const char* image);
     void ReplaceRecord(std::uint32_t recno, const char* image); // data and tags only
     bool AdoptIndexPages(const std::string& bytes);
-    bool Fail(std::string text);
+    bool Fail(std::string text, Failure kind = Failure::kRefused);
     bool NotInBurst(); // false + Error() inside a burst: changes wait until it ends
     const char* Record(std::uint32_t recno) const {
         return data_.data() + std::size_t(recno - 1) * header_.recordLength;
@@ -228,6 +229,7 @@ private:
     std::optional<std::string> scope_[2];
     std::set<std::uint32_t> locks_;
     std::string error_;
+    Failure failure_ = Failure::kNone;
 };
 
 } // namespace lysora::engine
