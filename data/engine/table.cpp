@@ -159,19 +159,11 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
     }
     // A write-back that another process (or this one, earlier) did not finish is undone
     // first, by whoever can take the header lock exclusively.
-    if (t->journal_->Live()) {
-        if (shared && !t->LockForUpdate(true)) {
-            error = t->error_;
-            return nullptr;
-        }
-        bool undone = t->UndoInterruptedWrite();
-        if (shared) t->UnlockForUpdate();
-        if (!undone) {
-            error = t->error_;
-            return nullptr;
-        }
+    if (!shared && !t->UndoInterruptedWrite()) {
+        error = t->error_;
+        return nullptr;
     }
-    bool ok = !shared || t->LockForUpdate(false);
+    bool ok = !shared || t->LockForReading();
     if (ok) {
         ok = t->Load(mode, error);
         if (shared) t->UnlockForUpdate();
@@ -417,6 +409,22 @@ bool Table::LockForUpdate(bool exclusive) {
     return true;
 }
 
+// Writers mark their journal done before they release the header lock, so a live journal
+// seen while holding the lock shared was left by a writer that stopped: its half-written
+// bytes must not be read. It is undone, with the lock exclusive, and the lock taken again.
+bool Table::LockForReading() {
+    for (int attempt = 0;; ++attempt) {
+        if (!LockForUpdate(false)) return false;
+        if (!journal_->Live()) return true;
+        UnlockForUpdate();
+        if (attempt == 3) return Fail("table " + baseName_ + ": an interrupted change keeps coming back; try again");
+        if (!LockForUpdate(true)) return false;
+        const bool undone = UndoInterruptedWrite();
+        UnlockForUpdate();
+        if (!undone) return false;
+    }
+}
+
 void Table::UnlockForUpdate() {
     if (cdx_) cdx_->Unlock(kIndexLockByte, 1);
     dbf_->Unlock(kHeaderLockByte, 1);
@@ -441,15 +449,7 @@ bool Table::Refresh() {
     const bool same = records == header_.records && counter == header_.changeCounter;
     dbf_->Unlock(kHeaderLockByte, 1);
     if (!ok || (same && !stale_)) return ok;
-    // A live journal seen now was left by a writer that stopped (writers mark theirs done
-    // before they release the header lock): undo it, with the lock exclusive, before reading.
-    if (journal_->Live()) {
-        if (!LockForUpdate(true)) return false;
-        bool undone = UndoInterruptedWrite();
-        UnlockForUpdate();
-        if (!undone) return false;
-    }
-    if (!LockForUpdate(false)) return false;
+    if (!LockForReading()) return false;
     ok = SyncLocked();
     UnlockForUpdate();
     return ok;
@@ -637,7 +637,9 @@ bool Table::Flush(bool durable) {
         if (!ok) error = "cannot write the table or its index";
     } else {
         ok = WriteChangeNote(next.changeCounter, writes, error) &&
-             journal_->Write(files, writes, newSize, durable, error);
+             journal_->Write(files, writes, newSize,
+                             Le32Of(reinterpret_cast<const unsigned char*>(diskPrefix_.data()) + 16),
+                             next.changeCounter, durable, error);
     }
     if (!ok) {
         // The pages of a partial index write-back are known no more: write it whole next.

@@ -145,6 +145,7 @@ private:
     // The first `limit` ways in which the index differs from the records.
     std::vector<std::string> IndexProblems(std::size_t limit) const;
     bool LockForUpdate(bool exclusive); // the header lock, then the index lock (bounded)
+    bool LockForReading(); // the update lock shared, with no interrupted write-back behind it
     void UnlockForUpdate();
     bool UndoInterruptedWrite();        // rolls a journal back; the header lock held exclusive
     std::uint32_t IndexStamp() const; // the index header's change stamp
