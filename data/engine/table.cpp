@@ -116,7 +116,9 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
         // A read-only open asks for read access only, so read-only folders and media work.
         files->dbf = OpenTableFile(dbfPath, !readOnly, false, error);
         if (!files->dbf) return nullptr;
-        if (!files->dbf->Lock(kOpenByte, 1, !shared)) {
+        // The last user closing the table holds the open byte exclusively for a moment (to
+        // remove the journal): an open meeting that waits for it, a little.
+        if (!LockWithin(*files->dbf, kOpenByte, 1, !shared, kOpenWaitMs)) {
             error = shared ? "table " + dbfPath + " is open exclusively by another user"
                            : "table " + dbfPath + " is in use by another user";
             return nullptr;

@@ -50,6 +50,7 @@ constexpr std::uint64_t kHeaderLockByte = 0x7FFFFFFEull;
 constexpr std::uint64_t kIndexLockByte = 0x7FFFFFFEull;
 constexpr std::uint64_t kOpenByte = 0x7FFFFFFFull;
 constexpr int kLockWaitMs = 5000;
+constexpr int kOpenWaitMs = 500; // for the open byte, which others hold only while opening or closing
 constexpr std::uint64_t RecordLockByte(std::uint32_t recno) { return kHeaderLockByte - recno; }
 
 // How an open treats the index.
