@@ -66,6 +66,10 @@ bool LockWithin(File& file, std::uint64_t offset, std::uint64_t length, bool exc
 // "the Nth write" counts across a table's files in the order the engine writes them.
 struct FaultPlan {
     long failWrite = 0; // the Nth write (1-based) fails and writes nothing; 0: none
+    // Instead of failing, the Nth write ends the process at once (exit code 9), as a crash
+    // there would; with crashHalfway, after half of its bytes reached the file.
+    bool crash = false;
+    bool crashHalfway = false;
     // Bytes that still reach the files; the write that crosses it stores its first part
     // only, and from then on every write, truncation and sync fails (a full disk, or the
     // machine stopping at that point).

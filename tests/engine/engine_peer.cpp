@@ -57,54 +57,19 @@ bool Open(const char* table, bool shared) {
     return false;
 }
 
-// A file whose Nth write, once armed, ends the process: before the write, or after half of it.
-struct Dying {
-    long armedAt = -1; // writes before the arming; -1: not armed
-    long writes = 0;
-    long dieAt = 0;
-    bool half = false;
-};
-Dying dying;
-
-class DyingFile final : public File {
-public:
-    explicit DyingFile(std::unique_ptr<File> inner) : inner_(std::move(inner)) {}
-    bool Read(std::uint64_t offset, void* buffer, std::size_t n) override { return inner_->Read(offset, buffer, n); }
-    bool Write(std::uint64_t offset, const void* buffer, std::size_t n) override {
-        if (dying.armedAt >= 0 && ++dying.writes - dying.armedAt == dying.dieAt) {
-            if (dying.half) inner_->Write(offset, buffer, n / 2);
-            std::_Exit(9);
-        }
-        return inner_->Write(offset, buffer, n);
-    }
-    std::uint64_t Size() override { return inner_->Size(); }
-    bool Truncate(std::uint64_t size) override { return inner_->Truncate(size); }
-    bool Sync() override { return inner_->Sync(); }
-    bool Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) override {
-        return inner_->Lock(offset, length, exclusive);
-    }
-    void Unlock(std::uint64_t offset, std::uint64_t length) override { inner_->Unlock(offset, length); }
-    bool Writable() const override { return inner_->Writable(); }
-
-private:
-    std::unique_ptr<File> inner_;
-};
-
 int Churn(const char* table, long first, const char* log, long dieAt, bool half) {
-    if (dieAt > 0) {
-        dying.dieAt = dieAt;
-        dying.half = half;
-        SetFileWrapper([](std::unique_ptr<File> f, const std::string&) -> std::unique_ptr<File> {
-            return std::make_unique<DyingFile>(std::move(f));
-        });
-    }
+    auto plan = std::make_shared<FaultPlan>();
+    plan->crash = true;
+    plan->crashHalfway = half;
+    if (dieAt > 0)
+        SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
     if (!Open(table, true)) return 3;
     const long last = dieAt > 0 ? first : first + 98;
     for (long stamp = first; stamp <= last; ++stamp) {
         const double tb = double(stamp) / 100;
         const bool changed = DBRLOCK(1) && DBGOTO(1) && FIELDPUT(1, Value(test::ChurnKey(stamp))) &&
                              FIELDPUT(4, Value(tb));
-        if (dieAt > 0) dying.armedAt = dying.writes;
+        if (dieAt > 0) plan->failWrite = plan->writes + dieAt;
         // The waiting change to record 1 goes back with the appended record, in one write-back.
         if (!changed || !DBAPPEND({Value(int(stamp % 1000)), Value("A"), Value(0), Value(tb)}) || !DBCOMMIT()) {
             std::fprintf(stderr, "engine_peer: %s\n", LASTERROR().c_str());
