@@ -239,32 +239,43 @@ void Journal::Remove() {
     file_.reset();
 }
 
-std::string EncodeChangeNote(const ChangeNote& note) {
-    std::string out("LYSCHG01", 8);
-    Put(out, note.before, 4);
-    Put(out, note.after, 4);
-    Put(out, note.ranges.size(), 4);
-    for (const WrittenRange& r : note.ranges) {
-        out += char(r.file);
-        Put(out, r.offset, 8);
-        Put(out, r.length, 4);
+std::string EncodeChangeNotes(const std::vector<ChangeNote>& notes) {
+    std::string out("LYSCHG02", 8);
+    Put(out, notes.size(), 4);
+    for (const ChangeNote& note : notes) {
+        Put(out, note.before, 4);
+        Put(out, note.after, 4);
+        Put(out, note.ranges.size(), 4);
+        for (const WrittenRange& r : note.ranges) {
+            out += char(r.file);
+            Put(out, r.offset, 8);
+            Put(out, r.length, 4);
+        }
     }
     Put(out, Checksum(out.data(), out.size()), 4);
     return out;
 }
 
-bool DecodeChangeNote(const std::string& bytes, ChangeNote& note) {
-    if (bytes.size() < 24 || bytes.compare(0, 8, "LYSCHG01") != 0) return false;
-    std::uint64_t count = Get(bytes, 16, 4);
-    if (count > (bytes.size() - 24) / 13) return false;
-    const std::size_t end = 20 + std::size_t(count) * 13;
-    if (Checksum(bytes.data(), end) != Get(bytes, end, 4)) return false;
-    note.before = std::uint32_t(Get(bytes, 8, 4));
-    note.after = std::uint32_t(Get(bytes, 12, 4));
-    note.ranges.clear();
-    for (std::size_t at = 20; at < end; at += 13)
-        note.ranges.push_back({FileOf(bytes[at]), Get(bytes, at + 1, 8), std::uint32_t(Get(bytes, at + 9, 4))});
-    return true;
+bool DecodeChangeNotes(const std::string& bytes, std::vector<ChangeNote>& notes) {
+    notes.clear();
+    if (bytes.size() < 16 || bytes.compare(0, 8, "LYSCHG02") != 0) return false;
+    const std::uint64_t count = Get(bytes, 8, 4);
+    std::size_t at = 12;
+    const std::size_t end = bytes.size() - 4; // the checksum, when the note is whole
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (end - at < 12) return false;
+        ChangeNote note;
+        note.before = std::uint32_t(Get(bytes, at, 4));
+        note.after = std::uint32_t(Get(bytes, at + 4, 4));
+        const std::uint64_t ranges = Get(bytes, at + 8, 4);
+        at += 12;
+        if (ranges > (end - at) / 13) return false;
+        for (std::uint64_t k = 0; k < ranges; ++k, at += 13)
+            note.ranges.push_back({FileOf(bytes[at]), Get(bytes, at + 1, 8), std::uint32_t(Get(bytes, at + 9, 4))});
+        notes.push_back(std::move(note));
+    }
+    // Bytes past the checksum are left over from a longer note.
+    return at + 4 <= bytes.size() && Checksum(bytes.data(), at) == Get(bytes, at, 4);
 }
 
 } // namespace lysora::engine

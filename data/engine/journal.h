@@ -90,14 +90,17 @@ private:
 };
 
 // The change note beside a shared table (TABLE.chg), rewritten by every write-back of a
-// shared table before it releases the header lock: which byte ranges of the table and
-// index files it wrote, and the change counter before and after, so that a reader one
-// write-back behind reads those ranges again rather than everything.
-//   0   8  "LYSCHG01"
-//   8   4  change counter before        12  4  change counter after
-//   16  4  number of ranges             20     per range: 1 file, 8 offset, 4 length
+// shared table before it releases the header lock: for each of the last write-backs (at
+// most kNoteSteps, oldest first, each following the one before it), the change counter
+// before and after and the byte ranges of the table and index files it wrote, so that a
+// reader some write-backs behind reads those ranges again rather than everything.
+//   0   8  "LYSCHG02"
+//   8   4  number of write-backs
+//   per write-back: 4 change counter before, 4 after, 4 number of ranges,
+//                   per range: 1 file, 8 offset, 4 length
 //   end 4  FNV-1a checksum of every byte before it
-// A note that fails its checksum or names other counters is ignored (a full reload).
+// A note that fails its checksum, or whose write-backs do not lead from a reader's counter
+// to the header's, is ignored (a full reload).
 struct WrittenRange {
     JournalFile file;
     std::uint64_t offset;
@@ -107,7 +110,9 @@ struct ChangeNote {
     std::uint32_t before = 0, after = 0;
     std::vector<WrittenRange> ranges;
 };
-std::string EncodeChangeNote(const ChangeNote& note);
-bool DecodeChangeNote(const std::string& bytes, ChangeNote& note);
+constexpr std::size_t kNoteSteps = 32;       // write-backs a note describes at most
+constexpr std::size_t kNoteRanges = 4096;    // and ranges, all of them together
+std::string EncodeChangeNotes(const std::vector<ChangeNote>& notes);
+bool DecodeChangeNotes(const std::string& bytes, std::vector<ChangeNote>& notes);
 
 } // namespace lysora::engine

@@ -670,9 +670,19 @@ bool Table::WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>
     // A handle opened by a reader of the note may be read-only: a write-back needs its own.
     if (!files_->note || !files_->note->Writable())
         files_->note = OpenTableFile(notePath_, true, !FileExists(notePath_), error);
+    // The write-backs noted so far go on only when they lead to the table as it stands.
+    std::vector<ChangeNote> notes;
+    if (!ReadChangeNotes(notes) || notes.empty() || notes.back().after != header_.changeCounter) notes.clear();
     ChangeNote note{header_.changeCounter, after, {}};
     for (const PendingWrite& w : writes) note.ranges.push_back({w.file, w.offset, std::uint32_t(w.bytes.size())});
-    std::string bytes = EncodeChangeNote(note);
+    notes.push_back(std::move(note));
+    std::size_t ranges = 0;
+    for (const ChangeNote& n : notes) ranges += n.ranges.size();
+    while (notes.size() > 1 && (notes.size() > kNoteSteps || ranges > kNoteRanges)) {
+        ranges -= notes.front().ranges.size();
+        notes.erase(notes.begin());
+    }
+    std::string bytes = EncodeChangeNotes(notes);
     if (!files_->note || !files_->note->Write(0, bytes.data(), bytes.size())) {
         if (error.empty()) error = "cannot write the change note " + notePath_;
         return false;
@@ -680,25 +690,39 @@ bool Table::WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>
     return true;
 }
 
-// A reader one write-back behind: the records and index pages the change note names are
-// read again, nothing else. false when the note does not describe this step (the caller
-// reads everything again).
-bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
-    if (!shared_ || !files_ || !pending_.empty() || counter != header_.changeCounter + 1 || records < header_.records)
-        return false;
+bool Table::ReadChangeNotes(std::vector<ChangeNote>& notes) {
     std::string error;
     if (!files_->note && FileExists(notePath_)) files_->note = OpenTableFile(notePath_, !files_->readOnly, false, error);
     if (!files_->note) return false;
     std::string bytes(std::size_t(std::min<std::uint64_t>(files_->note->Size(), 1u << 24)), '\0');
-    ChangeNote note;
-    if (bytes.empty() || !files_->note->Read(0, bytes.data(), bytes.size()) || !DecodeChangeNote(bytes, note) ||
-        note.before != header_.changeCounter || note.after != counter)
-        return false;
+    return !bytes.empty() && files_->note->Read(0, bytes.data(), bytes.size()) && DecodeChangeNotes(bytes, notes);
+}
+
+// A reader some write-backs behind: the records and index pages the change note names for
+// them are read again, nothing else. false when the note does not lead from this reader's
+// state to the files' (the caller reads everything again).
+bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
+    if (!shared_ || !files_ || !pending_.empty() || records < header_.records) return false;
+    std::vector<ChangeNote> notes;
+    if (!ReadChangeNotes(notes) || notes.empty() || notes.back().after != counter) return false;
+    std::size_t first = notes.size();
+    for (std::size_t i = notes.size(); i-- > 0;) {
+        if (i + 1 < notes.size() && notes[i].after != notes[i + 1].before) break;
+        if (notes[i].before == header_.changeCounter) {
+            first = i;
+            break;
+        }
+    }
+    if (first == notes.size()) return false;
+    std::vector<WrittenRange> written;
+    for (std::size_t i = first; i < notes.size(); ++i)
+        written.insert(written.end(), notes[i].ranges.begin(), notes[i].ranges.end());
+    std::string error;
     const std::uint32_t len = header_.recordLength;
     data_.resize(std::size_t(records) * len, ' '); // a failed read below: the caller reads all again
     std::vector<std::uint32_t> pages;
     bool wholeIndex = false;
-    for (const WrittenRange& r : note.ranges) {
+    for (const WrittenRange& r : written) {
         if (r.file == kIndexFile) {
             if (r.offset == 4 && r.length == 8) continue; // the free list's head and the stamp
             if (r.offset % kPage != 0 || r.length != kPage) wholeIndex = true; // a root moved, or all of it
@@ -712,6 +736,8 @@ bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
         if (!dbf_->Read(header_.headerLength + first * len, data_.data() + first * len, std::size_t(last - first + 1) * len))
             return false;
     }
+    std::sort(pages.begin(), pages.end());
+    pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
     header_.records = diskRecords_ = records;
     header_.changeCounter = counter;
     // The index: leaves rewritten in place are read into their blocks; anything else (new

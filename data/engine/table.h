@@ -155,6 +155,7 @@ private:
     bool SyncLocked();             // the same, the update lock being held
     bool ReadCounts(std::uint32_t& records, std::uint32_t& counter); // from the header on disk
     bool ReloadChanged(std::uint32_t records, std::uint32_t counter);
+    bool ReadChangeNotes(std::vector<ChangeNote>& notes); // false: no note, or not whole
     bool WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error);
     bool BeginWrite();             // checks, and in a shared table takes the update lock
     bool EndWrite(bool ok);        // writes through (shared) and drops the update lock
