@@ -225,12 +225,14 @@ void BM_EngineSharedKeyChange(benchmark::State& state) {
 }
 
 // A reader's next move (DBSKIP along MAT_NUTRI) after another process changed a record:
-// Arg 0 a value (TB), Arg 1 the key (MATIERE). The child process makes one change per
-// byte it reads from a pipe, and answers with a byte when it is written; only the reader's
-// move is timed.
+// first Arg 0 a value (TB), 1 the key (MATIERE); second Arg the number of changes, each
+// written back on its own, the reader is behind. The child process makes them for each
+// byte it reads from a pipe, and answers with a byte when they are written; only the
+// reader's move is timed.
 void BM_EngineReaderMoveAfterChange(benchmark::State& state) {
     BuildTable();
     const bool keyChange = state.range(0) == 1;
+    const long changes = long(state.range(1));
     int ask[2], done[2];
     if (::pipe(ask) != 0 || ::pipe(done) != 0) Die("pipe");
     pid_t child = ::fork();
@@ -241,9 +243,11 @@ void BM_EngineReaderMoveAfterChange(benchmark::State& state) {
         DBGOTO(2);
         const double original = FIELDGET(keyChange ? 1 : 4).Number();
         char c;
-        for (int n = 1; ::read(ask[0], &c, 1) == 1; ++n) {
-            double v = keyChange ? (n % 2 ? 9998.0 : original) : double(n % 1000) / 10;
-            if (!FIELDPUT(keyChange ? 1 : 4, Value(v)) || !DBSKIP(0)) ::_exit(2); // written back
+        for (long n = 1; ::read(ask[0], &c, 1) == 1;) {
+            for (long k = 0; k < changes; ++k, ++n) {
+                double v = keyChange ? (n % 2 ? 9998.0 : original) : double(n % 1000) / 10;
+                if (!FIELDPUT(keyChange ? 1 : 4, Value(v)) || !DBSKIP(0)) ::_exit(2); // written back
+            }
             if (::write(done[1], &c, 1) != 1) ::_exit(3);
         }
         FIELDPUT(keyChange ? 1 : 4, Value(original));
@@ -298,7 +302,9 @@ BENCHMARK(BM_SqliteLookupExclusive);
 BENCHMARK(BM_EngineSeekShared);
 BENCHMARK(BM_SqliteLookupShared);
 BENCHMARK(BM_EngineSharedKeyChange)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_EngineReaderMoveAfterChange)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EngineReaderMoveAfterChange)
+    ->Args({0, 1})->Args({1, 1})->Args({0, 2})->Args({1, 2})->Args({1, 10})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EngineSharedAppend)->Arg(2000)->Arg(300000)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace

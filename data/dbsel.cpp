@@ -89,31 +89,35 @@ bool DBSEL::AtEnd()
     return false;
 }
 
-bool DBSEL::Navigate(bool goTo, const std::function<void()>& move)
+bool DBSEL::Navigate(bool goTo, const std::function<bool()>& move)
 {
     if (!REST(goTo))
         return AtEnd();
-    move();
+    // An engine that could not move (it could not take in other users' changes, or write
+    // this process's own) has not moved: the selection stays where it was.
+    if (!move())
+        return false;
     UpdatePosition();
     return !Eof();
 }
 
 bool DBSEL::GOTOP()
 {
-    return Navigate(false, [] { db::DBGOTOP(); });
+    return Navigate(false, [] { return db::DBGOTOP(); });
 }
 
 bool DBSEL::GOBOTTOM()
 {
-    return Navigate(false, [] { db::DBGOBOTTOM(); });
+    return Navigate(false, [] { return db::DBGOBOTTOM(); });
 }
 
 bool DBSEL::SKIP(long count)
 {
     bool bof = false;
     const bool on = Navigate(true, [count, &bof] {
-        db::DBSKIP(count);
-        bof = count < 0 && db::BOF();
+        const bool moved = db::DBSKIP(count);
+        bof = moved && count < 0 && db::BOF();
+        return moved;
     });
     bof_ = bof;
     return on;
@@ -122,10 +126,9 @@ bool DBSEL::SKIP(long count)
 bool DBSEL::SEEK(std::string_view key, std::string_view suffix, bool soft)
 {
     return Navigate(false, [&] {
-        if (suffix.empty() && !soft)
-            db::DBSEEK(key);
-        else
-            db::DBSEEK(std::string(key) + std::string(suffix), true);
+        const bool found = suffix.empty() && !soft ? db::DBSEEK(key)
+                                                   : db::DBSEEK(std::string(key) + std::string(suffix), true);
+        return found || db::LASTFAILURE() == db::Failure::kNone; // not found is a move to end of file
     });
 }
 
@@ -210,9 +213,26 @@ void DBSEL::UNLOCK()
 
 bool DBSEL::COMMIT()
 {
-    bool written = REST(false) && db::DBCOMMIT();
+    // The windows redraw from the files only after a save that reached them.
+    if (!REST(false) || !db::DBCOMMIT())
+        return false;
     NOTIFY_SENDALL(Symbol("ONCOMMIT"));
-    return written;
+    return true;
+}
+
+std::string DBSEL::FAILURE()
+{
+    switch (db::LASTFAILURE()) {
+    case db::Failure::kNone:
+        return {};
+    case db::Failure::kBusy:
+        return "Fichier non disponible : un autre utilisateur tient l'enregistrement ou écrit dans la table";
+    case db::Failure::kWrite:
+        return "Enregistrement impossible : les fichiers ne peuvent pas être écrits (disque plein ou protégé ?)";
+    case db::Failure::kRefused:
+        break;
+    }
+    return "Enregistrement impossible : " + db::LASTERROR();
 }
 
 const std::vector<Symbol>& DBSEL::FLDSYM() const { return dbo_ ? dbo_->FLDSYM() : kNoSymbols; }

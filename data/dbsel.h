@@ -55,6 +55,8 @@ public:
     Symbol ORD(ItemRef order, std::string keyMin = {}, std::optional<std::string> keyMax = std::nullopt);
 
     // ---- Navigation; each answers whether the selection is on a record afterwards ----
+    // A movement the engine could not make (FAILURE says why) answers false and leaves the
+    // selection where it was, so a loop over the selection always ends.
     bool GOTOP();
     bool GOBOTTOM();
     bool SKIP(long count = 1);
@@ -82,7 +84,12 @@ public:
     // The last LOCK failed because the record had been deleted (the user was told).
     bool Vanished() const { return vanished_; }
     void UNLOCK(); // releases every lock of this selection
-    bool COMMIT(); // writes the changes and sends ONCOMMIT to the registered windows
+    // Writes the changes; once they are written, sends ONCOMMIT to the registered windows.
+    bool COMMIT();
+    // Why the last operation on a table failed, in the user's words ("" when it did not):
+    // a record or table another user holds, files that cannot be written, or the engine's
+    // own reason.
+    static std::string FAILURE();
 
     // A burst of reads on the selection's table (engine::ReadBurst): while the object lives,
     // the table is checked for other users' changes once instead of at every move, and
@@ -118,7 +125,7 @@ private:
     void UpdatePosition(); // after a movement: the engine's record, or kEofRecno
     bool AtEnd();          // puts the selection at end of file; false
     // A movement: restore, move the engine, update the position; true when on a record.
-    bool Navigate(bool goTo, const std::function<void()>& move);
+    bool Navigate(bool goTo, const std::function<bool()>& move);
     bool HoldsLock(std::int32_t recno) const;
 
     std::int16_t area_ = 0;

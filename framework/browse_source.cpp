@@ -116,7 +116,8 @@ void BrowseSource::MakeMap()
     const std::int32_t keep = selection_.RECNO();
     if (selection_.GOTOP()) {
         samples_.push_back(selection_.RECNO());
-        while (selection_.SKIP(kSampleStep) && !selection_.Eof())
+        // Each step must land further on: a table that cannot be read ends the map.
+        while (selection_.SKIP(kSampleStep) && !selection_.Eof() && selection_.RECNO() != samples_.back())
             samples_.push_back(selection_.RECNO());
         // Past the last sample: the longest skip that still lands on a record.
         long low = 0, high = kSampleStep; // low reachable, high not

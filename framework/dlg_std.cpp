@@ -29,6 +29,13 @@ void ShowUnavailable(WIN& fallback)
     (main ? *main : fallback).MESSAGE(kFichierNonDisponible);
 }
 
+// Why a save failed, as the table says it; "Enregistrement impossible" when it says nothing.
+std::string SaveFailure()
+{
+    const std::string why = DBSEL::FAILURE();
+    return why.empty() ? std::string(kEnregistrementImpossible) : why;
+}
+
 } // namespace
 
 // ---- DLGBRW_STD -------------------------------------------------------------------------
@@ -127,7 +134,7 @@ void DLGBRW_STD::Delete()
     const bool deleted = selection_->DELETE();
     selection_->UNLOCK();
     if (!selection_->COMMIT() || !deleted)
-        ERROR(kEnregistrementImpossible);
+        ERROR(SaveFailure());
 }
 
 void DLGBRW_STD::ONCLOSE()
@@ -185,12 +192,15 @@ bool DLGFRM_STD::KeyIsFree()
     if (!other.SEEK(key))
         return true;
     const bool updating = ACTION == cmd::UPDATE.Sym();
-    do {
+    for (std::int32_t seen = 0; other.RECNO() != seen;) {
         if (!updating || other.RECNO() != selection_.RECNO()) {
             SETERR(keyFields.front(), kCleExistante);
             return false;
         }
-    } while (other.SKIP(1) && keyOf([&](Symbol field) { return other.Get(field); }) == key);
+        seen = other.RECNO();
+        if (!other.SKIP(1) || keyOf([&](Symbol field) { return other.Get(field); }) != key)
+            break;
+    }
     return true;
 }
 
@@ -198,7 +208,7 @@ bool DLGFRM_STD::STORE()
 {
     if (ACTION == cmd::INSERT.Sym()) {
         if (!selection_.INSERT()) {
-            ERRORMSG(kFichierNonDisponible);
+            ERRORMSG(SaveFailure());
             return false;
         }
         // Appended and locked: a second try after a failure stores into this same record.
@@ -216,7 +226,7 @@ bool DLGFRM_STD::OK()
     if (!VALIDATE_(Elements().size(), true, true).empty() || !KeyIsFree() || !STORE())
         return false;
     if (!selection_.COMMIT()) {
-        ERRORMSG(kEnregistrementImpossible);
+        ERRORMSG(SaveFailure());
         return false; // what was typed is still in the form, and in the locked record
     }
     appended_ = false;

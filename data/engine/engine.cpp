@@ -23,6 +23,7 @@ struct Engine {
     int current = 1;
     bool netError = false;
     std::string lastError;
+    Failure lastFailure = Failure::kNone;
     std::uint64_t openings = 0;
 };
 
@@ -39,16 +40,23 @@ Engine& E() {
     return engine;
 }
 
+bool Refuse(std::string why) {
+    E().lastError = std::move(why);
+    E().lastFailure = Failure::kRefused;
+    return false;
+}
+
 // The current area's table, or null with LASTERROR set.
 Table* Current() {
     Table* t = E().areas[std::size_t(E().current)].table.get();
-    if (!t) E().lastError = "no table open in work area " + std::to_string(E().current);
+    if (!t) Refuse("no table open in work area " + std::to_string(E().current));
     return t;
 }
 
 // Records the outcome of a table operation in LASTERROR.
 bool Done(Table* t, bool ok) {
     E().lastError = ok ? std::string() : t->Error();
+    E().lastFailure = ok ? Failure::kNone : t->FailureKind();
     return ok;
 }
 
@@ -70,7 +78,7 @@ bool DBCREATE(std::string_view file, const std::vector<FieldSpec>& fields,
     }
     std::string why;
     bool ok = Table::Create(file, f, t, why);
-    E().lastError = why;
+    Refuse(why);
     if (error) *error = why;
     return ok;
 }
@@ -93,7 +101,7 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
     Engine& e = E();
     auto fail = [&](std::string why) {
         e.netError = true;
-        e.lastError = std::move(why);
+        Refuse(std::move(why));
         return false;
     };
     if (!driver.empty() && UpperCase(driver) != "DBFCDX") return fail("unknown driver " + std::string(driver));
@@ -120,12 +128,14 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
 
 bool NETERR() { return E().netError; }
 std::string LASTERROR() { return E().lastError; }
+Failure LASTFAILURE() { return E().lastError.empty() ? Failure::kNone : E().lastFailure; }
 
 bool DBCLOSEAREA() {
     Area& a = E().areas[std::size_t(E().current)];
     if (!a.table) return true;
     bool ok = a.table->Close();
     E().lastError = ok ? std::string() : a.table->Error();
+    E().lastFailure = ok ? Failure::kNone : a.table->FailureKind();
     a.table.reset();
     a.alias.clear();
     return ok;
@@ -134,15 +144,18 @@ bool DBCLOSEAREA() {
 bool DBCLOSEALL() {
     bool ok = true;
     std::string firstError;
+    Failure firstFailure = Failure::kNone;
     for (int i = 1; i <= kMaxAreas; ++i) {
         E().current = i;
         if (!DBCLOSEAREA() && ok) {
             ok = false;
             firstError = E().lastError;
+            firstFailure = E().lastFailure;
         }
     }
     E().current = 1;
     E().lastError = firstError;
+    E().lastFailure = firstFailure;
     return ok;
 }
 
@@ -157,7 +170,7 @@ int SELECT(std::string_view alias) {
 
 bool DBSELECTAREA(int area) {
     if (area < 1 || area > kMaxAreas) {
-        E().lastError = "no work area " + std::to_string(area);
+        Refuse("no work area " + std::to_string(area));
         return false;
     }
     E().current = area;
@@ -167,7 +180,7 @@ bool DBSELECTAREA(int area) {
 bool DBSELECTAREA(std::string_view alias) {
     int area = SELECT(alias);
     if (!area) {
-        E().lastError = "no work area with alias " + std::string(alias);
+        Refuse("no work area with alias " + std::string(alias));
         return false;
     }
     E().current = area;
@@ -218,7 +231,7 @@ Value FIELDGET(int pos) {
     Table* t = Current();
     if (!FieldOk(t, pos)) return {};
     Value v = t->Get(pos);
-    E().lastError = t->Error();
+    Done(t, t->Error().empty());
     return v;
 }
 
@@ -291,8 +304,8 @@ bool DBSKIP(long count) {
 bool DBSEEK(std::string_view key, bool soft, bool last) {
     Table* t = Current();
     if (!t) return false;
-    bool found = t->Seek(key, soft, last);
-    E().lastError = found || t->Order() != 0 ? std::string() : t->Error();
+    const bool found = t->Seek(key, soft, last);
+    Done(t, found || t->Error().empty()); // not found is no failure
     return found;
 }
 
@@ -353,7 +366,7 @@ std::string ORDSETFOCUS(std::string_view name) {
     if (n.empty()) return ORDSETFOCUS(0);
     for (std::size_t i = 0; i < t->Tags().size(); ++i)
         if (t->Tags()[i].cdx.name == n) return ORDSETFOCUS(int(i + 1));
-    E().lastError = "no order named " + n;
+    Refuse("no order named " + n);
     return ORDNAME(t->Order());
 }
 

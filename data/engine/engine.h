@@ -29,6 +29,7 @@
 #pragma once
 
 #include "base/value.h"
+#include "data/engine/file.h"
 
 #include <cstdint>
 #include <optional>
@@ -96,6 +97,8 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
                std::string_view alias = {}, bool shared = true, bool readOnly = false);
 bool NETERR();            // true when the last DBUSEAREA failed
 std::string LASTERROR();  // text of the last failure of any operation ("" after success)
+// What kind of failure LASTERROR describes (file.h), so that callers can tell the user why.
+Failure LASTFAILURE();
 
 // Writes pending changes and puts them on the disk, releases the area's locks, frees the
 // area. false + LASTERROR when the changes could not be written (the area is freed all

@@ -18,6 +18,14 @@
 
 namespace lysora::engine {
 
+// Why an operation of the engine failed.
+enum class Failure {
+    kNone,    // it did not
+    kBusy,    // another user or work area holds the record, or writes the table for too long
+    kWrite,   // the files could not be written (disk full, failing or write-protected)
+    kRefused, // anything else: a value that does not fit, a read-only table, a damaged file...
+};
+
 class File {
 public:
     virtual ~File() = default;
@@ -58,6 +66,10 @@ bool LockWithin(File& file, std::uint64_t offset, std::uint64_t length, bool exc
 // "the Nth write" counts across a table's files in the order the engine writes them.
 struct FaultPlan {
     long failWrite = 0; // the Nth write (1-based) fails and writes nothing; 0: none
+    // Instead of failing, the Nth write ends the process at once (exit code 9), as a crash
+    // there would; with crashHalfway, after half of its bytes reached the file.
+    bool crash = false;
+    bool crashHalfway = false;
     // Bytes that still reach the files; the write that crosses it stores its first part
     // only, and from then on every write, truncation and sync fails (a full disk, or the
     // machine stopping at that point).

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace lysora::engine {
@@ -18,7 +19,12 @@ public:
     bool Read(std::uint64_t offset, void* buffer, std::size_t n) override { return inner_->Read(offset, buffer, n); }
     bool Write(std::uint64_t offset, const void* buffer, std::size_t n) override {
         FaultPlan& plan = *plan_;
-        if (plan.stopped || ++plan.writes == plan.failWrite) return false;
+        if (plan.stopped) return false;
+        if (++plan.writes == plan.failWrite) {
+            if (!plan.crash) return false;
+            if (plan.crashHalfway) inner_->Write(offset, buffer, n / 2);
+            std::_Exit(9);
+        }
         if (n > plan.byteBudget) { // a torn write: its first part only
             if (plan.byteBudget > 0) inner_->Write(offset, buffer, std::size_t(plan.byteBudget));
             plan.byteBudget = 0;

@@ -7,8 +7,9 @@
 namespace lysora::engine {
 namespace {
 
-constexpr char kMagic[8] = {'L', 'Y', 'S', 'J', 'R', 'N', 'L', '2'};
-constexpr std::size_t kHead = 44;
+constexpr char kMagic[8] = {'L', 'Y', 'S', 'J', 'R', 'N', 'L', '3'};
+constexpr std::size_t kHead = 52;
+constexpr std::uint64_t kCounterAt = 16; // of the change counter in the table's header
 constexpr std::size_t kLongest = std::size_t(1) << 31;
 
 void Put(std::string& out, std::uint64_t v, int bytes) {
@@ -35,12 +36,21 @@ struct Saved {
     std::string bytes;
 };
 
+struct Parsed {
+    std::uint64_t oldSize[kJournalFiles];
+    std::uint32_t counter[2]; // before, after
+    std::vector<Saved> saved;
+};
+
 // Parses a journal (j holds exactly its length); false when it was never finished.
-bool Parse(const std::string& j, std::uint64_t oldSize[kJournalFiles], std::vector<Saved>& saved) {
+bool Parse(const std::string& j, Parsed& parsed) {
+    std::vector<Saved>& saved = parsed.saved;
     if (j.size() < kHead + 4 || std::memcmp(j.data(), kMagic, 8) != 0) return false;
     if (Checksum(j.data(), j.size() - 4) != Get(j, j.size() - 4, 4)) return false;
-    for (int i = 0; i < kJournalFiles; ++i) oldSize[i] = Get(j, 16 + 8 * std::size_t(i), 8);
-    std::uint64_t count = Get(j, 40, 4);
+    for (int i = 0; i < kJournalFiles; ++i) parsed.oldSize[i] = Get(j, 16 + 8 * std::size_t(i), 8);
+    parsed.counter[0] = std::uint32_t(Get(j, 40, 4));
+    parsed.counter[1] = std::uint32_t(Get(j, 44, 4));
+    std::uint64_t count = Get(j, 48, 4);
     std::size_t at = kHead;
     const std::size_t end = j.size() - 4;
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -54,6 +64,16 @@ bool Parse(const std::string& j, std::uint64_t oldSize[kJournalFiles], std::vect
         at += length;
     }
     return at == end;
+}
+
+// The table's header shows the counter before or after the write-back, or, when the
+// write-back stopped inside the header's write, each byte from one or the other.
+bool BelongsToTable(File& table, const std::uint32_t counter[2]) {
+    unsigned char now[4];
+    if (!table.Read(kCounterAt, now, sizeof now)) return false;
+    for (int i = 0; i < 4; ++i)
+        if (now[i] != ((counter[0] >> (8 * i)) & 0xFF) && now[i] != ((counter[1] >> (8 * i)) & 0xFF)) return false;
+    return true;
 }
 
 // Puts saved bytes back and the files to their old sizes, then syncs them.
@@ -85,15 +105,26 @@ bool Journal::OpenFile(bool create, std::string& error) {
 }
 
 bool Journal::Write(File* const files[kJournalFiles], const std::vector<PendingWrite>& writes,
-                    const std::uint64_t newSize[kJournalFiles], bool durable, std::string& error) {
+                    const std::uint64_t newSize[kJournalFiles], std::uint32_t counterBefore,
+                    std::uint32_t counterAfter, bool durable, std::string& error) {
     std::uint64_t oldSize[kJournalFiles];
     for (int i = 0; i < kJournalFiles; ++i) oldSize[i] = files[i] ? files[i]->Size() : 0;
     std::string j(kMagic, 8);
     Put(j, 0, 8); // the length, set below
     for (std::uint64_t size : oldSize) Put(j, size, 8);
+    Put(j, counterBefore, 4);
+    Put(j, counterAfter, 4);
     Put(j, 0, 4); // the count, set below
     std::uint32_t count = 0;
     std::vector<Saved> saved;
+    auto save = [&](JournalFile file, std::uint64_t offset, std::string old) {
+        j += char(file);
+        Put(j, offset, 8);
+        Put(j, old.size(), 4);
+        j += old;
+        saved.push_back({file, offset, std::move(old)});
+        ++count;
+    };
     for (const PendingWrite& w : writes) {
         // Bytes beyond the old end need no saving: cutting the file back undoes them.
         if (w.offset >= oldSize[w.file]) continue;
@@ -103,20 +134,31 @@ bool Journal::Write(File* const files[kJournalFiles], const std::vector<PendingW
             error = "cannot read the bytes a change replaces";
             return false;
         }
-        j += char(w.file);
-        Put(j, w.offset, 8);
-        Put(j, n, 4);
-        j += old;
-        saved.push_back({w.file, w.offset, std::move(old)});
-        ++count;
+        save(w.file, w.offset, std::move(old));
     }
-    for (int i = 0; i < 4; ++i) j[40 + std::size_t(i)] = char((count >> (8 * i)) & 0xFF);
+    // What cutting a file shorter removes is saved too, so that the undo puts it back.
+    for (int i = 0; i < kJournalFiles; ++i) {
+        if (!files[i] || newSize[i] == kKeepSize || newSize[i] >= oldSize[i]) continue;
+        std::string cut(std::size_t(oldSize[i] - newSize[i]), '\0');
+        if (!files[i]->Read(newSize[i], cut.data(), cut.size())) {
+            error = "cannot read the bytes a change cuts off";
+            return false;
+        }
+        save(JournalFile(i), newSize[i], std::move(cut));
+    }
+    for (int i = 0; i < 4; ++i) j[48 + std::size_t(i)] = char((count >> (8 * i)) & 0xFF);
     const std::uint64_t length = j.size() + 4;
     for (int i = 0; i < 8; ++i) j[8 + std::size_t(i)] = char((length >> (8 * i)) & 0xFF);
     Put(j, Checksum(j.data(), j.size()), 4);
 
+    // Written in two steps: the journal whole but not live yet (its first byte zero), then
+    // its first byte. A write stopped part-way then leaves nothing that reads as live; in
+    // one step, a new journal starting with the same bytes as the one before it, cut short,
+    // would bring that finished journal back to life, and undo a completed write-back.
+    const char live[1] = {kMagic[0]};
+    j[0] = 0;
     if (!OpenFile(true, error) || !file_->Writable() || !file_->Write(0, j.data(), j.size()) ||
-        (durable && !file_->Sync())) {
+        (durable && !file_->Sync()) || !file_->Write(0, live, sizeof live) || (durable && !file_->Sync())) {
         // Unfinished (a short or bad checksum): the files are untouched, nothing to undo.
         if (error.empty()) error = "cannot write the journal " + path_;
         return false;
@@ -156,21 +198,25 @@ bool Journal::RollBack(File* const files[kJournalFiles], std::string& error) {
     std::string j(16, '\0');
     std::uint64_t length = 0;
     if (file_->Read(0, j.data(), j.size())) length = Get(j, 8, 8);
-    std::uint64_t oldSize[kJournalFiles];
-    std::vector<Saved> saved;
+    Parsed parsed;
     if (length >= kHead + 4 && length <= kLongest && length <= file_->Size()) {
         j.resize(std::size_t(length));
         if (!file_->Read(0, j.data(), j.size())) {
             error = "cannot read the journal " + path_;
             return false;
         }
-        if (Parse(j, oldSize, saved)) {
+        if (Parse(j, parsed)) {
+            if (!files[kTableFile] || !BelongsToTable(*files[kTableFile], parsed.counter)) {
+                error = "the journal " + path_ + " of an interrupted change does not belong to these files "
+                        "(restored from a backup?); they were left as they are: remove it to open them";
+                return false;
+            }
             for (int i = 0; i < kJournalFiles; ++i)
                 if (files[i] && !files[i]->Writable()) {
                     error = "a change to this table was interrupted; open it writable once to undo it";
                     return false;
                 }
-            if (!Restore(files, oldSize, saved)) {
+            if (!Restore(files, parsed.oldSize, parsed.saved)) {
                 error = "cannot undo an interrupted change to the table";
                 return false;
             }
@@ -193,32 +239,43 @@ void Journal::Remove() {
     file_.reset();
 }
 
-std::string EncodeChangeNote(const ChangeNote& note) {
-    std::string out("LYSCHG01", 8);
-    Put(out, note.before, 4);
-    Put(out, note.after, 4);
-    Put(out, note.ranges.size(), 4);
-    for (const WrittenRange& r : note.ranges) {
-        out += char(r.file);
-        Put(out, r.offset, 8);
-        Put(out, r.length, 4);
+std::string EncodeChangeNotes(const std::vector<ChangeNote>& notes) {
+    std::string out("LYSCHG02", 8);
+    Put(out, notes.size(), 4);
+    for (const ChangeNote& note : notes) {
+        Put(out, note.before, 4);
+        Put(out, note.after, 4);
+        Put(out, note.ranges.size(), 4);
+        for (const WrittenRange& r : note.ranges) {
+            out += char(r.file);
+            Put(out, r.offset, 8);
+            Put(out, r.length, 4);
+        }
     }
     Put(out, Checksum(out.data(), out.size()), 4);
     return out;
 }
 
-bool DecodeChangeNote(const std::string& bytes, ChangeNote& note) {
-    if (bytes.size() < 24 || bytes.compare(0, 8, "LYSCHG01") != 0) return false;
-    std::uint64_t count = Get(bytes, 16, 4);
-    if (count > (bytes.size() - 24) / 13) return false;
-    const std::size_t end = 20 + std::size_t(count) * 13;
-    if (Checksum(bytes.data(), end) != Get(bytes, end, 4)) return false;
-    note.before = std::uint32_t(Get(bytes, 8, 4));
-    note.after = std::uint32_t(Get(bytes, 12, 4));
-    note.ranges.clear();
-    for (std::size_t at = 20; at < end; at += 13)
-        note.ranges.push_back({FileOf(bytes[at]), Get(bytes, at + 1, 8), std::uint32_t(Get(bytes, at + 9, 4))});
-    return true;
+bool DecodeChangeNotes(const std::string& bytes, std::vector<ChangeNote>& notes) {
+    notes.clear();
+    if (bytes.size() < 16 || bytes.compare(0, 8, "LYSCHG02") != 0) return false;
+    const std::uint64_t count = Get(bytes, 8, 4);
+    std::size_t at = 12;
+    const std::size_t end = bytes.size() - 4; // the checksum, when the note is whole
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (end - at < 12) return false;
+        ChangeNote note;
+        note.before = std::uint32_t(Get(bytes, at, 4));
+        note.after = std::uint32_t(Get(bytes, at + 4, 4));
+        const std::uint64_t ranges = Get(bytes, at + 8, 4);
+        at += 12;
+        if (ranges > (end - at) / 13) return false;
+        for (std::uint64_t k = 0; k < ranges; ++k, at += 13)
+            note.ranges.push_back({FileOf(bytes[at]), Get(bytes, at + 1, 8), std::uint32_t(Get(bytes, at + 9, 4))});
+        notes.push_back(std::move(note));
+    }
+    // Bytes past the checksum are left over from a longer note.
+    return at + 4 <= bytes.size() && Checksum(bytes.data(), at) == Get(bytes, at, 4);
 }
 
 } // namespace lysora::engine

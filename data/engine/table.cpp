@@ -57,8 +57,9 @@ std::string Companion(const std::string& base, const char* lower, const char* up
 
 } // namespace
 
-bool Table::Fail(std::string text) {
+bool Table::Fail(std::string text, Failure kind) {
     error_ = std::move(text);
+    failure_ = kind;
     return false;
 }
 
@@ -115,7 +116,9 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
         // A read-only open asks for read access only, so read-only folders and media work.
         files->dbf = OpenTableFile(dbfPath, !readOnly, false, error);
         if (!files->dbf) return nullptr;
-        if (!files->dbf->Lock(kOpenByte, 1, !shared)) {
+        // The last user closing the table holds the open byte exclusively for a moment (to
+        // remove the journal): an open meeting that waits for it, a little.
+        if (!LockWithin(*files->dbf, kOpenByte, 1, !shared, kOpenWaitMs)) {
             error = shared ? "table " + dbfPath + " is open exclusively by another user"
                            : "table " + dbfPath + " is in use by another user";
             return nullptr;
@@ -158,19 +161,11 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
     }
     // A write-back that another process (or this one, earlier) did not finish is undone
     // first, by whoever can take the header lock exclusively.
-    if (t->journal_->Live()) {
-        if (shared && !t->LockForUpdate(true)) {
-            error = t->error_;
-            return nullptr;
-        }
-        bool undone = t->UndoInterruptedWrite();
-        if (shared) t->UnlockForUpdate();
-        if (!undone) {
-            error = t->error_;
-            return nullptr;
-        }
+    if (!shared && !t->UndoInterruptedWrite()) {
+        error = t->error_;
+        return nullptr;
     }
-    bool ok = !shared || t->LockForUpdate(false);
+    bool ok = !shared || t->LockForReading();
     if (ok) {
         ok = t->Load(mode, error);
         if (shared) t->UnlockForUpdate();
@@ -407,12 +402,29 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
 
 bool Table::LockForUpdate(bool exclusive) {
     if (!LockWithin(*dbf_, kHeaderLockByte, 1, exclusive, kLockWaitMs))
-        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
+        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long", Failure::kBusy);
     if (cdx_ && !LockWithin(*cdx_, kIndexLockByte, 1, exclusive, kLockWaitMs)) {
         dbf_->Unlock(kHeaderLockByte, 1);
-        return Fail("the index of table " + baseName_ + " is busy: another user has been writing it for too long");
+        return Fail("the index of table " + baseName_ + " is busy: another user has been writing it for too long",
+                    Failure::kBusy);
     }
     return true;
+}
+
+// Writers mark their journal done before they release the header lock, so a live journal
+// seen while holding the lock shared was left by a writer that stopped: its half-written
+// bytes must not be read. It is undone, with the lock exclusive, and the lock taken again.
+bool Table::LockForReading() {
+    for (int attempt = 0;; ++attempt) {
+        if (!LockForUpdate(false)) return false;
+        if (!journal_->Live()) return true;
+        UnlockForUpdate();
+        if (attempt == 3) return Fail("table " + baseName_ + ": an interrupted change keeps coming back; try again");
+        if (!LockForUpdate(true)) return false;
+        const bool undone = UndoInterruptedWrite();
+        UnlockForUpdate();
+        if (!undone) return false;
+    }
 }
 
 void Table::UnlockForUpdate() {
@@ -433,21 +445,13 @@ bool Table::Refresh() {
     if (!shared_ || writing_ || bursts_ > 0) return true;
     if (!WritePending()) return false; // this area leaves the record it changed
     if (!LockWithin(*dbf_, kHeaderLockByte, 1, false, kLockWaitMs))
-        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long");
+        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long", Failure::kBusy);
     std::uint32_t records = 0, counter = 0;
     bool ok = ReadCounts(records, counter);
     const bool same = records == header_.records && counter == header_.changeCounter;
     dbf_->Unlock(kHeaderLockByte, 1);
     if (!ok || (same && !stale_)) return ok;
-    // A live journal seen now was left by a writer that stopped (writers mark theirs done
-    // before they release the header lock): undo it, with the lock exclusive, before reading.
-    if (journal_->Live()) {
-        if (!LockForUpdate(true)) return false;
-        bool undone = UndoInterruptedWrite();
-        UnlockForUpdate();
-        if (!undone) return false;
-    }
-    if (!LockForUpdate(false)) return false;
+    if (!LockForReading()) return false;
     ok = SyncLocked();
     UnlockForUpdate();
     return ok;
@@ -598,7 +602,7 @@ bool Table::Flush(bool durable) {
                 files_->cdx = OpenTableFile(cdxPath_, true, true, error);
                 cdx_ = files_->cdx.get();
             }
-            if (!cdx_) return Fail("cannot create the index file: " + error);
+            if (!cdx_) return Fail("cannot create the index file: " + error, Failure::kWrite);
         }
         const std::uint32_t maxRec = std::max<std::uint32_t>(header_.records, 1);
         if (wholeIndex) {
@@ -635,12 +639,14 @@ bool Table::Flush(bool durable) {
         if (!ok) error = "cannot write the table or its index";
     } else {
         ok = WriteChangeNote(next.changeCounter, writes, error) &&
-             journal_->Write(files, writes, newSize, durable, error);
+             journal_->Write(files, writes, newSize,
+                             Le32Of(reinterpret_cast<const unsigned char*>(diskPrefix_.data()) + 16),
+                             next.changeCounter, durable, error);
     }
     if (!ok) {
         // The pages of a partial index write-back are known no more: write it whole next.
         indexRebuild_ = indexRebuild_ || (indexDirty_ && !tags_.empty());
-        return Fail("table " + baseName_ + ": " + error);
+        return Fail("table " + baseName_ + ": " + error, Failure::kWrite);
     }
     if (wholeIndex && !AdoptIndexPages(wholeBytes)) return false;
     if (indexDirty_ && !tags_.empty()) freePages_ = std::move(freeAfter);
@@ -661,10 +667,22 @@ bool Table::Flush(bool durable) {
 // the write-back completed).
 bool Table::WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error) {
     if (!shared_ || !files_) return true;
-    if (!files_->note) files_->note = OpenTableFile(notePath_, true, !FileExists(notePath_), error);
+    // A handle opened by a reader of the note may be read-only: a write-back needs its own.
+    if (!files_->note || !files_->note->Writable())
+        files_->note = OpenTableFile(notePath_, true, !FileExists(notePath_), error);
+    // The write-backs noted so far go on only when they lead to the table as it stands.
+    std::vector<ChangeNote> notes;
+    if (!ReadChangeNotes(notes) || notes.empty() || notes.back().after != header_.changeCounter) notes.clear();
     ChangeNote note{header_.changeCounter, after, {}};
     for (const PendingWrite& w : writes) note.ranges.push_back({w.file, w.offset, std::uint32_t(w.bytes.size())});
-    std::string bytes = EncodeChangeNote(note);
+    notes.push_back(std::move(note));
+    std::size_t ranges = 0;
+    for (const ChangeNote& n : notes) ranges += n.ranges.size();
+    while (notes.size() > 1 && (notes.size() > kNoteSteps || ranges > kNoteRanges)) {
+        ranges -= notes.front().ranges.size();
+        notes.erase(notes.begin());
+    }
+    std::string bytes = EncodeChangeNotes(notes);
     if (!files_->note || !files_->note->Write(0, bytes.data(), bytes.size())) {
         if (error.empty()) error = "cannot write the change note " + notePath_;
         return false;
@@ -672,25 +690,39 @@ bool Table::WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>
     return true;
 }
 
-// A reader one write-back behind: the records and index pages the change note names are
-// read again, nothing else. false when the note does not describe this step (the caller
-// reads everything again).
-bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
-    if (!shared_ || !files_ || !pending_.empty() || counter != header_.changeCounter + 1 || records < header_.records)
-        return false;
+bool Table::ReadChangeNotes(std::vector<ChangeNote>& notes) {
     std::string error;
-    if (!files_->note && FileExists(notePath_)) files_->note = OpenTableFile(notePath_, false, false, error);
+    if (!files_->note && FileExists(notePath_)) files_->note = OpenTableFile(notePath_, !files_->readOnly, false, error);
     if (!files_->note) return false;
     std::string bytes(std::size_t(std::min<std::uint64_t>(files_->note->Size(), 1u << 24)), '\0');
-    ChangeNote note;
-    if (bytes.empty() || !files_->note->Read(0, bytes.data(), bytes.size()) || !DecodeChangeNote(bytes, note) ||
-        note.before != header_.changeCounter || note.after != counter)
-        return false;
+    return !bytes.empty() && files_->note->Read(0, bytes.data(), bytes.size()) && DecodeChangeNotes(bytes, notes);
+}
+
+// A reader some write-backs behind: the records and index pages the change note names for
+// them are read again, nothing else. false when the note does not lead from this reader's
+// state to the files' (the caller reads everything again).
+bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
+    if (!shared_ || !files_ || !pending_.empty() || records < header_.records) return false;
+    std::vector<ChangeNote> notes;
+    if (!ReadChangeNotes(notes) || notes.empty() || notes.back().after != counter) return false;
+    std::size_t first = notes.size();
+    for (std::size_t i = notes.size(); i-- > 0;) {
+        if (i + 1 < notes.size() && notes[i].after != notes[i + 1].before) break;
+        if (notes[i].before == header_.changeCounter) {
+            first = i;
+            break;
+        }
+    }
+    if (first == notes.size()) return false;
+    std::vector<WrittenRange> written;
+    for (std::size_t i = first; i < notes.size(); ++i)
+        written.insert(written.end(), notes[i].ranges.begin(), notes[i].ranges.end());
+    std::string error;
     const std::uint32_t len = header_.recordLength;
     data_.resize(std::size_t(records) * len, ' '); // a failed read below: the caller reads all again
     std::vector<std::uint32_t> pages;
     bool wholeIndex = false;
-    for (const WrittenRange& r : note.ranges) {
+    for (const WrittenRange& r : written) {
         if (r.file == kIndexFile) {
             if (r.offset == 4 && r.length == 8) continue; // the free list's head and the stamp
             if (r.offset % kPage != 0 || r.length != kPage) wholeIndex = true; // a root moved, or all of it
@@ -704,6 +736,8 @@ bool Table::ReloadChanged(std::uint32_t records, std::uint32_t counter) {
         if (!dbf_->Read(header_.headerLength + first * len, data_.data() + first * len, std::size_t(last - first + 1) * len))
             return false;
     }
+    std::sort(pages.begin(), pages.end());
+    pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
     header_.records = diskRecords_ = records;
     header_.changeCounter = counter;
     // The index: leaves rewritten in place are read into their blocks; anything else (new
@@ -767,7 +801,7 @@ bool Table::Commit() {
     // The journal last: its mark of the last write-back done must not reach the disk later
     // than that write-back, or a stop would undo it.
     bool synced = dbf_->Sync() && (!dbt_ || dbt_->Sync()) && (!cdx_ || cdx_->Sync()) && (!journal_ || journal_->Sync());
-    return synced || Fail("the system could not put the changes on the disk");
+    return synced || Fail("the system could not put the changes on the disk", Failure::kWrite);
 }
 
 // ---- keys ----
@@ -1037,6 +1071,7 @@ bool Table::Skip(long count) {
 bool Table::Seek(std::string_view key, bool soft, bool last) {
     if (!Refresh()) return false;
     if (order_ == 0) return Fail("seek needs an order");
+    error_.clear(); // a key not found is no failure
     bof_ = false;
     const KeyList& keys = tags_[std::size_t(order_ - 1)].cdx.keys;
     KeyList::Pos p;
@@ -1232,7 +1267,7 @@ bool Table::Append(bool releaseLocks, const std::vector<Value>* values) {
     }
     // Lock the new record before anyone can see it (a shared table only).
     if (shared_ && !dbf_->Lock(RecordLockByte(recno), 1, true))
-        return EndWrite(Fail("cannot lock the appended record"));
+        return EndWrite(Fail("cannot lock the appended record", Failure::kBusy));
     if (shared_) files_->recordOwner[recno] = this;
     locks_.insert(recno);
     data_.append(image);
@@ -1278,9 +1313,9 @@ bool Table::Lock(std::uint32_t recno) {
     if (locks_.count(recno)) return true;
     if (shared_) {
         auto owner = files_->recordOwner.find(recno);
-        if (owner != files_->recordOwner.end()) return Fail("record " + std::to_string(recno) + " is locked in another work area");
+        if (owner != files_->recordOwner.end()) return Fail("record " + std::to_string(recno) + " is locked in another work area", Failure::kBusy);
         if (!dbf_->Lock(RecordLockByte(recno), 1, true))
-            return Fail("record " + std::to_string(recno) + " is locked by another user");
+            return Fail("record " + std::to_string(recno) + " is locked by another user", Failure::kBusy);
         files_->recordOwner[recno] = this;
     }
     locks_.insert(recno);

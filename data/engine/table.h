@@ -50,6 +50,7 @@ constexpr std::uint64_t kHeaderLockByte = 0x7FFFFFFEull;
 constexpr std::uint64_t kIndexLockByte = 0x7FFFFFFEull;
 constexpr std::uint64_t kOpenByte = 0x7FFFFFFFull;
 constexpr int kLockWaitMs = 5000;
+constexpr int kOpenWaitMs = 500; // for the open byte, which others hold only while opening or closing
 constexpr std::uint64_t RecordLockByte(std::uint32_t recno) { return kHeaderLockByte - recno; }
 
 // How an open treats the index.
@@ -90,6 +91,7 @@ public:
     bool Shared() const { return shared_; }
     bool ReadOnly() const { return readOnly_; }
     const std::string& Error() const { return error_; }
+    Failure FailureKind() const { return failure_; }
     std::string BaseName() const { return baseName_; }
 
     // Record pointer.
@@ -144,6 +146,7 @@ private:
     // The first `limit` ways in which the index differs from the records.
     std::vector<std::string> IndexProblems(std::size_t limit) const;
     bool LockForUpdate(bool exclusive); // the header lock, then the index lock (bounded)
+    bool LockForReading(); // the update lock shared, with no interrupted write-back behind it
     void UnlockForUpdate();
     bool UndoInterruptedWrite();        // rolls a journal back; the header lock held exclusive
     std::uint32_t IndexStamp() const; // the index header's change stamp
@@ -152,6 +155,7 @@ private:
     bool SyncLocked();             // the same, the update lock being held
     bool ReadCounts(std::uint32_t& records, std::uint32_t& counter); // from the header on disk
     bool ReloadChanged(std::uint32_t records, std::uint32_t counter);
+    bool ReadChangeNotes(std::vector<ChangeNote>& notes); // false: no note, or not whole
     bool WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error);
     bool BeginWrite();             // checks, and in a shared table takes the update lock
     bool EndWrite(bool ok);        // writes through (shared) and drops the update lock
@@ -160,7 +164,7 @@ private:
     void ChangeRecord(std::uint32_t recno, const char* image);
     void ReplaceRecord(std::uint32_t recno, const char* image); // data and tags only
     bool AdoptIndexPages(const std::string& bytes);
-    bool Fail(std::string text);
+    bool Fail(std::string text, Failure kind = Failure::kRefused);
     bool NotInBurst(); // false + Error() inside a burst: changes wait until it ends
     const char* Record(std::uint32_t recno) const {
         return data_.data() + std::size_t(recno - 1) * header_.recordLength;
@@ -228,6 +232,7 @@ private:
     std::optional<std::string> scope_[2];
     std::set<std::uint32_t> locks_;
     std::string error_;
+    Failure failure_ = Failure::kNone;
 };
 
 } // namespace lysora::engine

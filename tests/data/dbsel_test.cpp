@@ -233,6 +233,54 @@ TEST_F(Selections, AnInsertThatFailsAppendsNothing)
     EXPECT_EQ(engine::LASTREC(), 5);
 }
 
+// A change that cannot be written: every movement says so and stays put (a loop over the
+// selection ends), COMMIT fails without telling the windows to redraw, and the reason is
+// given; once the files can be written again the change lands.
+TEST_F(Selections, AFailingSaveIsReportedByEveryMovementAndTheCommit)
+{
+    auto plan = std::make_shared<engine::FaultPlan>();
+    engine::SetFileWrapper([plan](std::unique_ptr<engine::File> f, const std::string&) {
+        return engine::FaultyFile(std::move(f), plan);
+    });
+    db.CLOSE();
+    ASSERT_TRUE(db.OPEN()) << messages.Texts();
+    Window window;
+    NOTIFY_REGISTER(&window);
+    DBSEL selection(nutri->AREA(), S("CODE"));
+    ASSERT_TRUE(selection.SEEK("LYS"));
+    ASSERT_TRUE(selection.LOCK());
+    ASSERT_TRUE(selection.Put(S("NOM"), Value("Lysine totale"))); // waits until the record is left
+    plan->byteBudget = 0; // the disk is full from now on
+    const std::int32_t at = selection.RECNO();
+    EXPECT_FALSE(selection.SKIP(1));
+    EXPECT_EQ(selection.RECNO(), at);
+    EXPECT_FALSE(selection.SKIP(-1));
+    EXPECT_FALSE(selection.GOTOP());
+    EXPECT_FALSE(selection.SEEK("MET"));
+    EXPECT_EQ(selection.RECNO(), at);
+    int steps = 0;
+    for (bool on = selection.GOTOP(); on && steps < 10; on = selection.SKIP())
+        ++steps;
+    EXPECT_EQ(steps, 0);
+    EXPECT_FALSE(selection.COMMIT());
+    EXPECT_NE(DBSEL::FAILURE().find("Enregistrement impossible"), std::string::npos) << DBSEL::FAILURE();
+    EXPECT_TRUE(window.received.empty()) << "ONCOMMIT after a failed save";
+    engine::SetFileWrapper({});
+    plan->byteBudget = ~std::uint64_t(0);
+    plan->stopped = false;
+    EXPECT_TRUE(selection.COMMIT()) << engine::LASTERROR();
+    EXPECT_EQ(window.received, (Strings{"ONCOMMIT"}));
+    EXPECT_TRUE(DBSEL::FAILURE().empty());
+    selection.UNLOCK();
+    NOTIFY_UNREGISTER(&window);
+    db.CLOSE();
+    ASSERT_TRUE(db.OPEN()) << messages.Texts();
+    DBSEL reopened(nutri->AREA(), S("CODE"));
+    ASSERT_TRUE(reopened.SEEK("LYS"));
+    EXPECT_EQ(reopened.Get(S("NOM")).Text().substr(0, 13), "Lysine totale");
+    EXPECT_EQ(Codes(reopened), (Strings{"ALA", "LYS", "MEC", "MET", "THR"}));
+}
+
 TEST_F(Selections, LocksBelongToOneSelectionAtATime)
 {
     DBSEL first(nutri->AREA(), S("CODE"));

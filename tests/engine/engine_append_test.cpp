@@ -235,11 +235,12 @@ TEST(EngineAppend, ASharedAppendStoppedAtAnyWriteLeavesTheOldOrTheNewState) {
 TEST(EngineAppend, AfterAWriteBackThatCouldNotBeUndoneTheAreaReadsTheFilesAgain) {
     ScratchDir dir;
     const std::string path = SharedTable(dir, 300, 6);
-    const std::string dbf = Slurp(path + ".dbf"), cdx = Slurp(path + ".cdx");
+    const std::string dbf = Slurp(path + ".dbf"), cdx = Slurp(path + ".cdx"), note = Slurp(path + ".chg");
     // cut: how many bytes of the append's write-back get through (none: all of them).
     auto run = [&](std::uint64_t cut) {
         Spit(path + ".dbf", dbf);
         Spit(path + ".cdx", cdx);
+        Spit(path + ".chg", note); // the change note too, so that every run writes as much
         auto plan = std::make_shared<FaultPlan>();
         WrapFiles(plan);
         std::uint64_t used = 0;

@@ -155,6 +155,41 @@ TEST(EngineInterop, XBaseIndexWalksEveryTagInOurOrder) {
     compareTags();
 }
 
+// Two processes take turns saving on one shared table, each taking in the other's saves
+// (through the change note) before its own; every save lands, as dbfread reads the file.
+TEST(EngineInterop, ACopyThatTookInTheOtherCopysSaveSavesAgain) {
+    ScratchDir dir;
+    std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", true, false)) << LASTERROR();
+    AppendValue(1, "LYS", 1.0);
+    AppendValue(2, "LYS", 2.0);
+    ASSERT_TRUE(DBCLOSEAREA()) << LASTERROR();
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", true, false)) << LASTERROR(); // has written nothing yet
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(0, RunPeer({"put", path, "2", std::to_string(20 + round)}));
+        ASSERT_TRUE(DBGOTO(2)) << LASTERROR(); // one save behind: caught up from the note
+        EXPECT_DOUBLE_EQ(20 + round, FIELDGET(4).Number());
+        ASSERT_TRUE(DBRLOCK(1)) << LASTERROR();
+        ASSERT_TRUE(DBGOTO(1) && FIELDPUT(4, Value(10.0 + round))) << LASTERROR();
+        DBRUNLOCK(1);
+        EXPECT_TRUE(DBCOMMIT()) << LASTERROR();
+        ASSERT_EQ(0, RunPeer({"put", path, "1", std::to_string(30 + round)})) << "the next save of the other copy";
+        ASSERT_TRUE(DBGOTO(1)) << LASTERROR();
+        EXPECT_TRUE(DBAPPEND() && FIELDPUT(1, Value(2 + round)) && FIELDPUT(2, Value("MET")) &&
+                    FIELDPUT(4, Value(double(round))) && DBCOMMIT())
+            << LASTERROR();
+        DBRUNLOCK();
+    }
+    EXPECT_TRUE(ORDCHECK().empty());
+    EXPECT_EQ("1 33.0\n2 23.0\n3 1.0\n4 2.0\n5 3.0\n", RunPython(dir, R"(
+import dbfread
+for r in dbfread.DBF(')" + path + R"(.dbf', load=True).records:
+    print(r['MATIERE'], r['TB'])
+)"));
+}
+
 // Locks the given bytes of a file (exclusive, one byte each) in a Python process, creates
 // `ready`, and holds them until `stop` exists (at most 60 s).
 void StartPythonLocker(const ScratchDir& dir, const std::string& file, const std::vector<long long>& bytes,

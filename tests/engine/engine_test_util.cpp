@@ -57,7 +57,9 @@ std::string Trim(std::string s) {
 
 #ifdef _WIN32
 #include <process.h>
+#include <windows.h>
 #else
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 extern char** environ;
@@ -84,6 +86,15 @@ Peer StartPeer(const std::vector<std::string>& args) {
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0) peer.handle = pid;
 #endif
     return peer;
+}
+
+void KillPeer(Peer peer) {
+    if (peer.handle == -1) return;
+#ifdef _WIN32
+    TerminateProcess(HANDLE(peer.handle), 9);
+#else
+    kill(pid_t(peer.handle), SIGKILL);
+#endif
 }
 
 int WaitPeer(Peer peer) {

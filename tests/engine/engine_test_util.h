@@ -44,6 +44,7 @@ struct Peer {
 };
 Peer StartPeer(const std::vector<std::string>& args);
 int WaitPeer(Peer peer);
+void KillPeer(Peer peer); // ends it at once, as a crash would; WaitPeer then reaps it
 inline int RunPeer(const std::vector<std::string>& args) { return WaitPeer(StartPeer(args)); }
 
 } // namespace lysora::engine::test
