@@ -171,8 +171,8 @@ stop_display() {
 # start_cups: a private CUPS server for the printing tests, with one PDF queue (cups-pdf)
 # as its default printer; stop_cups ends it and removes its files. Programs reach it
 # through CUPS_SERVER (Wine's printing included); finished jobs land as PDF files in
-# LYSORA_PDF_DIR. Without cups or cups-pdf installed it does nothing (the printing test
-# then fails and says why).
+# LYSORA_PDF_DIR. A second queue, named in LYSORA_REJECT_QUEUE, refuses every job. Without
+# cups or cups-pdf installed it does nothing (the printing test then fails and says why).
 cups_pid=""
 cups_dir=""
 cups_queue=""
@@ -214,6 +214,7 @@ CONF
   # cups-pdf reads its settings from /etc/cups only, one file per queue: the queue's name
   # is this server's own, so that runs side by side never share a file.
   cups_queue="LysoraPDF_${cups_dir##*.}"
+  local reject="LysoraReject_${cups_dir##*.}"
   cat >"/etc/cups/cups-pdf-$cups_queue.conf" <<CONF
 Out $cups_dir/pdf
 AnonDirName $cups_dir/pdf
@@ -229,6 +230,10 @@ CONF
     return 0
   fi
   export LYSORA_PDF_DIR="$cups_dir/pdf"
+  if /usr/sbin/lpadmin -p "$reject" -E -v "cups-pdf:/$reject" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null \
+     && /usr/sbin/cupsreject -r "refused by the test server" "$reject" 2>/dev/null; then
+    export LYSORA_REJECT_QUEUE="$reject"
+  fi
 }
 
 stop_cups() {
@@ -241,5 +246,5 @@ stop_cups() {
   [ -n "$cups_queue" ] && rm -f "/etc/cups/cups-pdf-$cups_queue.conf" /var/log/cups/cups-pdf-"$cups_queue"*_log
   cups_dir=""
   cups_queue=""
-  unset CUPS_SERVER LYSORA_PDF_DIR
+  unset CUPS_SERVER LYSORA_PDF_DIR LYSORA_REJECT_QUEUE
 }
