@@ -179,15 +179,21 @@ std::FILE* OpenSpool(const PrintJob& job)
     return file;
 }
 
-// One page of the job made ready to play: its metafile, or null after the message "Erreur
-// lecture fichier".
+// One page of the job made ready to play: its metafile, or null with the message already
+// shown ("Erreur lecture fichier", and the reason when the page is not one Lysora writes).
 HMETAFILE LoadPage(std::FILE* file, const PrintJob& job, int page)
 {
     std::vector<unsigned char> bytes;
     const std::size_t i = std::size_t(page - 1);
-    HMETAFILE metafile = ReadSpoolPage(file, job.offsets[i], job.sizes[i], bytes) ? MetafileFromBytes(bytes) : nullptr;
-    if (!metafile)
+    if (!ReadSpoolPage(file, job.offsets[i], job.sizes[i], bytes)) {
         MessageBoxA(nullptr, "Erreur lecture fichier", nullptr, MB_OK);
+        return nullptr;
+    }
+    std::string fault;
+    HMETAFILE metafile = MetafileFromBytes(bytes, &fault);
+    if (!metafile)
+        MessageBoxA(nullptr, ("Erreur lecture fichier : page " + std::to_string(page) + ", " + fault).c_str(), nullptr,
+                    MB_OK);
     return metafile;
 }
 
