@@ -240,6 +240,10 @@ std::string SpoolPageFault(const unsigned char* bytes, std::size_t size)
 {
     if (!IsWholeMetafile(bytes, size))
         return "pas un métafichier entier";
+    // The page drawer records memory metafiles of the current version; the system plays no
+    // other in memory.
+    if (Word16(bytes) != 1 || Word16(bytes + 4) != 0x0300)
+        return "en-tête de métafichier inattendu";
     const std::uint16_t objects = Word16(bytes + 10);
     const std::uint64_t largest = Word32(bytes + 12);
     std::size_t at = 18, number = 1;

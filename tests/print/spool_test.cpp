@@ -101,8 +101,11 @@ TEST(SpoolPage, WellFormedHostilePagesAreRefusedWithTheirReason)
         EXPECT_NE(fault.find(hostile.fault), std::string::npos) << hostile.what << ": " << fault;
         EXPECT_EQ(fault.rfind("enregistrement 1 (fonction 0x", 0), 0u) << fault;
     }
-    const auto wmf = SmallMetafile();
+    auto wmf = SmallMetafile();
     EXPECT_EQ(SpoolPageFault(wmf.data(), wmf.size() - 2), "pas un métafichier entier");
+    wmf[5] = 1; // a whole metafile of the first version (found by the fuzz run: not played)
+    ASSERT_TRUE(IsWholeMetafile(wmf.data(), wmf.size()));
+    EXPECT_EQ(SpoolPageFault(wmf.data(), wmf.size()), "en-tête de métafichier inattendu");
 }
 
 TEST(SpoolPage, PagesAreReadOnlyWhenWhollyInsideTheFile)
