@@ -8,7 +8,8 @@ that the Windows tool print_sample lays out (two landscape pages):
   on landscape pages;
 - a CUPS queue writing PDF files (started by the test harness: CUPS_SERVER, LYSORA_PDF_DIR)
   receives jobs through PrintRun, whose print dialog the tool answers as a user would; the
-  PDF holds the chosen pages, landscape, with the table's texts in order;
+  PDF holds the chosen pages, landscape, with the table's texts in order; on a queue whose
+  paper has unprintable margins the table's left border still lands where it was laid out;
 - PrintRun fails aloud, with no sheet printed, when the queue refuses the job and when the
   chosen pages lie beyond the document.
 
@@ -229,6 +230,34 @@ def test_pages_beyond_the_document_start_no_job():
             "print", "5", "9")
 
 
+def table_left_border_mm(pdf):
+    """Distance from the paper's left edge to the printed table's left border on page 1: the
+    leftmost column of the page (rendered at 10 pixels per millimetre) that is dark over
+    more than 30 mm."""
+    stem = os.path.join(work, os.path.basename(pdf)[:-4])
+    subprocess.run(["pdftoppm", "-r", "254", "-gray", "-f", "1", "-l", "1", "-singlefile", pdf, stem],
+                   check=True, timeout=120, capture_output=True)
+    with open(stem + ".pgm", "rb") as f:
+        data = f.read()
+    # Binary greymap: "P5", width, height, maximum, each followed by white space, then the
+    # pixels row by row, one byte each.
+    fields = re.match(rb"P5\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    width, height = int(fields.group(1)), int(fields.group(2))
+    pixels = data[fields.end():]
+    assert width > height, f"page 1 rendered {width} x {height}: not landscape"
+    for x in range(width):
+        if sum(1 for y in range(height) if pixels[y * width + x] < 128) > 300:
+            return x / 10
+    raise AssertionError("no table border found on page 1")
+
+
+def test_unprintable_margins_leave_the_table_where_the_layout_put_it():
+    queue = cups_setting("LYSORA_MARGINS_QUEUE")
+    for pdf in (print_to_pdf(1, 1), print_to_pdf(1, 1, queue)):
+        border = table_left_border_mm(pdf)
+        assert abs(border - 10) <= 0.5, f"{os.path.basename(pdf)}: left border at {border} mm, laid out at 10 mm"
+
+
 def parse_arguments(description=None):
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--wine", required=True)
@@ -273,7 +302,8 @@ def main():
     tests = [test_spooled_pages_render_with_libwmf, test_rtf_export_reads_in_libreoffice,
              test_two_page_document_prints_through_printrun_to_a_cups_queue,
              test_page_range_beyond_the_document_prints_up_to_its_last_page,
-             test_a_printer_that_refuses_the_job_is_said_and_fails, test_pages_beyond_the_document_start_no_job]
+             test_a_printer_that_refuses_the_job_is_said_and_fails, test_pages_beyond_the_document_start_no_job,
+             test_unprintable_margins_leave_the_table_where_the_layout_put_it]
     return run(tests, "OutsideReaders", parse_arguments())
 
 
