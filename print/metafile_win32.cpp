@@ -189,11 +189,15 @@ private:
 
 std::unique_ptr<PageDrawer> NewMetafileDrawer() { return std::make_unique<MetafileDrawer>(); }
 
-HMETAFILE MetafileFromBytes(const std::vector<unsigned char>& bytes)
+HMETAFILE MetafileFromBytes(const std::vector<unsigned char>& bytes, std::string* fault)
 {
-    if (!IsWholeMetafile(bytes.data(), bytes.size()))
-        return nullptr;
-    return SetMetaFileBitsEx(UINT(bytes.size()), bytes.data());
+    std::string why = SpoolPageFault(bytes.data(), bytes.size());
+    HMETAFILE metafile = why.empty() ? SetMetaFileBitsEx(UINT(bytes.size()), bytes.data()) : nullptr;
+    if (why.empty() && !metafile)
+        why = "métafichier refusé par le système";
+    if (fault)
+        *fault = why;
+    return metafile;
 }
 
 } // namespace lysora

@@ -7,6 +7,7 @@
 #include "framework/winapi.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace lysora {
@@ -16,8 +17,9 @@ namespace lysora {
 // "Erreur GetMetaFileBits 1" / "2" (caption "_Page_End").
 std::unique_ptr<PageDrawer> NewMetafileDrawer();
 
-// A metafile made from one page's bytes (checked to be a whole metafile first); null when
-// they are not one. The caller deletes it (DeleteMetaFile).
-HMETAFILE MetafileFromBytes(const std::vector<unsigned char>& bytes);
+// A metafile made from one page's bytes, checked first to be a page as Lysora writes it
+// (SpoolPageFault); null when they are not one, with the reason in *fault when asked. The
+// caller deletes it (DeleteMetaFile).
+HMETAFILE MetafileFromBytes(const std::vector<unsigned char>& bytes, std::string* fault = nullptr);
 
 } // namespace lysora

@@ -91,6 +91,11 @@ void PL::OUT(const Row& row)
     if (X == -1)
         _PAGE_BEGIN();
     if (!LIST_ISED && !LIST_TETE.empty()) {
+        // The list header goes only where the row fits after it; else both go on a new page.
+        if (BreakHelps(BlockHeight(LIST_TETE), row.front().H)) {
+            FORMFEED();
+            _PAGE_BEGIN();
+        }
         LIST_ISED = true;
         _OUT(LIST_TETE, true);
     }
@@ -222,7 +227,25 @@ bool PL::ReadPage(int n, std::vector<unsigned char>& bytes)
 
 void PL::_OUT(double gap) { Y += Tenths(gap); }
 
-bool PL::RowCrossesBottom(int h) const { return Y + h * 10 > MAX_Y - Tenths(M_BOTTOM); }
+int PL::BlockHeight(const Block& block)
+{
+    int height = 0;
+    for (const Row& row : block) {
+        int tallest = 0;
+        for (const CELL& cell : row)
+            tallest = std::max(tallest, cell.H * 10);
+        height += tallest;
+    }
+    return height;
+}
+
+int PL::BodyTop() const { return Tenths(M_TOP) + BlockHeight(PAGE_TETE) + BlockHeight(LIST_TETE); }
+
+bool PL::BreakHelps(int above, int h) const
+{
+    const int top = Y + above;
+    return top + h * 10 > MAX_Y - Tenths(M_BOTTOM) && top > BodyTop();
+}
 
 void PL::_OUT(const Block& block, bool fixed)
 {
@@ -232,7 +255,7 @@ void PL::_OUT(const Block& block, bool fixed)
 
 void PL::BreakBeforeRow(const Row& row)
 {
-    if (!RowCrossesBottom(row.front().H))
+    if (!BreakHelps(0, row.front().H))
         return;
     FORMFEED();
     _PAGE_BEGIN();

@@ -9,7 +9,8 @@
 //
 // Headers and footers are drawn without the page-break test: a footer that did not fit
 // would otherwise end the page it is ending, and a header taller than the page would begin
-// pages for ever.
+// pages for ever. The list header is drawn only where the row that follows it fits, so
+// that it never stands alone at the bottom of a page.
 #pragma once
 
 #include "print/cell.h"
@@ -148,10 +149,18 @@ protected:
     void _OUT(const Block& block, bool fixed);
     // Draws the header block with the header font size.
     void DrawPageHeader();
-    // The page-break test before a row whose first cell is h mm high.
-    bool RowCrossesBottom(int h) const;
+    // The height of a block, each row as high as its tallest cell (tenths of a millimetre).
+    static int BlockHeight(const Block& block);
+    // Where a body row starts on a new page: below the top margin, the page header and the
+    // list header (tenths of a millimetre from the top edge).
+    int BodyTop() const;
+    // The page-break test before a row whose first cell is h mm high, drawn `above` tenths
+    // below the current position: true when it would cross the bottom margin and a new page
+    // would start it higher. A row that fits on no page stays where it is, so that it costs
+    // no empty page.
+    bool BreakHelps(int above, int h) const;
     // Before a body row: a new page, with the list header repeated, when the row would cross
-    // the bottom margin.
+    // the bottom margin (BreakHelps).
     void BreakBeforeRow(const Row& row);
 
 private:

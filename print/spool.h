@@ -49,6 +49,14 @@ ParsedCommandLine ParsePrintCommandLine(std::string_view line);
 // chain of records each inside the data, ending with the end record at the last byte.
 bool IsWholeMetafile(const unsigned char* bytes, std::size_t size);
 
+// Why bytes are not a page as Lysora writes it; empty when they are one. A page is one whole
+// metafile made only of the records the page drawer writes (fonts, pens, brushes, text,
+// lines, rectangles, the pictures of turned labels, object selection), each with its
+// parameters, texts and pictures inside the record and its objects inside the page's object
+// table. Anything else (another record type, a count or a picture running past its record)
+// is refused before the page reaches the system: playing it could read outside the page.
+std::string SpoolPageFault(const unsigned char* bytes, std::size_t size);
+
 // Size of a file in bytes, -1 when it cannot be told.
 long long FileSize(std::FILE* file);
 

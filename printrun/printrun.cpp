@@ -3,14 +3,18 @@
 #include "printrun/printrun.h"
 
 #include "framework/winapi.h" // first: the Windows headers without their OUT macro
+#include "app/strings.h"
 #include "base/doevents_win32.h"
+#include "base/last_error_win32.h"
 #include "print/metafile_win32.h"
 #include "print/spool.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -175,30 +179,108 @@ std::FILE* OpenSpool(const PrintJob& job)
     return file;
 }
 
-// Plays pages from ... to on the printer; false after a page that could not be read.
-bool PrintPages(HDC dc, std::FILE* file, const PrintJob& job, int from, int to, ProgressDialog& progress)
+// One page of the job made ready to play: its metafile, or null with the message already
+// shown ("Erreur lecture fichier", and the reason when the page is not one Lysora writes).
+HMETAFILE LoadPage(std::FILE* file, const PrintJob& job, int page)
 {
-    const POINT offset = PrintingOffset(dc);
-    for (int page = from; page <= to; ++page) {
-        progress.REFRESH(page);
-        StartPage(dc);
-        SetMapMode(dc, MM_LOMETRIC);
-        SetWindowOrgEx(dc, offset.x, -offset.y, nullptr);
-        std::vector<unsigned char> bytes;
-        HMETAFILE metafile = nullptr;
-        const std::size_t i = std::size_t(page - 1);
-        if (ReadSpoolPage(file, job.offsets[i], job.sizes[i], bytes))
-            metafile = MetafileFromBytes(bytes);
-        if (!metafile) {
-            MessageBoxA(nullptr, "Erreur lecture fichier", nullptr, MB_OK);
-            EndPage(dc); // the job keeps the pages already sent
-            return false;
-        }
-        PlayMetaFile(dc, metafile);
-        DeleteMetaFile(metafile);
-        EndPage(dc);
+    std::vector<unsigned char> bytes;
+    const std::size_t i = std::size_t(page - 1);
+    if (!ReadSpoolPage(file, job.offsets[i], job.sizes[i], bytes)) {
+        MessageBoxA(nullptr, "Erreur lecture fichier", nullptr, MB_OK);
+        return nullptr;
     }
-    return true;
+    std::string fault;
+    HMETAFILE metafile = MetafileFromBytes(bytes, &fault);
+    if (!metafile)
+        MessageBoxA(nullptr, ("Erreur lecture fichier : page " + std::to_string(page) + ", " + fault).c_str(), nullptr,
+                    MB_OK);
+    return metafile;
+}
+
+// What the print dialog's error code means, in the user's language.
+std::string PrintDialogError(DWORD error)
+{
+    const char* meaning = nullptr;
+    switch (error) {
+    case PDERR_NODEVICES: meaning = "IMPAUCUNEIMPRIMANTE"; break;
+    case PDERR_NODEFAULTPRN: meaning = "IMPPASDEDEFAUT"; break;
+    case PDERR_PRINTERNOTFOUND: meaning = "IMPINTROUVABLE"; break;
+    case PDERR_LOADDRVFAILURE:
+    case PDERR_GETDEVMODEFAIL:
+    case PDERR_CREATEICFAILURE: meaning = "IMPPILOTE"; break;
+    case CDERR_MEMALLOCFAILURE:
+    case CDERR_MEMLOCKFAILURE: meaning = "IMPMEMOIRE"; break;
+    default: break;
+    }
+    std::string text = LIB(Symbol("IMPCHOIXIMPRIMANTE"));
+    if (meaning)
+        text += (LANGUE() == kFrench ? " : " : ": ") + LIB(Symbol(meaning));
+    return text + " (" + std::to_string(error) + ")";
+}
+
+// The printer refused a step of the job: said with the system's reason.
+void ShowRefused(const std::string& reason)
+{
+    std::string text = LIB(Symbol("IMPREFUSEE"));
+    if (!reason.empty())
+        text += (LANGUE() == kFrench ? " : " : ": ") + reason;
+    MessageBoxA(nullptr, text.c_str(), LIB(Symbol("ERREUR")).c_str(), kErrorBox);
+}
+
+// The print job on the printer: pages from ... to, the first already loaded. The job is
+// started only here, with a page in hand; it is closed with the pages sent when a later page
+// cannot be read, and abandoned when the printer refuses a step or nothing was printed.
+// Returns the exit code.
+int PrintPages(HDC dc, const std::string& title, std::FILE* file, const PrintJob& job, int from, int to,
+               HMETAFILE first, ProgressDialog& progress)
+{
+    DOCINFOA doc = {};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = title.c_str();
+    if (StartDocA(dc, &doc) <= 0) {
+        ShowRefused(LastErrorText());
+        DeleteMetaFile(first);
+        return 1;
+    }
+    const POINT offset = PrintingOffset(dc);
+    int printed = 0;
+    bool unreadable = false;
+    std::optional<std::string> refusal; // the system's reason, when the printer refused a step
+    HMETAFILE metafile = first;
+    for (int page = from; page <= to; ++page) {
+        if (!metafile)
+            metafile = LoadPage(file, job, page);
+        if (!metafile) {
+            unreadable = true;
+            break;
+        }
+        progress.REFRESH(page);
+        bool accepted = StartPage(dc) > 0;
+        if (accepted) {
+            SetMapMode(dc, MM_LOMETRIC);
+            SetWindowOrgEx(dc, offset.x, -offset.y, nullptr);
+            PlayMetaFile(dc, metafile);
+            accepted = EndPage(dc) > 0;
+        }
+        if (!accepted)
+            refusal = LastErrorText();
+        DeleteMetaFile(metafile);
+        metafile = nullptr;
+        if (!accepted)
+            break;
+        ++printed;
+    }
+    if (refusal || printed == 0) {
+        AbortDoc(dc);
+        if (refusal)
+            ShowRefused(*refusal);
+        return 1;
+    }
+    if (EndDoc(dc) <= 0) {
+        ShowRefused(LastErrorText());
+        return 1;
+    }
+    return unreadable ? 1 : 0;
 }
 
 // The print run of one job, with the spool file open; returns the exit code.
@@ -209,8 +291,7 @@ int PrintJobFile(const PrintJob& job, std::FILE* file, HWND owner)
         const DWORD error = CommDlgExtendedError();
         if (error == 0)
             return 0; // cancelled
-        MessageBoxA(nullptr, ("Impossible d'ouvrir le choix de l'imprimante (erreur " + std::to_string(error) + ")").c_str(),
-                    "Erreur", kErrorBox);
+        MessageBoxA(nullptr, PrintDialogError(error).c_str(), LIB(Symbol("ERREUR")).c_str(), kErrorBox);
         return 1;
     }
     int from = 1, to = job.PageCount();
@@ -222,28 +303,30 @@ int PrintJobFile(const PrintJob& job, std::FILE* file, HWND owner)
         from = 1;
     if (to > job.PageCount())
         to = job.PageCount();
+    if (from > to) {
+        FreeBlocks(pd);
+        MessageBoxA(nullptr, LIB(Symbol("IMPAUCUNEPAGE")).c_str(), LIB(Symbol("ERREUR")).c_str(), kErrorBox);
+        return 1;
+    }
+    // The first page is read and checked before anything reaches the printer: a page that
+    // cannot be printed must not cost a blank sheet.
+    HMETAFILE first = LoadPage(file, job, from);
+    if (!first) {
+        FreeBlocks(pd);
+        return 1;
+    }
 
     App* app = App_New(GetModuleHandleA(nullptr));
-    int status = 0;
+    int status = 1;
     {
         ProgressDialog progress(app, job.title, "Impression");
-        HDC dc = PrinterDC(pd, job.landscape);
-        DOCINFOA doc = {};
-        doc.cbSize = sizeof doc;
-        doc.lpszDocName = job.title.c_str();
-        if (!dc) {
-            MessageBoxA(nullptr, "Impossible d'ouvrir l'imprimante", "Erreur", kErrorBox);
-            status = 1;
-        } else if (StartDocA(dc, &doc) <= 0) {
-            MessageBoxA(nullptr, "Impossible de commencer l'impression", "Erreur", kErrorBox);
-            status = 1;
-        } else {
-            if (!PrintPages(dc, file, job, from, to, progress))
-                status = 1;
-            EndDoc(dc);
-        }
-        if (dc)
+        if (HDC dc = PrinterDC(pd, job.landscape)) {
+            status = PrintPages(dc, job.title, file, job, from, to, first, progress);
             DeleteDC(dc);
+        } else {
+            DeleteMetaFile(first);
+            MessageBoxA(nullptr, "Impossible d'ouvrir l'imprimante", "Erreur", kErrorBox);
+        }
     }
     App_Delete(app);
     return status;
@@ -262,6 +345,7 @@ int Run(std::string_view commandLine)
     case ParsedCommandLine::kOk: break;
     }
     const PrintJob& job = parsed.job;
+    INITLANGUE(); // the messages of the job in the user's language, from Lysora's settings
     // A handle that names no window (the owner has gone, or the line lies) is not used.
     HWND owner = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(job.owner));
     if (!IsWindow(owner))

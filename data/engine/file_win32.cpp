@@ -3,6 +3,8 @@
 // Windows locks belong to the handle, so one handle per file per process suffices.
 #include "data/engine/file.h"
 
+#include "base/last_error_win32.h"
+
 #include <windows.h>
 
 namespace lysora::engine {
@@ -70,15 +72,6 @@ private:
     HANDLE h_;
     bool writable_;
 };
-
-std::string LastErrorText() {
-    char text[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   GetLastError(), 0, text, sizeof text, nullptr);
-    std::string s = text;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
-    return s;
-}
 
 } // namespace
 

@@ -171,8 +171,10 @@ stop_display() {
 # start_cups: a private CUPS server for the printing tests, with one PDF queue (cups-pdf)
 # as its default printer; stop_cups ends it and removes its files. Programs reach it
 # through CUPS_SERVER (Wine's printing included); finished jobs land as PDF files in
-# LYSORA_PDF_DIR. Without cups or cups-pdf installed it does nothing (the printing test
-# then fails and says why).
+# LYSORA_PDF_DIR. Two more queues are named in the environment: LYSORA_MARGINS_QUEUE, a
+# PDF queue whose A4 paper has unprintable margins (10 mm left and right, 20 mm top and
+# bottom), and LYSORA_REJECT_QUEUE, a queue that refuses every job. Without cups or cups-pdf
+# installed it does nothing (the printing test then fails and says why).
 cups_pid=""
 cups_dir=""
 cups_queue=""
@@ -214,11 +216,17 @@ CONF
   # cups-pdf reads its settings from /etc/cups only, one file per queue: the queue's name
   # is this server's own, so that runs side by side never share a file.
   cups_queue="LysoraPDF_${cups_dir##*.}"
-  cat >"/etc/cups/cups-pdf-$cups_queue.conf" <<CONF
+  local margins="LysoraMargins_${cups_dir##*.}" reject="LysoraReject_${cups_dir##*.}" queue
+  for queue in "$cups_queue" "$margins"; do
+    cat >"/etc/cups/cups-pdf-$queue.conf" <<CONF
 Out $cups_dir/pdf
 AnonDirName $cups_dir/pdf
 UserUMask 0000
 CONF
+  done
+  # A4 is 595 x 842 points; 10 mm is 28.35 points and 20 mm 56.69.
+  sed 's|^\*ImageableArea A4/A4: .*|*ImageableArea A4/A4: "28.35 56.69 566.65 785.31"|' \
+    /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd >"$cups_dir/margins.ppd"
   /usr/sbin/cupsd -f -c "$cups_dir/etc/cupsd.conf" -s "$cups_dir/etc/cups-files.conf" >/dev/null 2>&1 &
   cups_pid=$!
   export CUPS_SERVER="$cups_dir/cups.sock"
@@ -229,6 +237,13 @@ CONF
     return 0
   fi
   export LYSORA_PDF_DIR="$cups_dir/pdf"
+  if /usr/sbin/lpadmin -p "$margins" -E -v "cups-pdf:/$margins" -P "$cups_dir/margins.ppd" 2>/dev/null; then
+    export LYSORA_MARGINS_QUEUE="$margins"
+  fi
+  if /usr/sbin/lpadmin -p "$reject" -E -v "cups-pdf:/$reject" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null \
+     && /usr/sbin/cupsreject -r "refused by the test server" "$reject" 2>/dev/null; then
+    export LYSORA_REJECT_QUEUE="$reject"
+  fi
 }
 
 stop_cups() {
@@ -238,8 +253,12 @@ stop_cups() {
     cups_pid=""
   fi
   [ -n "$cups_dir" ] && rm -rf "$cups_dir"
-  [ -n "$cups_queue" ] && rm -f "/etc/cups/cups-pdf-$cups_queue.conf" /var/log/cups/cups-pdf-"$cups_queue"*_log
+  if [ -n "$cups_queue" ]; then
+    local margins="LysoraMargins_${cups_queue##*_}"
+    rm -f "/etc/cups/cups-pdf-$cups_queue.conf" /var/log/cups/cups-pdf-"$cups_queue"*_log \
+      "/etc/cups/cups-pdf-$margins.conf" /var/log/cups/cups-pdf-"$margins"*_log
+  fi
   cups_dir=""
   cups_queue=""
-  unset CUPS_SERVER LYSORA_PDF_DIR
+  unset CUPS_SERVER LYSORA_PDF_DIR LYSORA_MARGINS_QUEUE LYSORA_REJECT_QUEUE
 }

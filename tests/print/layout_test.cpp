@@ -123,8 +123,33 @@ TEST(Layout, HeadersAndFootersTallerThanThePageEndInsteadOfLooping)
     pl->PAGE_PIED = {Line("huge foot", 400)};
     pl->OUT(Line("row"));
     pl->CLOSE();
-    EXPECT_EQ(pl->PageCount(), 2); // the row did not fit under the head: one break, no more
-    EXPECT_EQ(pages->Texts(1), (std::vector<std::string>{"huge head", "row", "huge foot"}));
+    // The row fits under the head on no page: it stays on page 1 rather than leave it empty.
+    EXPECT_EQ(pl->PageCount(), 1);
+    EXPECT_EQ(pages->Texts(0), (std::vector<std::string>{"huge head", "row", "huge foot"}));
+}
+
+TEST(Layout, ListHeaderNeverStandsAloneAtTheBottomOfAPage)
+{
+    std::shared_ptr<RecordedPages> pages;
+    auto pl = RecordingLayout(pages);
+    pl->PAGE_TETE = {Line("page head")};
+    pl->OUT(Line("intro")); // before the list
+    pl->LIST_TETE = {Line("list head", 8)};
+    pl->LIST_PIED = {Line("list foot")};
+    // The list starts 272 mm down: its 8 mm header would fit above the 287 mm limit, the
+    // header and a 10 mm row would not. Both move to page 2.
+    pl->XY(10, 272);
+    pl->OUT(Line("row 1"));
+    // A row taller than any page: drawn under the headers of a new page, once.
+    pl->OUT(Line("too tall", 300));
+    pl->OUT(Line("after"));
+    pl->CLOSE();
+    ASSERT_EQ(pl->PageCount(), 4);
+    EXPECT_EQ(pages->Texts(0), (std::vector<std::string>{"page head", "intro"}));
+    EXPECT_EQ(pages->Texts(1), (std::vector<std::string>{"page head", "list head", "row 1", "list foot"}));
+    EXPECT_EQ(pages->Texts(2), (std::vector<std::string>{"page head", "list head", "too tall", "list foot"}));
+    EXPECT_EQ(pages->Texts(3), (std::vector<std::string>{"page head", "list head", "after", "list foot"}));
+    EXPECT_EQ(pages->pages[1][1].top, -(100 + 100)); // the header at the top of page 2
 }
 
 TEST(Layout, GapOnFreshDocumentOpensPageOneAndCloseAddsNoEmptyPage)

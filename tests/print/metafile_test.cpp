@@ -3,6 +3,7 @@
 #include "print/metafile_win32.h"
 #include "print/spool.h"
 #include "print/value_table.h"
+#include "tests/print/page_picture.h"
 #include "tests/print/sample_table.h"
 #include "tests/support/message_recorder.h"
 
@@ -10,44 +11,6 @@
 
 namespace lysora {
 namespace {
-
-// A white bitmap of the page at one pixel per millimetre, with the page played on it.
-class PagePicture {
-public:
-    explicit PagePicture(HMETAFILE page, int widthMm = 210, int heightMm = 297) : w_(widthMm), h_(heightMm)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w_;
-        info.bmiHeader.biHeight = -h_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
-        RECT all = {0, 0, w_, h_};
-        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        SetMapMode(dc_, MM_ANISOTROPIC);
-        SetWindowExtEx(dc_, 10, 10, nullptr);
-        SetViewportExtEx(dc_, 1, -1, nullptr);
-        PlayMetaFile(dc_, page);
-        GdiFlush();
-    }
-    ~PagePicture()
-    {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    bool Dark(int x, int y) const { return (bits_[y * w_ + x] & 0xFFFFFF) < 0x808080; }
-
-private:
-    int w_, h_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-};
 
 TEST(MetafilePages, EverySpooledPageIsAWholeMetafileAtItsOffset)
 {
@@ -78,7 +41,7 @@ TEST(MetafilePages, PlayedPageDrawsBordersWhereTheyWereLaidOut)
     ASSERT_TRUE(pl.ReadPage(1, bytes));
     HMETAFILE metafile = MetafileFromBytes(bytes);
     ASSERT_NE(metafile, nullptr);
-    PagePicture picture(metafile);
+    testing::PagePicture picture(metafile);
     DeleteMetaFile(metafile);
     EXPECT_TRUE(picture.Dark(50, 50));   // left border of the first cell
     EXPECT_TRUE(picture.Dark(70, 40));   // its top border
@@ -94,6 +57,36 @@ TEST(MetafilePages, BytesThatAreNotAWholeMetafileMakeNoMetafile)
     std::vector<unsigned char> bytes(100, 0xFF);
     EXPECT_EQ(MetafileFromBytes(bytes), nullptr);
     EXPECT_EQ(MetafileFromBytes({}), nullptr);
+}
+
+TEST(MetafilePages, EveryRecordTheDrawerWritesPassesThePageCheck)
+{
+    testing::MessageRecorder messages;
+    PL pl(nullptr, "Chart", false, NewMetafileDrawer());
+    pl.OUT(Row{CELL(40, 10, std::string("Lysine"), "CBIU", 2), CELL(30, 10, std::string("7,5"), "R", "LB")});
+    pl.FILL(0x00C08040);
+    pl.RECTANGLE(200, 300, 400, 900);
+    pl.FILL(std::nullopt);
+    pl.RECTANGLE(500, 300, 700, 900);
+    pl.LINE(100, 1000, 2000, 1000);
+    pl.TEXTOUT(300, 1100, "Thréonine", 40, 900);
+    pl.VTEXTOUT(600, 1100, "Méthionine");
+    pl.CLOSE();
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(pl.ReadPage(1, bytes));
+    EXPECT_EQ(SpoolPageFault(bytes.data(), bytes.size()), "");
+    HMETAFILE metafile = MetafileFromBytes(bytes);
+    ASSERT_NE(metafile, nullptr);
+    testing::PagePicture picture(metafile);
+    DeleteMetaFile(metafile);
+    EXPECT_TRUE(picture.Dark(30, 50));  // the filled bar
+    EXPECT_FALSE(picture.Dark(60, 60)); // inside the white one
+    EXPECT_TRUE(messages.shown.empty()) << messages.Texts();
+    bytes[12] = 20; // the header's largest record: below the page's fonts and picture
+    bytes[13] = bytes[14] = bytes[15] = 0;
+    std::string fault;
+    EXPECT_EQ(MetafileFromBytes(bytes, &fault), nullptr);
+    EXPECT_NE(fault.find("plus grand que le plus grand enregistrement"), std::string::npos) << fault;
 }
 
 } // namespace

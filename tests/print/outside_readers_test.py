@@ -8,7 +8,10 @@ that the Windows tool print_sample lays out (two landscape pages):
   on landscape pages;
 - a CUPS queue writing PDF files (started by the test harness: CUPS_SERVER, LYSORA_PDF_DIR)
   receives jobs through PrintRun, whose print dialog the tool answers as a user would; the
-  PDF holds the chosen pages, landscape, with the table's texts in order.
+  PDF holds the chosen pages, landscape, with the table's texts in order; on a queue whose
+  paper has unprintable margins the table's left border still lands where it was laid out;
+- PrintRun fails aloud, with no sheet printed, when the queue refuses the job and when the
+  chosen pages lie beyond the document.
 
 Writes a GoogleTest-style XML report (--report) and exits non-zero on any failure."""
 import argparse
@@ -39,6 +42,15 @@ def run_tool(*tool_args, timeout=180, tool="print_sample"):
     done = subprocess.run([args.wine, args.arch, f"{tool}.exe", *tool_args], timeout=timeout,
                           capture_output=True, text=True)
     assert done.returncode == 0, f"{tool} {' '.join(tool_args)} ended with {done.returncode}: {done.stderr}"
+
+
+def run_printrun(*tool_args):
+    """Runs print_sample's printing through PrintRun; answers PrintRun's
+    exit code and the messages it showed ("CAPTION: TEXT")."""
+    done = subprocess.run([args.wine, args.arch, "print_sample.exe", *tool_args], timeout=300,
+                          capture_output=True, encoding="cp1252", errors="replace")
+    messages = [line[len("message: "):] for line in done.stdout.splitlines() if line.startswith("message: ")]
+    return done.returncode, messages
 
 
 def in_order(found, wanted):
@@ -104,7 +116,9 @@ def pdf_words(pdf, first=None, last=None):
     if first:
         command += ["-f", str(first), "-l", str(last)]
     text = subprocess.run(command + [pdf, "-"], check=True, capture_output=True, text=True, timeout=60).stdout
-    return text.split()
+    # The printer's font draws "-" with the glyph that also serves the soft hyphen, which
+    # the text extraction reads back as such.
+    return text.replace("\u00ad", "-").split()
 
 
 def sample_cells(first_row, last_row, columns=8):
@@ -146,14 +160,20 @@ def wait_for_pdf(folder, before, timeout=90):
     raise AssertionError(f"no PDF appeared in {folder} within {timeout} s")
 
 
-def print_to_pdf(first, last):
-    folder = os.environ.get("LYSORA_PDF_DIR")
-    assert folder and os.environ.get("CUPS_SERVER"), \
-        "no CUPS PDF queue: run the Windows tests through scripts/test or start_display"
+def cups_setting(name):
+    value = os.environ.get(name)
+    assert value and os.environ.get("CUPS_SERVER"), \
+        f"no {name}: run the Windows tests through scripts/test or start_display"
+    return value
+
+
+def print_to_pdf(first, last, *queue):
+    folder = cups_setting("LYSORA_PDF_DIR")
     before = set(glob.glob(os.path.join(folder, "*.pdf")))
-    run_tool("print", str(first), str(last), timeout=240)
+    status, messages = run_printrun("print", str(first), str(last), *queue)
+    assert status == 0 and not messages, f"PrintRun ended with {status}, saying {messages}"
     pdf = wait_for_pdf(folder, before)
-    kept = os.path.join(work, f"printed_{first}_{last}.pdf")
+    kept = os.path.join(work, f"printed_{first}_{last}{'_' + queue[0] if queue else ''}.pdf")
     shutil.copy(pdf, kept)
     if args.keep_pdf and first == 1:
         shutil.copy(pdf, args.keep_pdf)
@@ -176,6 +196,66 @@ def test_page_range_beyond_the_document_prints_up_to_its_last_page():
     words = pdf_words(pdf)
     in_order(words, sample_cells(33, 40))
     assert "Feed1" not in words
+
+
+def cups_jobs():
+    """Every job the private CUPS server has received, whatever became of it."""
+    listed = subprocess.run(["lpstat", "-W", "all", "-o"], capture_output=True, text=True, timeout=60)
+    return set(line.split()[0] for line in listed.stdout.splitlines() if line.strip())
+
+
+def refused(texts, *tool_args):
+    """Runs a print that must fail aloud: PrintRun ends non-zero, shows one message holding
+    one of the texts, and no job reaches the printer (no sheet comes out). Answers the
+    message."""
+    jobs = cups_jobs()
+    pdfs = set(glob.glob(os.path.join(cups_setting("LYSORA_PDF_DIR"), "*.pdf")))
+    status, messages = run_printrun(*tool_args)
+    assert status != 0, f"PrintRun {' '.join(tool_args)} reported success, saying {messages}"
+    assert len(messages) == 1 and any(text in messages[0] for text in texts), f"unexpected messages {messages}"
+    time.sleep(2)
+    assert cups_jobs() == jobs, "a job reached the printer"
+    assert set(glob.glob(os.path.join(cups_setting("LYSORA_PDF_DIR"), "*.pdf"))) == pdfs, "a sheet came out"
+    return messages[0]
+
+
+def test_a_printer_that_refuses_the_job_is_said_and_fails():
+    message = refused(["The printer did not accept the print job", "L'imprimante n'a pas accepté l'impression"],
+                      "print", "1", "2", cups_setting("LYSORA_REJECT_QUEUE"))
+    assert message.startswith("Error: ") or message.startswith("Erreur: "), message
+
+
+def test_pages_beyond_the_document_start_no_job():
+    refused(["None of the chosen pages is in the document", "Aucune des pages choisies n'est dans le document"],
+            "print", "5", "9")
+
+
+def table_left_border_mm(pdf):
+    """Distance from the paper's left edge to the printed table's left border on page 1: the
+    leftmost column of the page (rendered at 10 pixels per millimetre) that is dark over
+    more than 30 mm."""
+    stem = os.path.join(work, os.path.basename(pdf)[:-4])
+    subprocess.run(["pdftoppm", "-r", "254", "-gray", "-f", "1", "-l", "1", "-singlefile", pdf, stem],
+                   check=True, timeout=120, capture_output=True)
+    with open(stem + ".pgm", "rb") as f:
+        data = f.read()
+    # Binary greymap: "P5", width, height, maximum, each followed by white space, then the
+    # pixels row by row, one byte each.
+    fields = re.match(rb"P5\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    width, height = int(fields.group(1)), int(fields.group(2))
+    pixels = data[fields.end():]
+    assert width > height, f"page 1 rendered {width} x {height}: not landscape"
+    for x in range(width):
+        if sum(1 for y in range(height) if pixels[y * width + x] < 128) > 300:
+            return x / 10
+    raise AssertionError("no table border found on page 1")
+
+
+def test_unprintable_margins_leave_the_table_where_the_layout_put_it():
+    queue = cups_setting("LYSORA_MARGINS_QUEUE")
+    for pdf in (print_to_pdf(1, 1), print_to_pdf(1, 1, queue)):
+        border = table_left_border_mm(pdf)
+        assert abs(border - 10) <= 0.5, f"{os.path.basename(pdf)}: left border at {border} mm, laid out at 10 mm"
 
 
 def parse_arguments(description=None):
@@ -221,7 +301,9 @@ def run(tests, suite_name, arguments):
 def main():
     tests = [test_spooled_pages_render_with_libwmf, test_rtf_export_reads_in_libreoffice,
              test_two_page_document_prints_through_printrun_to_a_cups_queue,
-             test_page_range_beyond_the_document_prints_up_to_its_last_page]
+             test_page_range_beyond_the_document_prints_up_to_its_last_page,
+             test_a_printer_that_refuses_the_job_is_said_and_fails, test_pages_beyond_the_document_start_no_job,
+             test_unprintable_margins_leave_the_table_where_the_layout_put_it]
     return run(tests, "OutsideReaders", parse_arguments())
 
 

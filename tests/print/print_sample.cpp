@@ -3,13 +3,16 @@
 //   print_sample spool FOLDER   each spooled page as FOLDER\pageN.wmf, the laid-out texts
 //                               of each page in FOLDER\pageN.txt (one per line)
 //   print_sample rtf FILE       the RTF export
-//   print_sample print FROM TO  prints through PrintRun, choosing pages FROM ... TO in its
-//                               print dialog as a user would
+//   print_sample print FROM TO [PRINTER]  prints through PrintRun, choosing the printer
+//                               and pages FROM ... TO in its print dialog as a user would;
+//                               PrintRun's messages are written to the standard output and
+//                               its exit code is the tool's
 //   print_sample preview ZOOM SECONDS  shows the preview at zoom index ZOOM (0: 400 % ...
 //                               5: 50 %) for SECONDS, for screenshots
-// Exit code 0 on success.
+// Exit code 0 on success (print: PrintRun's).
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
+#include "print/spool.h"
 #include "tests/print/printrun_runner.h"
 #include "tests/print/recording_drawer.h"
 #include "tests/print/sample_table.h"
@@ -17,7 +20,6 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -69,24 +71,33 @@ int Spool(const std::string& folder)
     return pl.PageCount() == 2 ? 0 : 1;
 }
 
-int Print(int from, int to)
+// PrintRun on the spooled pages of layout, as Lysora starts it; its print dialog answered
+// with the printer (the default when empty) and pages from ... to, and its messages written
+// to the standard output ("message: CAPTION: TEXT") and answered OK. PrintRun's exit code.
+int RunOn(const PL& layout, int from, int to, const std::string& printer)
 {
-    App* app = App_New(GetModuleHandleA(nullptr));
-    SetApplication(app);
-    int status = 1;
-    {
-        auto pl = std::make_shared<PL>(nullptr, "Lysora sample", true, NewMetafileDrawer());
-        IMPRIMERVALEURS(*pl, Sample());
-        bool done = false;
-        std::thread driver(testing::AnswerPrintDialog, from, to, &done);
-        const bool printed = REMOTEPRINT(*pl);
-        done = true;
-        driver.join();
-        status = printed ? 0 : 1;
-    }
-    SetApplication(nullptr);
-    App_Delete(app);
-    return status;
+    const std::string arguments =
+        PrintCommandLine(0, layout.LIB, layout.FILENAME, layout.LANDSCAPE, layout.FILESIZE).substr(13);
+    auto result = testing::RunPrintRun(
+        arguments,
+        [&](HWND dialog, const testing::SeenDialog& seen) {
+            if (seen.printDialog) {
+                testing::ChoosePagesAndPrint(dialog, from, to, printer);
+                return;
+            }
+            std::printf("message: %s: %s\n", seen.caption.c_str(), seen.text.c_str());
+            std::fflush(stdout);
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        },
+        180000);
+    return result.timedOut ? 98 : int(result.exitCode);
+}
+
+int Print(int from, int to, const std::string& printer)
+{
+    PL pl(nullptr, "Lysora sample", true, NewMetafileDrawer());
+    IMPRIMERVALEURS(pl, Sample());
+    return RunOn(pl, from, to, printer);
 }
 
 int Preview(int zoom, int seconds)
@@ -126,8 +137,9 @@ int main(int argc, char** argv)
         return EXPORTRTF(argv[2], Sample()) ? 0 : 1;
     if (mode == "preview" && argc == 4)
         return Preview(std::atoi(argv[2]), std::atoi(argv[3]));
-    if (mode == "print" && argc == 4)
-        return Print(std::atoi(argv[2]), std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: print_sample spool FOLDER | rtf FILE | print FROM TO | preview ZOOM SECONDS\n");
+    if (mode == "print" && (argc == 4 || argc == 5))
+        return Print(std::atoi(argv[2]), std::atoi(argv[3]), argc == 5 ? argv[4] : "");
+    std::fprintf(stderr, "usage: print_sample spool FOLDER | rtf FILE | print FROM TO [PRINTER] | "
+                         "preview ZOOM SECONDS\n");
     return 2;
 }

@@ -6,8 +6,9 @@
 namespace lysora::testing {
 namespace {
 
-// Control identifiers of the system's print dialog: the page-range button and its two
-// edits.
+// Control identifiers of the system's print dialog: the printer list, the page-range
+// button and its two edits.
+constexpr int kPrinterList = 0x0473;
 constexpr int kPageRangeButton = 0x0422;
 constexpr int kFromEdit = 0x0480;
 constexpr int kToEdit = 0x0481;
@@ -125,8 +126,13 @@ void AnswerPrintDialog(int from, int to, const bool* done)
     }
 }
 
-void ChoosePagesAndPrint(HWND printDialog, int from, int to)
+void ChoosePagesAndPrint(HWND printDialog, int from, int to, const std::string& printer)
 {
+    if (!printer.empty()) {
+        HWND list = GetDlgItem(printDialog, kPrinterList);
+        SendMessageA(list, CB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(printer.c_str()));
+        SendMessageA(printDialog, WM_COMMAND, MAKEWPARAM(kPrinterList, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    }
     SendMessageA(GetDlgItem(printDialog, kPageRangeButton), BM_CLICK, 0, 0);
     SetDlgItemInt(printDialog, kFromEdit, UINT(from), FALSE);
     SetDlgItemInt(printDialog, kToEdit, UINT(to), FALSE);

@@ -30,8 +30,9 @@ struct PrintRunResult {
 // Starts "PrintRun.exe " + arguments in the current folder and waits for it (up to timeout).
 PrintRunResult RunPrintRun(const std::string& arguments, const DialogHandler& handler = {}, DWORD timeoutMs = 30000);
 
-// In the print dialog: chooses the page range from ... to and the copies, then presses OK.
-void ChoosePagesAndPrint(HWND printDialog, int from, int to);
+// In the print dialog: chooses the printer (when named), the page range from ... to, then
+// presses OK.
+void ChoosePagesAndPrint(HWND printDialog, int from, int to, const std::string& printer = {});
 
 // Run on a thread of its own while this program waits for PrintRun: finds the print dialog
 // of another process (up to a minute, or until *done) and prints pages from ... to with it.

@@ -5,12 +5,14 @@
 // print_outside_readers_test.
 #include "print/metafile_win32.h"
 #include "print/spool.h"
+#include "tests/print/crafted_pages.h"
 #include "tests/print/printrun_runner.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 namespace lysora {
 namespace {
@@ -106,6 +108,35 @@ TEST(PrintRunProcess, PageSizesThatDisagreeWithTheFileAreRefusedBeforePrinting)
         EXPECT_FALSE(result.dialogs[0].printDialog);
         EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
     }
+}
+
+TEST(PrintRunProcess, HostilePagesAreRefusedBeforeThePrinterWithoutACrash)
+{
+    DisabledOwner owner;
+    const std::string path = (std::filesystem::current_path() / "hostile_spool.tmp").string();
+    for (const testing::HostilePage& hostile : testing::HostilePages()) {
+        const std::vector<unsigned char> page = hostile.page.Bytes();
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(page.data()), std::streamsize(page.size()));
+        const std::uint64_t size = page.size();
+        const std::string line = PrintCommandLine(std::stoull(owner.Field()), "Hostile", path, false, {size}).substr(13);
+        EnableWindow(owner.Handle(), FALSE);
+        auto result = RunPrintRun(line, [](HWND dialog, const testing::SeenDialog& seen) {
+            if (seen.printDialog)
+                testing::ChoosePagesAndPrint(dialog, 1, 1);
+            else
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_FALSE(result.timedOut) << hostile.what;
+        EXPECT_EQ(result.exitCode, 1u) << hostile.what; // a crash ends with an exception code
+        ASSERT_EQ(result.dialogs.size(), 2u) << hostile.what;
+        EXPECT_TRUE(result.dialogs[0].printDialog);
+        EXPECT_EQ(result.dialogs[1].text.rfind("Erreur lecture fichier : page 1, enregistrement 1 (fonction 0x", 0), 0u)
+            << result.dialogs[1].text;
+        EXPECT_NE(result.dialogs[1].text.find(hostile.fault), std::string::npos) << result.dialogs[1].text;
+        EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+    }
+    std::filesystem::remove(path);
 }
 
 TEST(PrintRunProcess, OwnerThatIsNoWindowIsLeftAlone)

@@ -2,6 +2,7 @@
 // Lysora writes is read back as it was meant; hostile lines, short files and pages that are
 // not whole metafiles are refused.
 #include "print/spool.h"
+#include "tests/print/crafted_pages.h"
 #include "tests/print/fuzz/spool_fuzz.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,22 @@ TEST(SpoolPage, WholeMetafilesAreAcceptedAndDamagedOnesRefused)
     EXPECT_FALSE(IsWholeMetafile(nullptr, 0));
 }
 
+TEST(SpoolPage, WellFormedHostilePagesAreRefusedWithTheirReason)
+{
+    for (const testing::HostilePage& hostile : testing::HostilePages()) {
+        const auto page = hostile.page.Bytes();
+        ASSERT_TRUE(IsWholeMetafile(page.data(), page.size())) << hostile.what;
+        const std::string fault = SpoolPageFault(page.data(), page.size());
+        EXPECT_NE(fault.find(hostile.fault), std::string::npos) << hostile.what << ": " << fault;
+        EXPECT_EQ(fault.rfind("enregistrement 1 (fonction 0x", 0), 0u) << fault;
+    }
+    auto wmf = SmallMetafile();
+    EXPECT_EQ(SpoolPageFault(wmf.data(), wmf.size() - 2), "pas un métafichier entier");
+    wmf[5] = 1; // a whole metafile of the first version (found by the fuzz run: not played)
+    ASSERT_TRUE(IsWholeMetafile(wmf.data(), wmf.size()));
+    EXPECT_EQ(SpoolPageFault(wmf.data(), wmf.size()), "en-tête de métafichier inattendu");
+}
+
 TEST(SpoolPage, PagesAreReadOnlyWhenWhollyInsideTheFile)
 {
     std::FILE* file = std::tmpfile();
@@ -125,6 +142,12 @@ TEST(SpoolFuzzCorpus, TrickyInputsAreReadWithoutFault)
     };
     for (const std::string& input : corpus)
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+    for (const testing::HostilePage& hostile : testing::HostilePages()) {
+        const auto bytes = hostile.page.Bytes();
+        const std::string input = "PrintRun.exe ;1;t;p;N;1;" + std::to_string(bytes.size()) + std::string("\0", 1) +
+                                  std::string(bytes.begin(), bytes.end());
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+    }
     SUCCEED(); // the entry point aborts on any broken promise
 }
 
