@@ -114,7 +114,7 @@ def sample_cells(first_row, last_row, columns=8):
         cells.append(f"Feed{i}")
         for k in range(1, columns + 1):
             value = 0 if i % 7 == 0 else i + k / 10
-            cells.append("-" if value == 0 else repr(value))
+            cells.append("-" if value == 0 else f"{value:.2f}")  # never whole: two decimals
     return cells
 
 

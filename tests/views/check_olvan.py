@@ -13,15 +13,25 @@ TYPES = ["TB", "DIG_V", "TDIG_V"]
 TITLE = "Matieres Premieres  - OLVAN 2 - (c) OLVAN-FORMULATION"
 
 
-def number(value):
-    text = f"{value or 0:.2f}".rstrip("0").rstrip(".")
-    return "0" if text in ("", "-0") else text
+def field_decimals(tables):
+    """The decimals of each field of the values table, as its header declares them."""
+    return {field.name: field.decimal_count for field in DBF(tables / "valeurs.dbf").fields}
+
+
+def number(value, decimals):
+    """A table value as written: a whole number without decimals, any other with the
+    decimals of its table field ("." as separator)."""
+    value = value or 0
+    if float(value).is_integer():
+        return str(int(value))
+    return f"{value:.{decimals}f}"
 
 
 def expected(tables, language, code):
     names = {r["MATIERE"]: r["LIBELLE"].strip() for r in DBF(tables / f"mat{language}.dbf", encoding="cp1252")}
     nutrients = sorted(DBF(tables / f"nut{language}.dbf", encoding="cp1252"), key=lambda n: n["NUTRI"])
     values = {(r["MATIERE"], r["NUTRI"].strip()): r for r in DBF(tables / "valeurs.dbf")}
+    decimals = field_decimals(tables)
     lines = [TITLE, f"01\t{code}\t{names[code][:50]}"]
     items = []
     for nutrient in nutrients:
@@ -30,7 +40,7 @@ def expected(tables, language, code):
             continue
         for k, kind in enumerate(TYPES, start=1):
             if nutrient[kind] == "O":
-                items.append(f"03\t{k}{nutrient['NUTRI'].strip()}\t{number(record[kind])}")
+                items.append(f"03\t{k}{nutrient['NUTRI'].strip()}\t{number(record[kind], decimals[kind])}")
     lines.append(f"02\t{len(items)}")
     lines += items
     return "".join(line + "\r\n" for line in lines).encode("cp1252")
