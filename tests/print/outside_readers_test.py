@@ -104,7 +104,8 @@ def pdf_words(pdf, first=None, last=None):
     if first:
         command += ["-f", str(first), "-l", str(last)]
     text = subprocess.run(command + [pdf, "-"], check=True, capture_output=True, text=True, timeout=60).stdout
-    return text.split()
+    # Liberation Sans names its "-" glyph "hyphen", which pdftotext reads as the soft hyphen.
+    return text.replace("\u00ad", "-").split()
 
 
 def sample_cells(first_row, last_row, columns=8):
