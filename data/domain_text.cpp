@@ -2,6 +2,8 @@
 // Val: typed numbers and stored numeric fields never use it.
 #include "data/domain_text.h"
 
+#include "base/display_number.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -27,20 +29,8 @@ std::string Str(double number, int len, int dec)
         len = 1;
     if (dec < 0)
         dec = 0;
-    if (!std::isfinite(number) || dec > 15)
-        return std::string(std::size_t(len), '*');
-    // Round the decimal value as written, not its binary approximation: 2.675 is 2.68.
-    double scale = std::pow(10.0, dec);
-    double scaled = number * scale;
-    scaled = std::round(scaled + std::copysign(std::fabs(scaled) * 1e-12, scaled));
-    if (scaled == 0)
-        scaled = 0; // no "-0.00"
-    if (std::fabs(scaled) >= 1e18)
-        return std::string(std::size_t(len), '*');
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", dec, scaled / scale);
-    std::string text = buffer;
-    if (text.size() > std::size_t(len))
+    const std::string text = dec > 15 ? std::string() : FixedText(number, dec);
+    if (text.empty() || text.size() > std::size_t(len))
         return std::string(std::size_t(len), '*');
     return std::string(std::size_t(len) - text.size(), ' ') + text;
 }

@@ -40,7 +40,7 @@ std::vector<std::string> BrowseSource::ReadRow()
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         const Value value = selection_.Get(columns_[c].field);
         std::string text = columns_[c].dom ? columns_[c].dom->STR(value)
-                           : value.IsNumber()  ? NumberText(value.Number())
+                           : value.IsNumber()  ? NumberText(value.Number(), kValueDecimals)
                                                : value.IsText() ? value.Text() : std::string();
         if (text.size() > kCellMax)
             text.resize(kCellMax);

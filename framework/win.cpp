@@ -258,12 +258,16 @@ void WIN::WAITCURSOR(bool wait)
 
 void WIN::DOEVENTS() { lysora::DOEVENTS(); }
 
-int WIN::GETTEXTWIDTH(std::string_view text)
+int WIN::GETTEXTWIDTH(std::string_view text, HWND window)
 {
-    HDC dc = GetDC(nullptr);
+    HDC dc = GetDC(window);
+    HFONT font = window ? reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)) : nullptr;
+    HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
     SIZE size{};
     GetTextExtentPoint32A(dc, text.data(), int(text.size()), &size);
-    ReleaseDC(nullptr, dc);
+    if (previous)
+        SelectObject(dc, previous);
+    ReleaseDC(window, dc);
     return size.cx;
 }
 

@@ -126,8 +126,9 @@ public:
     static void WAITCURSOR(bool wait);
     // Dispatches every message waiting in the thread's queue, then returns.
     static void DOEVENTS();
-    // Width in pixels of a text in the screen's default font.
-    static int GETTEXTWIDTH(std::string_view text);
+    // Width in pixels of a text in the screen's default font, or in the font of window when
+    // one is given (a control's own font, as it draws its text).
+    static int GETTEXTWIDTH(std::string_view text, HWND window = nullptr);
 
     // The windows that make up this element, in stacking order: its own, and for a compound
     // control its other parts. What showing, enabling and stacking an element act on.

@@ -136,6 +136,26 @@ public:
             DeleteDC(memory);
     }
 
+    int TextLength(const TextRun& run) override
+    {
+        // Measured unturned on a memory context, whose pixels stand for the page's tenths
+        // of a millimetre as the vertical text's picture does.
+        HDC memory = CreateCompatibleDC(nullptr);
+        TextRun flat = run;
+        flat.font_escapement = 0;
+        HFONT font = memory ? TurnedFont(flat) : nullptr;
+        SIZE size{};
+        if (font) {
+            HGDIOBJ previous = SelectObject(memory, font);
+            GetTextExtentPoint32A(memory, run.text.data(), int(run.text.size()), &size);
+            SelectObject(memory, previous);
+            DeleteObject(font);
+        }
+        if (memory)
+            DeleteDC(memory);
+        return int(size.cx);
+    }
+
     std::vector<unsigned char> End() override
     {
         std::vector<unsigned char> bytes;

@@ -205,6 +205,11 @@ void PL::VTEXTOUT(int x, int y, const std::string& text)
         drawer->VerticalText({x, -y, text, Tenths(FONT_SIZE), -900, FONT_NAME});
 }
 
+int PL::TEXTLENGTH(const std::string& text, int height) const
+{
+    return drawer_ ? drawer_->TextLength({0, 0, text, height, 0, FONT_NAME}) : 0;
+}
+
 PL2::PL2(WIN* owner, std::string title, bool landscape, std::unique_ptr<PageDrawer> drawer, Redraw redraw)
     : PL(owner, std::move(title), landscape, std::move(drawer)), redraw_(std::move(redraw))
 {

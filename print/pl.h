@@ -74,6 +74,9 @@ public:
     // A text reading downwards, drawn as a picture 50 x 350 tenths wide and high whose top
     // centre is (x, y), for printers that do not turn fonts.
     virtual void VerticalText(const TextRun& /*run*/) {}
+    // The length of the run's text along its line, in tenths of a millimetre, as its font
+    // draws it; 0 when this drawer does not measure.
+    virtual int TextLength(const TextRun& /*run*/) { return 0; }
 };
 
 class PL {
@@ -106,6 +109,9 @@ public:
     // Text reading downwards from (x, y), centred on x, in the layout's font: drawn as a
     // picture, so that it prints turned on any printer.
     void VTEXTOUT(int x, int y, const std::string& text);
+    // The length of text in the layout's face at height (tenths), in tenths of a millimetre;
+    // 0 when the pages' drawer does not measure.
+    int TEXTLENGTH(const std::string& text, int height) const;
 
     // Printing a document from its preview: a layout that draws its document again for
     // the printer (PL2) does so and answers whether it printed; the others answer nothing

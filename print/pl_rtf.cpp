@@ -137,7 +137,9 @@ void PL_RTF::_OUT(const Row& row, bool fixed)
     else if (autoHeight_)
         definition = "\\trowd \\trgaph70\\trleft-70 ";
     else
-        definition = "\\trowd \\trgaph70\\trrh-" + std::to_string(EvenTwips(row.front().H)) + "\\trleft-70 ";
+        // A minimum height: a text that wraps (a long feedstuff name in its title cell)
+        // makes the row taller instead of losing its second line.
+        definition = "\\trowd \\trgaph70\\trrh" + std::to_string(EvenTwips(row.front().H)) + "\\trleft-70 ";
     long right = 0;
     int tallest = 0;
     for (const CELL& cell : row) {

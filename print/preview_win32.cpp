@@ -87,6 +87,8 @@ void PREVIEW::ONFLD(Symbol sym)
             if (HWND child = GetDlgItem(window, control.id))
                 MoveWindow(child, control.place.left, control.place.top, control.place.right, control.place.bottom,
                            TRUE);
+        // One page and no page buttons: the caption is the document's title alone.
+        SETTEXT(pl_->LIB);
     }
 }
 

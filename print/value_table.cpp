@@ -60,7 +60,7 @@ void PIEDPAGE(PL& pl, const PageFooter& footer)
     const double size = pl.FONT_SIZE, bottom = pl.M_BOTTOM;
     pl.FONT_SIZE = 3.5;
     pl.M_BOTTOM = 0;
-    pl.XY(10, 192);
+    pl.XY(10, kFooterTop);
     pl.OUT(Row{CELL(100, 5, footer.software)});
     pl.OUT(Row{CELL(140, 5, footer.notice)});
     pl.XY(255, 198);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/value.h"
+#include "framework/command.h"
 #include "print/pl.h"
 #include "print/pl_rtf.h"
 
@@ -12,6 +13,12 @@
 #include <vector>
 
 namespace lysora {
+
+// The buttons of the views that show a value table: print it, export it.
+namespace cmd {
+inline constexpr Command IMPRIMERVALEURS{"IMPRIMERVALEURS"};
+inline constexpr Command EXPORTER{"EXPORTER"};
+} // namespace cmd
 
 using TableRow = std::vector<Value>;
 
@@ -26,6 +33,9 @@ struct PageFooter {
 // without blanks (whole values without decimals) with "." replaced by the decimal
 // separator; a text as it stands.
 std::string DisplayText(const Value& value, char decimalSeparator);
+
+// Top of the page footer's first line, in millimetres from the top of a landscape page.
+inline constexpr int kFooterTop = 192;
 
 // The page footer: software title and legal notice at (10, 192) mm, the stamp at
 // (255, 198) mm, in 3.5 mm characters.

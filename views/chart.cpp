@@ -2,6 +2,7 @@
 #include "views/chart.h"
 
 #include "base/display_number.h"
+#include "base/text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +22,43 @@ double Finite(double v)
 }
 
 int Whole(double v) { return int(std::lround(Finite(v))); }
+
+// More grid lines than this (one every half step) merge their labels into a black band.
+constexpr int kMostGridLines = 25;
+
+// The histogram's vertical labels: their font height (the turned screen font, the larger of
+// the two outputs) and the gap they keep above the page footer, in tenths of a millimetre.
+constexpr int kLabelGap = 10;
+
+int LabelHeight(const PL& pl) { return Whole((pl.FONT_SIZE + 0.5) * 10); }
+
+int GridLines(const ChartScale& scale) { return (scale.P2 - scale.P1) * 2 / scale.step + 1; }
+
+// The step after step in the series 1, 2, 5, 10, 20, 50, 100...
+int NextStep(int step)
+{
+    int decade = 1;
+    while (step >= decade * 10)
+        decade *= 10;
+    const int lead = step / decade;
+    return (lead < 2 ? 2 : lead < 5 ? 5 : 10) * decade;
+}
+
+// The scale from lo to hi (whole numbers) on steps of step.
+ChartScale OnStep(int lo, int hi, int step)
+{
+    ChartScale scale;
+    scale.step = step;
+    // A lowest bar standing exactly on a step would start flat at the bottom of the scale,
+    // like a missing value: the scale then starts one step lower. Below zero the bottom is
+    // cut toward zero (the lowest whisker may cross the axis).
+    const int bottom = lo > 0 ? lo - 1 : lo;
+    scale.P1 = bottom / step * step; // C++ division truncates toward zero
+    scale.P2 = (hi + step) / step * step;
+    if (scale.P2 <= scale.P1) // no bars
+        scale.P2 = scale.P1 + step;
+    return scale;
+}
 
 } // namespace
 
@@ -43,27 +81,17 @@ ChartScale CALCULERECHELLE(const std::vector<ChartBar>& bars)
         hi = std::max(hi, int(std::floor(mean + sd)));
         lo = std::min(lo, int(std::floor(mean - sd)));
     }
-    ChartScale scale;
     // Tens for values of tens, below zero as above it: ones there would put the grid lines
-    // closer than their labels are high.
-    scale.step = hi >= 10 || lo <= -10 ? 10 : 1;
-    // A lowest bar standing exactly on a step would start flat at the bottom of the scale,
-    // like a missing value: the scale then starts one step lower. Below zero the bottom is
-    // cut toward zero (the lowest whisker may cross the axis).
-    const int bottom = lo > 0 ? lo - 1 : lo;
-    scale.P1 = bottom / scale.step * scale.step; // C++ division truncates toward zero
-    scale.P2 = (hi + scale.step) / scale.step * scale.step;
-    if (scale.P2 <= scale.P1) // no bars
-        scale.P2 = scale.P1 + scale.step;
+    // closer than their labels are high. Values beyond about a hundred take a coarser step.
+    ChartScale scale = OnStep(lo, hi, hi >= 10 || lo <= -10 ? 10 : 1);
+    while (GridLines(scale) > kMostGridLines)
+        scale = OnStep(lo, hi, NextStep(scale.step));
     return scale;
 }
 
 std::string ScaleLabel(double v)
 {
-    const double fraction = v - std::floor(v);
-    if (fraction < 0.01 || fraction > 0.99)
-        return NumberText(double(std::llround(v)), '.');
-    return NumberText(std::round(v * 10) / 10, '.');
+    return NumberText(v, 1, '.');
 }
 
 void DESSINERECHELLES(const ChartGeometry& chart, PL& pl, int step)
@@ -108,15 +136,33 @@ void DESSINERBARRE(const ChartGeometry& chart, PL& pl, int i, double mean, doubl
     pl.LINE(mid - 15, top + dsd, mid + 15, top + dsd);
 }
 
+std::string FittedText(const PL& pl, const std::string& text, int height, int room)
+{
+    if (pl.TEXTLENGTH(text, height) <= room)
+        return text;
+    std::string cut = text;
+    while (!cut.empty()) {
+        cut.pop_back();
+        const std::string shown = Trim(cut) + "\x85"; // the ellipsis
+        if (pl.TEXTLENGTH(shown, height) <= room)
+            return shown;
+    }
+    return {};
+}
+
 void TRAITERMAT(const ChartGeometry& chart, PL& pl, int i, const ChartBar& bar, ChartOutput output)
 {
     DESSINERBARRE(chart, pl, i, bar.mean, bar.sd);
     pl.XY(chart.N2X(i - 1) / 10, chart.P2Y(chart.P1) / 10 + 2);
     const int slot = Whole(chart.N2X(i) - chart.N2X(i - 1));
+    // The label reads down from under the axis and stops short of the page footer, the
+    // same on screen and on paper.
+    const int height = LabelHeight(pl);
+    const std::string label = FittedText(pl, bar.label, height, kFooterTop * 10 - kLabelGap - Whole(pl.Y));
     if (output == ChartOutput::Preview)
-        pl.TEXTOUT(pl.X + slot / 2 + Whole(pl.FONT_SIZE * 5), pl.Y, bar.label, Whole((pl.FONT_SIZE + 0.5) * 10), 900);
+        pl.TEXTOUT(pl.X + slot / 2 + Whole(pl.FONT_SIZE * 5), pl.Y, label, height, 900);
     else
-        pl.VTEXTOUT(pl.X + slot / 2, pl.Y, bar.label);
+        pl.VTEXTOUT(pl.X + slot / 2, pl.Y, label);
 }
 
 void TRAITERNUTRIMENT(const ChartGeometry& chart, PL& pl, int i, const ChartBar& bar)

@@ -30,7 +30,7 @@ struct ChartBar {
 struct ChartScale {
     int P1 = 0;   // lowest value of the scale
     int P2 = 0;   // highest value of the scale
-    int step = 1; // 10, or 1 for small values; grid lines every half step
+    int step = 1; // 10, or 1 for small values, coarser for large ones; grid lines every half step
 };
 
 struct ChartGeometry {
@@ -48,8 +48,13 @@ struct ChartGeometry {
 // highest mean + deviation (but never below 0), each taken to the whole number below, on
 // steps of 10 (1 when the values lie between -10 and 10). P2 is the next step above the
 // highest; P1 the step below the lowest, cut toward zero below zero. A deviation counts by
-// its size.
+// its size. Where that would draw more than 25 grid lines (values beyond about a hundred),
+// the step is the first of the series 2, 5, 10, 20, 50, 100... that draws at most 25.
 ChartScale CALCULERECHELLE(const std::vector<ChartBar>& bars);
+
+// text as it fits in room tenths of a millimetre at height (tenths) in the layout's face:
+// whole, or cut with an ellipsis ("\x85"); whole when the layout's drawer does not measure.
+std::string FittedText(const PL& pl, const std::string& text, int height, int room);
 
 // The label of a scale value: a whole number when v is within 0.01 of one, else one
 // decimal; always "." as decimal point.

@@ -17,8 +17,6 @@ class FLD_GRILLE;
 
 namespace cmd {
 inline constexpr Command GRAPHE{"GRAPHE"};
-inline constexpr Command IMPRIMERVALEURS{"IMPRIMERVALEURS"};
-inline constexpr Command EXPORTER{"EXPORTER"};
 inline constexpr Command MODIFSEL{"MODIFSEL"};
 } // namespace cmd
 

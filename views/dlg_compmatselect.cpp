@@ -34,6 +34,16 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 
 int LineCount(HWND lb) { return lb ? int(SendMessageA(lb, LB_GETCOUNT, 0, 0)) : 0; }
 
+// A list as wide inside as its longest entry: a narrower list scrolls sideways to show it
+// whole ("Matières azotées totales (N x 6,25)" in French).
+void FitExtent(HWND lb, const std::vector<std::string>& texts)
+{
+    int widest = 0;
+    for (const std::string& text : texts)
+        widest = std::max(widest, WIN::GETTEXTWIDTH(text, lb));
+    SendMessageA(lb, LB_SETHORIZONTALEXTENT, WPARAM(widest + 6), 0);
+}
+
 } // namespace
 
 DLG_COMPMATSELECT::DLG_COMPMATSELECT() : DLG(MainWindow(), GKT_DIALOG, LIB(Symbol("CHOIXMATCOMP")))
@@ -110,7 +120,7 @@ void DLG_COMPMATSELECT::ONFLD(Symbol sym)
 {
     if (!sym.IsNull() || LBMAT)
         return;
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_MULTIPLESEL;
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_MULTIPLESEL;
     LBMAT = MakeList(14, 95, 445, 350, style | WS_TABSTOP);
     LBNUTRI = MakeList(XNUTRI, 95, 220, 350, style);
 
@@ -122,11 +132,13 @@ void DLG_COMPMATSELECT::ONFLD(Symbol sym)
         ACLESMAT.push_back(mat.keys[i].Number());
     }
     SendMessageA(LBMAT, WM_SETREDRAW, TRUE, 0);
+    FitExtent(LBMAT, mat.texts);
     const SelectionList nutri = NutrientList(DONNEESGENERALES().nutriPermanent);
     for (std::size_t i = 0; i < nutri.texts.size(); ++i) {
         ADDSTRING(LBNUTRI, nutri.texts[i]);
         ACLESNUTRI.push_back(nutri.keys[i].Text());
     }
+    FitExtent(LBNUTRI, nutri.texts);
     ACOURTS = nutri.courts;
     LOADINI();
     WAITCURSOR(false);

@@ -19,6 +19,7 @@
 #include "views/histogram.h"
 #include "views/sheet_exports.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace lysora {
@@ -37,6 +38,10 @@ constexpr RECT kBatchLine{15, 118, 15 + 705, 118 + 16};
 
 // Grid sizes of a page: title column, value columns, total width, row height, rows.
 constexpr int kTitleWidth = 160, kColWidth = 38, kGridWidth = 680, kRowHeight = 18, kVisibleRows = 11;
+// Title column and the whole value columns the width holds: what a wider title column shares
+// with fewer value columns, never fewer than kLeastValueColumns.
+constexpr int kGridFootprint = kTitleWidth + (kGridWidth - kTitleWidth) / kColWidth * kColWidth;
+constexpr int kLeastValueColumns = 9;
 
 // Where a page's graph button stands beside value row `row` (1-based), under the header row.
 constexpr int kGraphButtonX = 5;
@@ -183,9 +188,24 @@ const WinMethods& DLG_FICHEMAT::ClassMethods()
 
 // ---- Construction -------------------------------------------------------------------
 
+namespace {
+
+// The title column: 160 pixels, or wider to hold the longest row title of the language whole
+// ("Standardised digestible nutrient"), the grid keeping its footprint and showing fewer value
+// columns.
+int TitleColumnWidth()
+{
+    int width = kTitleWidth;
+    for (const std::string& title : TITRESVALEURS())
+        width = std::max(width, GridTextWidth(title) + 2 * kGridTextInset);
+    return std::min(width, kGridFootprint - kLeastValueColumns * kColWidth);
+}
+
+} // namespace
+
 void DLG_FICHEMAT::AddGrid(Symbol sym, const std::vector<std::string>& titles)
 {
-    auto grid = DOM_GRILLE(kTitleWidth, kColWidth, kGridWidth, kRowHeight, kVisibleRows).CONTROL(this);
+    auto grid = DOM_GRILLE(TitleColumnWidth(), kColWidth, kGridFootprint, kRowHeight, kVisibleRows).CONTROL(this);
     grid->COLONNES = titles;
     XY(30, 20).FLD(sym, std::move(grid));
 }

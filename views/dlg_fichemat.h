@@ -30,8 +30,6 @@ inline constexpr Command PREMIER{"PREMIER"};
 inline constexpr Command PRECEDENT{"PRECEDENT"};
 inline constexpr Command SUIVANT{"SUIVANT"};
 inline constexpr Command DERNIER{"DERNIER"};
-inline constexpr Command IMPRIMERVALEURS{"IMPRIMERVALEURS"};
-inline constexpr Command EXPORTER{"EXPORTER"};
 inline constexpr Command INIT_AAE{"INIT_AAE"};
 inline constexpr Command INIT_AANE{"INIT_AANE"};
 inline constexpr Command INIT_AP{"INIT_AP"};

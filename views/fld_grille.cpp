@@ -14,7 +14,6 @@ namespace {
 constexpr const char* kReplacedProc = "Lysora.FLD_GRILLE.Proc";
 constexpr int kTransparentBackground = 1; // SetBkMode's TRANSPARENT (undone by winapi.h)
 constexpr int kLinesPerPage = 3;          // rows or columns a page click scrolls
-constexpr int kTextInset = 3;             // left margin of the row titles
 
 HBRUSH g_headerBrush = nullptr;
 
@@ -31,6 +30,13 @@ private:
     HGDIOBJ previous_;
 };
 
+// The grid's font: Arial, 14 pixels high.
+HFONT NewGridFont()
+{
+    return CreateFontA(14, 0, 0, 0, 0, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, 0, "Arial");
+}
+
 HBRUSH HeaderBrush()
 {
     return g_headerBrush ? g_headerBrush : GetSysColorBrush(COLOR_BTNFACE);
@@ -42,6 +48,21 @@ void Text(HDC dc, int x, int y, const std::string& text)
 }
 
 } // namespace
+
+int GridTextWidth(std::string_view text)
+{
+    HFONT font = NewGridFont();
+    HDC dc = GetDC(nullptr);
+    SIZE size{};
+    if (font) {
+        Selected selected(dc, font);
+        GetTextExtentPoint32A(dc, text.data(), int(text.size()), &size);
+    }
+    ReleaseDC(nullptr, dc);
+    if (font)
+        DeleteObject(font);
+    return size.cx;
+}
 
 // ---- DOM_GRILLE ---------------------------------------------------------------------
 
@@ -72,8 +93,7 @@ FLD_GRILLE::FLD_GRILLE(WIN* owner, int nTitleWidth, int nColWidth, int nVisibleC
       model_(GridGeometry{std::max(0, nTitleWidth), std::max(1, nColWidth), std::max(0, nVisibleCols),
                           std::max(1, nRowHeight), std::max(0, nVisibleRows)})
 {
-    font_ = CreateFontA(14, 0, 0, 0, 0, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, "Arial");
+    font_ = NewGridFont();
 }
 
 FLD_GRILLE::~FLD_GRILLE()
@@ -306,7 +326,7 @@ void FLD_GRILLE::DrawRow(HDC dc, int r)
         Selected brush(dc, HeaderBrush());
         Rectangle(dc, 0, g.Y(r), g.titleWidth + 1, g.Y(r + 1) + 1);
         const std::string title = model_.RowTitle(r);
-        RECT box{kTextInset, g.Y(r) + g.rowHeight / 8, g.titleWidth, g.Y(r) + g.rowHeight / 8 + 7 * g.rowHeight / 8};
+        RECT box{kGridTextInset, g.Y(r) + g.rowHeight / 8, g.titleWidth, g.Y(r) + g.rowHeight / 8 + 7 * g.rowHeight / 8};
         DrawTextA(dc, title.c_str(), int(title.size()), &box, 0);
     }
     // Value cells are filled with the DC's own brush: white.

@@ -20,6 +20,11 @@ namespace lysora {
 
 class FLD_GRILLE;
 
+// The width in pixels of text in the grid's font, as a cell or a row title draws it; and the
+// inset of the row titles, which the title column must give them besides.
+int GridTextWidth(std::string_view text);
+inline constexpr int kGridTextInset = 3;
+
 class DOM_GRILLE : public DOM_NUM {
 public:
     // Sizes in pixels: the title column, each value column, the whole grid's width (which
@@ -56,6 +61,7 @@ public:
     bool VSCROLLBARPRESENT() const { return model_.VerticalBarNeeded(); }
     bool HSCROLLBARPRESENT() const { return model_.HorizontalBarNeeded(); }
     const GridModel& Model() const { return model_; }
+    HFONT FONTE() const { return font_; } // the font the cells and titles are drawn in
     int LARGEUR() const { return width_; }
     int HAUTEUR() const { return height_; }
     HWND SCROLLV() const { return vbar_; }

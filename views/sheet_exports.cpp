@@ -56,7 +56,7 @@ std::string OlvanText(int code, const std::string& name, const std::vector<Olvan
     text += "01\t" + std::to_string(code) + "\t" + AllTrim(name).substr(0, kOlvanNameLength) + kLineEnd;
     text += "02\t" + std::to_string(items.size()) + kLineEnd;
     for (const OlvanItem& item : items)
-        text += "03\t" + item.identifier + "\t" + NumberText(item.value, '.') + kLineEnd;
+        text += "03\t" + item.identifier + "\t" + NumberText(item.value, kValueDecimals, '.') + kLineEnd;
     return text;
 }
 

@@ -86,17 +86,19 @@ TEST_F(ShippedData, ValueRulesCatchBadEdits)
     ExpectCaught("given for a nutrient that does not carry it");
     Record(2, "THR").mean[kTB16G].reset();
     ExpectCaught("needs both");
+    Record(3, "DM").mean[kTB] = 870.0; // g/kg where % as fed belongs
+    ExpectCaught("TB 870.00 is above 100 % as fed");
 }
 
 TEST_F(ShippedData, SumsAndProportionsAreChecked)
 {
     *Record(3, "MC").mean[kTB] += 0.2;
     ExpectCaught("MC is not MET + CYS");
-    *Record(4, "GLU").mean[kTB] += 40; // more amino acids than protein
+    *Record(4, "GLU").mean[kTB] += 4; // more amino acids than protein
     ExpectCaught("amino acids add up");
-    *Record(5, "STA").mean[kTB] = 900;
+    *Record(5, "STA").mean[kTB] = 90;
     ExpectCaught("exceed the dry matter");
-    *Record(1, "CF").mean[kTB] = 200; // crude fibre above ADF
+    *Record(1, "CF").mean[kTB] = 20; // crude fibre above ADF
     ExpectCaught("CF <= ADF <= NDF");
 }
 
@@ -104,7 +106,7 @@ TEST_F(ShippedData, FreeAminoAcidsHoldTheirOwnAminoAcidOnly)
 {
     // L-lysine HCl (50): 78.8 % lysine, more than its crude protein, fully digestible.
     const ValueRecord& lysine = Record(50, "LYS");
-    EXPECT_DOUBLE_EQ(*lysine.mean[kTB], 788.0);
+    EXPECT_DOUBLE_EQ(*lysine.mean[kTB], 78.8);
     EXPECT_GT(*lysine.mean[kTB16G], 80.0);
     EXPECT_DOUBLE_EQ(*lysine.mean[kDIG_V], 100.0);
     // DL-methionine (52) has no cystine, so methionine + cystine is its methionine.
@@ -117,8 +119,8 @@ TEST_F(ShippedData, FreeAminoAcidsHoldTheirOwnAminoAcidOnly)
     ExpectCaught("no value record for nutrient MET");
     db.values.pop_back();
     // Its one amino acid still fits in its dry matter.
-    *Record(54, "TRP").mean[kTB] = 999;
-    *Record(54, "TRP").mean[kTDIG_V] = 999;
+    *Record(54, "TRP").mean[kTB] = 99.9;
+    *Record(54, "TRP").mean[kTDIG_V] = 99.9;
     ExpectCaught("exceeds the dry matter");
 }
 
@@ -186,13 +188,13 @@ protected:
 TEST_F(BrokenSources, ReadingReportsFileAndLine)
 {
     EXPECT_TRUE(Load().empty());
-    Replace("values.txt", " 115.00;", " 115.005;");
+    Replace("values.txt", " 11.50;", " 11.505;");
     Replace("nutrients.txt", "LYS  ;   10; O;", "LYS  ;   10; X;");
     Replace("feedstuffs.txt", "COURT ENG = Wheat\n", "");
     Replace("general.txt", "ORDRE1 = 100", "ORDRE1 = cent");
     std::vector<std::string> problems = Load();
     EXPECT_TRUE(Mentions(problems, "values.txt:")) << Joined(problems);
-    EXPECT_TRUE(Mentions(problems, "TB is not a number with at most 2 decimals: 115.005"));
+    EXPECT_TRUE(Mentions(problems, "TB is not a number with at most 2 decimals: 11.505"));
     EXPECT_TRUE(Mentions(problems, "TB must be O or N"));
     EXPECT_TRUE(Mentions(problems, "COURT ENG missing"));
     EXPECT_TRUE(Mentions(problems, "general.txt:7: ORDRE1 is not a whole number")) << Joined(problems);

@@ -32,6 +32,23 @@ protected:
     BoxRecorder boxes;
 };
 
+template <class T>
+BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM list)
+{
+    if (auto* dialog = dynamic_cast<T*>(WIN::FromHandle(hwnd)); dialog && IsWindow(hwnd))
+        reinterpret_cast<std::vector<T*>*>(list)->push_back(dialog);
+    return TRUE;
+}
+
+// Every top-level window of the thread that a framework object of class T owns.
+template <class T>
+std::vector<T*> OpenDialogs()
+{
+    std::vector<T*> found;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectDialog<T>, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 // The window of a dialog element, null when it has none.
 HWND ElementWindow(const DLG& dialog, const char* sym);
 

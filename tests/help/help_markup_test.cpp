@@ -63,14 +63,5 @@ TEST(HelpMarkup, FaultsAreReportedWithTheirLine)
     EXPECT_EQ(Convert("just text\n").problems, std::vector<std::string>{"line 1: the page has no title: line"});
 }
 
-TEST(HelpMarkup, NumbersAreShownAsTheProgramShowsThem)
-{
-    EXPECT_EQ(ShownNumber(3.2, '.'), "3.20");
-    EXPECT_EQ(ShownNumber(870, '.'), "870");
-    EXPECT_EQ(ShownNumber(12.5, ','), "12,50");
-    EXPECT_EQ(ShownNumber(0.004, '.'), "0"); // rounds to two decimals first, as stored
-    EXPECT_EQ(ShownNumber(999.99, ','), "999,99");
-}
-
 } // namespace
 } // namespace lysora::help

@@ -116,8 +116,7 @@ def pdf_words(pdf, first=None, last=None):
     if first:
         command += ["-f", str(first), "-l", str(last)]
     text = subprocess.run(command + [pdf, "-"], check=True, capture_output=True, text=True, timeout=60).stdout
-    # The printer's font draws "-" with the glyph that also serves the soft hyphen, which
-    # the text extraction reads back as such.
+    # Liberation Sans names its "-" glyph "hyphen", which pdftotext reads as the soft hyphen.
     return text.replace("\u00ad", "-").split()
 
 
@@ -128,7 +127,7 @@ def sample_cells(first_row, last_row, columns=8):
         cells.append(f"Feed{i}")
         for k in range(1, columns + 1):
             value = 0 if i % 7 == 0 else i + k / 10
-            cells.append("-" if value == 0 else repr(value))
+            cells.append("-" if value == 0 else f"{value:.2f}")  # never whole: two decimals
     return cells
 
 

@@ -68,10 +68,10 @@ TEST_F(RtfTest, ShortTableIsHeadRowsAndEndWithoutPageBreak)
                         "\\paperw11907\\paperh16840\\margl567\\margr567\\margt567\\margb567"
                         "\\widowctrl\\prcolbl\\sprsspbf\\brkfrm\\hyphcaps0 \\sectd \\pard\\plain \\f4\\lang1036 ");
     // The header band: 8 mm = 454 twips high, 270 mm = 15310 twips wide, 5 mm characters.
-    EXPECT_EQ(lines[1], "\\trowd \\trgaph70\\trrh-454\\trleft-70 \\cellx15310");
+    EXPECT_EQ(lines[1], "\\trowd \\trgaph70\\trrh454\\trleft-70 \\cellx15310");
     EXPECT_EQ(lines[2], "\\pard \\qc\\intbl {\\f4\\fs28 Title}\\cell ");
     EXPECT_EQ(lines[3], "\\pard \\intbl \\row");
-    EXPECT_EQ(lines[4], "\\trowd \\trgaph70\\trrh-284\\trleft-70 "
+    EXPECT_EQ(lines[4], "\\trowd \\trgaph70\\trrh284\\trleft-70 "
                         "\\clbrdrl\\brdrs\\brdrw15 \\clbrdrr\\brdrs\\brdrw15 \\clbrdrt\\brdrs\\brdrw15 "
                         "\\clbrdrb\\brdrs\\brdrw15 \\cellx2552"
                         "\\clbrdrl\\brdrs\\brdrw15 \\clbrdrr\\brdrs\\brdrw15 \\clbrdrt\\brdrs\\brdrw15 "

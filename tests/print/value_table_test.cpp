@@ -37,7 +37,7 @@ TEST(DisplayText, NilBlankZeroDashNumbersWithTheSeparator)
 {
     EXPECT_EQ(DisplayText(Value(), ','), "");
     EXPECT_EQ(DisplayText(Value(0.0), ','), "-");
-    EXPECT_EQ(DisplayText(Value(2.5), ','), "2,5");
+    EXPECT_EQ(DisplayText(Value(2.5), ','), "2,50");
     EXPECT_EQ(DisplayText(Value(12.0), ','), "12");
     EXPECT_EQ(DisplayText(Value(-0.25), '.'), "-0.25");
     EXPECT_EQ(DisplayText(Value("Maize"), ','), "Maize");
@@ -62,7 +62,7 @@ TEST(ValueTable, TwentyColumnsPrintInBlocksOfNineteenThenOne)
     const std::size_t block2 = 1 + 20 + 60;
     EXPECT_EQ(texts[block2 + 1], "N20");
     EXPECT_EQ(texts[block2 + 2], "Feed 1");
-    EXPECT_EQ(texts[block2 + 3], "1.2");
+    EXPECT_EQ(texts[block2 + 3], "1.20");
     EXPECT_EQ(texts[texts.size() - 3], "Lysora");
     EXPECT_EQ(texts.back(), "07/12/26 19:30");
     // Printed widths: title column 80 mm, values 10 mm, 3 mm characters, borders of 2.
@@ -131,7 +131,7 @@ TEST(ValueTable, RtfExportHasEveryCellInOrderWithoutFooter)
     std::filesystem::remove(path);
     std::size_t at = rtf.find("Comparison of raw nutrients");
     ASSERT_NE(at, std::string::npos);
-    for (const char* wanted : {"N1}", "N19}", "Feed 1}", "1.01}", "1.19}", "Feed 2}", "N20}", "Feed 1}", "1.2}"}) {
+    for (const char* wanted : {"N1}", "N19}", "Feed 1}", "1.01}", "1.19}", "Feed 2}", "N20}", "Feed 1}", "1.20}"}) {
         at = rtf.find(wanted, at);
         ASSERT_NE(at, std::string::npos) << wanted;
     }

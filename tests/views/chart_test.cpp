@@ -60,6 +60,29 @@ TEST(ChartScale, HoldsEveryBarWhateverTheData)
     EXPECT_GT(none.P2, none.P1);
 }
 
+TEST(ChartScale, LargeValuesTakeTheNextStepOfTheOneTwoFiveSeries)
+{
+    // 0 to 1000: tens would draw 203 grid lines, hundreds draw 23.
+    ExpectScale(Scale({{"A", 0, 0}, {"B", 1000, 0}}), 0, 1100, 100);
+    // Crude protein in g/kg beside a small value: tens 157 lines, hundreds 19.
+    ExpectScale(Scale({{"A", 96, 4}, {"B", 850, 12}}), 0, 900, 100);
+    // Up to 119 the tens draw 25 lines; from 120 on, twenties.
+    ExpectScale(Scale({{"A", 0.5, 0}, {"B", 119, 0}}), 0, 120, 10);
+    ExpectScale(Scale({{"A", 0.5, 0}, {"B", 120, 0}}), 0, 140, 20);
+    // Small values below and above zero: twos instead of ones.
+    ExpectScale(Scale({{"A", -9, 0}, {"B", 9, 0}}), -8, 10, 2);
+    // Whatever the top, at most 25 lines, on a step of the series, above every bar.
+    for (int top = 1; top <= 200000; top = top * 3 / 2 + 1) {
+        const ChartScale scale = Scale({{"A", 0.5, 0}, {"B", double(top), 0}});
+        EXPECT_LE((scale.P2 - scale.P1) * 2 / scale.step + 1, 25) << top;
+        EXPECT_GT(scale.P2, top) << top;
+        int lead = scale.step;
+        while (lead % 10 == 0)
+            lead /= 10;
+        EXPECT_TRUE(lead == 1 || lead == 2 || lead == 5) << scale.step;
+    }
+}
+
 TEST(ChartScale, ThirtyBarsWithManyDecimals)
 {
     std::vector<ChartBar> bars;
@@ -256,6 +279,30 @@ TEST_F(ChartDrawing, HistogramPageForThePrinterDrawsLabelsAsPictures)
     for (const Figure& line : pages->Of(0, Figure::Line))
         caps += line.x2 - line.x1 == 30 ? 1 : 0;
     EXPECT_EQ(caps, 2u * 20u);
+}
+
+TEST_F(ChartDrawing, LongLabelsStopAboveTheFooterOnScreenAndOnPaper)
+{
+    HistogramPage page = Page(3);
+    page.bars[0].label = "Dr\xEA" "ches de brasserie d\xE9shydrat\xE9" "es"; // 33 characters
+    page.bars[1].label = "Wheat bran";
+    page.bars[2].label = "Feed with a name cut after a blank";
+    for (ChartOutput output : {ChartOutput::Preview, ChartOutput::Printer}) {
+        DrawHistogram(pl, page, output);
+        pl.FORMFEED();
+    }
+    pl.CLOSE();
+    ASSERT_EQ(pl.PageCount(), 2);
+    const std::vector<Figure> shown[2] = {pages->Of(0, Figure::Text), pages->Of(1, Figure::VerticalText)};
+    for (const std::vector<Figure>& labels : shown) {
+        ASSERT_EQ(labels.size(), 3u);
+        // From 162 mm down to 1 mm above the footer's 192 mm, at 22 tenths a character.
+        EXPECT_EQ(labels[0].text, "Dr\xEA" "ches de\x85");
+        EXPECT_EQ(labels[1].text, "Wheat bran");
+        EXPECT_EQ(labels[2].text, "Feed with a\x85"); // no blank before the ellipsis
+        for (const Figure& label : labels)
+            EXPECT_LE(label.y1 + int(label.text.size()) * 45 / 2, 1910) << label.text;
+    }
 }
 
 TEST_F(ChartDrawing, SheetGraphLabelsEachSlotInACentredCellUnderTheAxis)

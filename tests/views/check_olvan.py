@@ -19,9 +19,18 @@ TYPES = ["TB", "DIG_V", "TDIG_V"]
 TITLE = "Matieres Premieres  - OLVAN 2 - (c) OLVAN-FORMULATION"
 
 
-def number(value):
-    text = f"{value or 0:.2f}".rstrip("0").rstrip(".")
-    return "0" if text in ("", "-0") else text
+def field_decimals(tables):
+    """The decimals of each field of the values table, as its header declares them."""
+    return {field.name: field.decimal_count for field in DBF(tables / "valeurs.dbf").fields}
+
+
+def number(value, decimals):
+    """A table value as written: a whole number without decimals, any other with the
+    decimals of its table field ("." as separator)."""
+    value = value or 0
+    if float(value).is_integer():
+        return str(int(value))
+    return f"{value:.{decimals}f}"
 
 
 # Crude protein is the permanent nutrient (the general table stores it scrambled); the
@@ -63,6 +72,7 @@ def expected(tables, language, code, batch=None, note=""):
     values = {(r["MATIERE"], r["NUTRI"].strip()): r for r in DBF(tables / "valeurs.dbf")}
     bound = next(iter(DBF(tables / "general.dbf")))["ORDRE2"]
     basis = {n: (values.get((code, n)) or {}).get("TB") or 0 for n in (PROTEIN, DRY_MATTER)}
+    decimals = field_decimals(tables)
     lines = [TITLE + (f" - {note}" if note else ""), f"01\t{code}\t{names[code][:50]}"]
     items = []
     for nutrient in nutrients:
@@ -74,7 +84,7 @@ def expected(tables, language, code, batch=None, note=""):
             record = adjusted(record, nutri, nutrient["ORDRE"] < bound, batch, basis)
         for k, kind in enumerate(TYPES, start=1):
             if nutrient[kind] == "O":
-                items.append(f"03\t{k}{nutri}\t{number(record[kind])}")
+                items.append(f"03\t{k}{nutri}\t{number(record[kind], decimals[kind])}")
     lines.append(f"02\t{len(items)}")
     lines += items
     return "".join(line + "\r\n" for line in lines).encode("cp1252")

@@ -14,7 +14,7 @@
 #include "data/domain_text.h"
 #include "tests/framework/gui_fixture.h"
 #include "tests/support/window_picture.h"
-#include "tests/views/comparison_fixture.h"
+#include "tests/views/dialog_fixture.h"
 #include "tools/maketables/table_sources.h"
 #include "views/comparison.h"
 #include "views/fld_grille.h"
@@ -28,6 +28,7 @@ namespace lysora {
 namespace {
 
 using testing::ElementWindow;
+using testing::OpenDialogs;
 
 // The histogram's arguments as the table hands them over, instead of opening it.
 struct HistogramCall {
@@ -71,23 +72,6 @@ public:
 private:
     HelpLauncher* previous_;
 };
-
-template <class T>
-BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM list)
-{
-    if (auto* dialog = dynamic_cast<T*>(WIN::FromHandle(hwnd)); dialog && IsWindow(hwnd))
-        reinterpret_cast<std::vector<T*>*>(list)->push_back(dialog);
-    return TRUE;
-}
-
-// Every top-level window of the thread that a framework object of class T owns.
-template <class T>
-std::vector<T*> OpenDialogs()
-{
-    std::vector<T*> found;
-    EnumThreadWindows(GetCurrentThreadId(), &CollectDialog<T>, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 std::vector<int> SelectedLines(HWND lb)
 {
@@ -136,24 +120,8 @@ std::string ShownType(const DLG& dialog)
     return text;
 }
 
-class ComparisonDialogTest : public testing::GuiTest {
+class ComparisonDialogTest : public test::ViewDialogTest {
 protected:
-    void SetUp() override
-    {
-        testing::GuiTest::SetUp();
-        SetDecimalSeparator('.');
-        static const bool pictures = (__Out_RegisterBitmapInstance(GetModuleHandleA(nullptr)), true);
-        (void)pictures;
-    }
-    void TearDown() override
-    {
-        for (DLG* dialog : OpenDialogs<DLG>())
-            dialog->CLOSE();
-        PumpFor(30);
-        testing::GuiTest::TearDown();
-        database_.reset();
-        SetDecimalSeparator('.');
-    }
 
     // The shipped tables (with their text sources, for the expected values) or the small
     // database, opened in a language.
@@ -212,7 +180,6 @@ protected:
         return {};
     }
 
-    std::unique_ptr<test::DatabaseDir> database_;
     tables::SampleDatabase sources_;
 };
 
@@ -418,14 +385,14 @@ TEST_F(ComparisonDialogTest, TheSemicolonExportFollowsTheScreenByteForByte)
     EXPECT_EQ(test::ReadFile(file), ";CP;LYS;DM\r\n"
                                     "Barley;105;3,78;870\r\n"
                                     "Blé tendre;115;3,22;-\r\n"
-                                    "Maize;-;2,4;-\r\n");
+                                    "Maize;-;2,40;-\r\n");
     // Sorted on LYS (ascending), then the apparent digestibilities: DM does not carry them.
     table.GRILLE().CLICENTETE(3);
     ChooseType(table, "DIG_A");
     ASSERT_TRUE(table.EXPORTEXCEL(file));
     EXPECT_EQ(test::ReadFile(file), ";CP;LYS;DM\r\n"
-                                    "Maize;-;2,5;\r\n"
-                                    "Barley;75,5;70;\r\n"
+                                    "Maize;-;2,50;\r\n"
+                                    "Barley;75,50;70;\r\n"
                                     "Blé tendre;78;70,19;\r\n");
 
     // A file that cannot be created: the message names it, nothing is left.

@@ -138,7 +138,7 @@ TEST(SemicolonText, FollowsTheRowsAsGivenWithTheDecimalSeparator)
     });
     EXPECT_EQ(SemicolonText(columns, rows, ','), ";CP;Lys;DM\r\n"
                                                  "Blé tendre;115;3,22;-\r\n"
-                                                 "Maize;;2,5;-1,25\r\n"
+                                                 "Maize;;2,50;-1,25\r\n"
                                                  ";;;\r\n"
                                                  "Short row;1;;\r\n");
     EXPECT_EQ(SemicolonText(columns, rows, '.').substr(0, 35), ";CP;Lys;DM\r\nBlé tendre;115;3.22;-\r\n");

@@ -27,18 +27,25 @@ std::vector<std::string> Titles(const GridModel& grid)
 
 GridGeometry Sheet() { return GridGeometry{160, 38, 13, 18, 11}; }
 
-TEST(DisplayNumber, NilBlankZeroDashOthersWithTheUsersSeparator)
+TEST(DisplayNumber, NilBlankZeroDashWholeWithoutDecimalsOthersWithTheTablesTwo)
 {
     EXPECT_EQ(DisplayNumber(Value()), "");
     EXPECT_EQ(DisplayNumber(Value("12")), "");
     EXPECT_EQ(DisplayNumber(Value(0)), "-");
     EXPECT_EQ(DisplayNumber(Value(-0.0)), "-");
     EXPECT_EQ(DisplayNumber(Value(12)), "12");
-    EXPECT_EQ(DisplayNumber(Value(2.5), ','), "2,5");
-    EXPECT_EQ(DisplayNumber(Value(12.3), ','), "12,3"); // never 12,300000000000001
+    EXPECT_EQ(DisplayNumber(Value(2.5), ','), "2,50");
+    EXPECT_EQ(DisplayNumber(Value(0.3), ','), "0,30");
+    EXPECT_EQ(DisplayNumber(Value(12.3), ','), "12,30"); // never 12,300000000000001
     EXPECT_EQ(DisplayNumber(Value(-0.75)), "-0.75");
+    EXPECT_EQ(DisplayNumber(Value(999.99), ','), "999,99");
     EXPECT_EQ(DisplayNumber(Value(1234567.0)), "1234567"); // no exponent
-    EXPECT_EQ(NumberText(0.1 + 0.2), "0.30000000000000004"); // exact, not rounded away
+    EXPECT_EQ(DisplayNumber(Value(0.1 + 0.2)), "0.30");
+    EXPECT_EQ(DisplayNumber(Value(2.675)), "2.68"); // rounded as the decimal text reads
+    EXPECT_EQ(DisplayNumber(Value(0.004)), "0"); // rounds to nothing: no "-0" nor "0,00"
+    EXPECT_EQ(DisplayNumber(Value(-0.004)), "0");
+    EXPECT_EQ(NumberText(2.96, 1), "3"); // a chart label: rounded first, then whole
+    EXPECT_EQ(NumberText(2.5, 1), "2.5");
 }
 
 TEST(GridSort, AscendingPutsZerosAfterPositivesAndMissingValuesLast)

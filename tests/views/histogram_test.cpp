@@ -217,7 +217,7 @@ TEST_F(HistogramTest, OkDrawsTheChartInAOnePagePreview)
     ASSERT_NE(preview, nullptr);
     ASSERT_TRUE(boxes.shown.empty()) << ::testing::PrintToString(Texts());
     HWND window = preview->HANDLE();
-    EXPECT_EQ(preview->GETTEXT(), "Histogram  -  Page: 1/1");
+    EXPECT_EQ(preview->GETTEXT(), "Histogram"); // the document's title
     EXPECT_EQ(preview->Document().PageCount(), 1);
     EXPECT_NE(dynamic_cast<PL2*>(&preview->Document()), nullptr);
     // F1 in the preview: it has no help page, and stays open.

@@ -52,14 +52,14 @@ TEST(SheetExports, TheSpreadsheetShowsWhatTheGridsShowInTheUsersSeparator)
     EXPECT_EQ(lines[1], "Soft wheat grain");
     EXPECT_EQ(lines[2], "");
     EXPECT_EQ(lines[3], ";CP;Lys;Met;Ala;DM;Ash"); // the permanent nutrient once, first
-    EXPECT_EQ(lines[4], "Raw content;180;12,5;-;;880,25;50");
+    EXPECT_EQ(lines[4], "Raw content;180;12,50;-;;880,25;50"); // whole, or the tables' two decimals
     EXPECT_EQ(lines[5], "Number of values;4;4;-;3;;2");
     EXPECT_EQ(lines[6], "");
     // As many fields in the header as in every row.
     EXPECT_EQ(Split(lines[3], ";").size(), Split(lines[4], ";").size());
     EXPECT_EQ(Split(lines[3], ";").size(), Split(lines[5], ";").size());
 
-    EXPECT_NE(SpreadsheetText("Wheat", "", groups, '.').find(";12.5;"), std::string::npos);
+    EXPECT_NE(SpreadsheetText("Wheat", "", groups, '.').find(";12.50;"), std::string::npos);
 }
 
 TEST(SheetExports, TheFormulationFileUsesDotsZerosAndACutName)
@@ -71,7 +71,7 @@ TEST(SheetExports, TheFormulationFileUsesDotsZerosAndACutName)
     EXPECT_EQ(lines[0], "Matieres Premieres  - OLVAN 2 - (c) OLVAN-FORMULATION");
     EXPECT_EQ(lines[1], "01\t12\t" + longName.substr(0, 50));
     EXPECT_EQ(lines[2], "02\t3");
-    EXPECT_EQ(lines[3], "03\t1LYS\t12.5");
+    EXPECT_EQ(lines[3], "03\t1LYS\t12.50");
     EXPECT_EQ(lines[4], "03\t2LYS\t0");
     EXPECT_EQ(lines[5], "03\t3MET\t80");
 

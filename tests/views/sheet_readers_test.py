@@ -57,6 +57,7 @@ class Tables:
         nutrients = list(DBF(f"nut{language}.dbf", encoding="cp1252"))
         self.nutrients = {n["NUTRI"].strip(): n for n in nutrients}
         self.values = {(r["MATIERE"], r["NUTRI"].strip()): r for r in DBF("valeurs.dbf")}
+        self.decimals = check_olvan.field_decimals(Path("."))
         general = next(iter(DBF("general.dbf")))
         permanent = permanent_nutrient()
         # Every group starts with the permanent nutrient, then its own ones in display order.
@@ -80,12 +81,12 @@ class Tables:
         return 0 if record is None else record[field] or 0
 
 
-def shown(value, separator):
+def shown(tables, value, field, separator):
     if value is None:
         return ""
     if value == 0:
         return "-"
-    return check_olvan.number(value).replace(".", separator)
+    return check_olvan.number(value, tables.decimals[field]).replace(".", separator)
 
 
 def expected_spreadsheet(tables, code, separator):
@@ -94,7 +95,7 @@ def expected_spreadsheet(tables, code, separator):
     lines = [feedstuff["LIBELLE"].strip(), feedstuff["DEFINITION"].strip(), "",
              "".join(";" + tables.short(c) for c in columns)]
     for field, title in zip(FIELDS, TITLES[tables.language]):
-        lines.append(title + "".join(";" + shown(tables.cell(code, c, field), separator) for c in columns))
+        lines.append(title + "".join(";" + shown(tables, tables.cell(code, c, field), field, separator) for c in columns))
     return "".join(line + "\r\n" for line in lines).encode("cp1252")
 
 
@@ -106,7 +107,7 @@ def expected_rtf_words(tables, code, separator):
         words += title.split() + [tables.short(c) for c in group]
         for field, row_title in zip(FIELDS, TITLES[tables.language]):
             words += row_title.split()
-            words += [w for w in (shown(tables.cell(code, c, field), separator) for c in group) if w]
+            words += [w for w in (shown(tables, tables.cell(code, c, field), field, separator) for c in group) if w]
     return words
 
 

@@ -4,6 +4,7 @@
 #include "app/reftables.h"
 #include "app/strings.h"
 #include "app/utilities.h"
+#include "base/display_number.h"
 #include "base/text.h"
 #include "tools/makehelp/help_markup.h"
 #include "tools/maketables/cp1252.h"
@@ -48,26 +49,10 @@ std::string Cell(DBSEL& values, double matiere, const std::string& code, const c
     std::snprintf(key, sizeof key, "%4d%-5s", int(matiere), code.c_str());
     if (!values.SEEK(key))
         return "-";
-    const Value value = values.Get(Symbol(type));
-    if (value.IsNil())
-        return "";
-    return value.Number() == 0 ? "-" : ShownNumber(value.Number(), separator);
+    return DisplayNumber(values.Get(Symbol(type)), separator);
 }
 
 } // namespace
-
-std::string ShownNumber(double value, char separator)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    std::string shown = text;
-    if (shown.size() > 3 && shown.compare(shown.size() - 3, 3, ".00") == 0)
-        shown.resize(shown.size() - 3);
-    for (char& c : shown)
-        if (c == '.')
-            c = separator;
-    return shown;
-}
 
 std::string WholeTableHtml()
 {

@@ -15,8 +15,4 @@ namespace lysora::help {
 // against the tables.
 std::string WholeTableHtml();
 
-// A number as the program shows it: two decimals, whole values without any, with the
-// decimal separator of the language ("," in French).
-std::string ShownNumber(double value, char separator);
-
 } // namespace lysora::help

@@ -2,6 +2,7 @@
 #include "tools/maketables/table_sources.h"
 
 #include "app/utilities.h"
+#include "base/display_number.h"
 #include "tools/maketables/cp1252.h"
 
 #include <algorithm>
@@ -22,6 +23,9 @@ constexpr std::size_t kTitreWidth = 100, kCopyWidth = 200;
 constexpr double kLargestValue = 999.99; // numeric 6 with 2 decimals
 constexpr int kLargestNbVal = 999, kLargestOrdre = 999, kLargestMatiere = 9999;
 constexpr std::size_t kLeastFeedstuffs = 60;
+// Contents are in % as fed (g per 100 g): none can exceed the whole feed. A table filled in
+// g/kg by mistake fails here.
+constexpr double kWholeFeed = 100;
 
 // Values are kept with 2 decimals, so a value computed from others agrees within half a
 // unit of the last decimal plus the rounding of its inputs.
@@ -319,12 +323,7 @@ constexpr const char* kFractions[] = {"ASH", "EE", "CF", "STA", "SUG"};
 
 bool Near(double a, double b, double tolerance) { return std::fabs(a - b) <= tolerance; }
 
-std::string Show(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
-}
+std::string Show(double value) { return FixedText(value, kValueDecimals); }
 
 class Checker {
 public:
@@ -467,6 +466,9 @@ private:
         auto mean = [&](ValueType t) { return v.mean[t].value_or(0); };
         if (v.mean[kDIG_V] && mean(kDIG_V) > 100)
             problem("DIG_V above 100");
+        for (ValueType content : {kTB, kTDIG_V})
+            if (v.mean[content] && mean(content) > kWholeFeed)
+                problem(std::string(kValueTypeNames[content]) + " " + Show(mean(content)) + " is above 100 % as fed");
         if (v.mean[kDIG_A] && v.mean[kDIG_V] && mean(kDIG_A) > mean(kDIG_V))
             problem("DIG_A " + Show(mean(kDIG_A)) + " above DIG_V " + Show(mean(kDIG_V)));
         if (v.mean[kTDIG_V] && !Near(mean(kTDIG_V), mean(kTB) * mean(kDIG_V) / 100, kRounding))
@@ -518,13 +520,13 @@ private:
         // protein (N x 6.25). A free amino acid has the nitrogen content of its own molecule,
         // so its content may exceed its crude protein, but never its dry matter.
         if (freeAminoAcid && aminoAcids > dryMatter)
-            problem("the free amino acid (" + Show(aminoAcids) + " g) exceeds the dry matter (" + Show(dryMatter) + ")");
+            problem("the free amino acid (" + Show(aminoAcids) + " %) exceeds the dry matter (" + Show(dryMatter) + " %)");
         if (!freeAminoAcid && (aminoAcids > protein * 1.02 || aminoAcids < protein * 0.6))
-            problem("amino acids add up to " + Show(aminoAcids) + " g for " + Show(protein) + " g of protein");
+            problem("amino acids add up to " + Show(aminoAcids) + " % for " + Show(protein) + " % of protein");
         double fractions = protein;
         for (const char* fraction : kFractions)
             fractions += Content(f.code, fraction);
-        if (fractions > dryMatter || dryMatter > 1000)
+        if (fractions > dryMatter || dryMatter > kWholeFeed)
             problem("protein and proximate fractions (" + Show(fractions) + ") exceed the dry matter (" + Show(dryMatter) + ")");
         double cf = Content(f.code, "CF"), adf = Content(f.code, "ADF"), ndf = Content(f.code, "NDF");
         if ((cf && adf && cf > adf) || (adf && ndf && adf > ndf))

@@ -67,7 +67,7 @@ std::vector<std::string> LoadSources(const std::string& directory, SampleDatabas
 
 // The consistency rules of the shipped data, each problem as "file:line: what"; empty when
 // the data meets them all. At least 60 feedstuffs; field widths of the tables; unique codes; the permanent nutrient
-// present and carrying no g/16 g N value; amino acids carrying all five value types and
+// present and carrying no g/16 g N value; contents (in % as fed) at most 100; amino acids carrying all five value types and
 // proximate analysis only the raw content; a value given exactly when its nutrient carries
 // its type, with a positive standard deviation and at least one value behind it; contents
 // in g/16 g N agreeing with the amino-acid and protein contents; apparent digestibility
