@@ -38,18 +38,6 @@ std::function<bool(HWND)> Captioned(const std::string& caption)
     return [caption](HWND hwnd) { return ProgramCopy::Text(hwnd) == caption; };
 }
 
-// Polls until the condition holds or the limit passes.
-bool Eventually(const std::function<bool()>& holds, std::chrono::milliseconds limit = 10s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!holds()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
 void SaveScreen(const std::string& name)
 {
     const char* folder = std::getenv("LYSORA_SHOTS");
