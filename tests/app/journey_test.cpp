@@ -421,6 +421,9 @@ TEST_F(Journey, TheComparisonIsChosenSortedChartedAndChangedByMouse)
         if (ProgramCopy::Text(b) == Lib("TOUT") && in::ScreenRect(b).left < in::ScreenRect(nutrients).left)
             in::Click(b);
     EXPECT_TRUE(Eventually([&] { return chosen(feedstuffs) == Ask(feedstuffs, LB_GETCOUNT); }));
+    // The wheel turns the list under the pointer.
+    in::Wheel(in::CentreOf(feedstuffs), 2);
+    EXPECT_TRUE(Eventually([&] { return Ask(feedstuffs, LB_GETTOPINDEX) > 0; })) << "wheel";
     // The value type by mouse.
     HWND type = Shown(selection, "GKT-COMBO").at(0);
     PickFromDropDown(type, 1);
@@ -462,8 +465,11 @@ TEST_F(Journey, TheComparisonIsChosenSortedChartedAndChangedByMouse)
                               : std::is_sorted(column.rbegin(), column.rend()))
             << FileText(file);
     }
-    // Another value type by mouse redraws the table.
-    const std::uint64_t before = in::PictureOf(g).Hash();
+    // The wheel turns the grid's rows; another value type by mouse redraws the table.
+    std::uint64_t before = in::PictureOf(g).Hash();
+    in::Wheel(in::CentreOf(g), 1);
+    EXPECT_TRUE(Eventually([&] { return in::PictureOf(g).Hash() != before; })) << "wheel";
+    before = in::PictureOf(g).Hash();
     PickFromDropDown(Shown(table, "GKT-COMBO").at(0), 2);
     EXPECT_TRUE(Eventually([&] { return in::PictureOf(g).Hash() != before; }));
 
