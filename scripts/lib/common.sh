@@ -14,7 +14,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # the script ending without a word.
 report_failures() {
   set -E
-  trap 'echo "$(basename "$0"): failed (status $?) at line $LINENO: $BASH_COMMAND" >&2' ERR
+  trap 'report_failure_status=$?; echo "$(basename "$0"): failed (status $report_failure_status) at line $LINENO: $BASH_COMMAND" >&2' ERR
 }
 
 # wine_env ARCH: the Wine of one Windows architecture (win32 or win64), each with a prefix
