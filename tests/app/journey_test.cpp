@@ -56,6 +56,18 @@ HWND ShownWithText(HWND parent, const std::string& cls, const std::string& text)
     return nullptr;
 }
 
+// Every button of a window has a letter of its own: Alt+letter runs one thing only.
+void ExpectOwnLetters(HWND window)
+{
+    std::set<char> letters;
+    for (HWND button : Shown(window, "GKT-BUTTON")) {
+        const std::string text = ProgramCopy::Text(button);
+        if (const auto amp = text.find('&'); amp != std::string::npos && amp + 1 < text.size()) {
+            EXPECT_TRUE(letters.insert(char(std::toupper(text[amp + 1]))).second) << text;
+        }
+    }
+}
+
 LRESULT Ask(HWND hwnd, UINT msg, WPARAM wparam = 0, LPARAM lparam = 0) { return SendMessageA(hwnd, msg, wparam, lparam); }
 
 bool Gone(HWND hwnd) { return Eventually([hwnd] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }); }
@@ -183,14 +195,7 @@ TEST_F(Journey, IntroAndMenuAnswerClicksOnEveryButtonAndLabelInBothLanguages)
         EXPECT_EQ(copy.ReadLanguage(), language);
         const std::string folder = std::string("help\\") + (language == kFrench ? "fra\\" : "eng\\");
 
-        // Every button's letter is its own (Alt+letter runs one thing only).
-        std::set<char> letters;
-        for (HWND button : Shown(menu, "GKT-BUTTON")) {
-            const std::string text = ProgramCopy::Text(button);
-            if (const auto amp = text.find('&'); amp != std::string::npos && amp + 1 < text.size()) {
-                EXPECT_TRUE(letters.insert(char(std::toupper(text[amp + 1]))).second) << text;
-            }
-        }
+        ExpectOwnLetters(menu);
         for (const Item& item : items) {
             const std::string caption = Lib(item.command);
             for (const char* cls : {"GKT-BUTTON", "GKT-STATIC"}) {
@@ -231,13 +236,14 @@ TEST_F(Journey, TheSheetAnswersItsButtonsListTabsExportAndCloseBox)
     ASSERT_TRUE(CHOISIRLANGUE(kEnglish));
     ASSERT_TRUE(copy.Start());
     ASSERT_TRUE(copy.WaitWindow([](HWND h) { return ProgramCopy::Text(h) == "Lysora"; }, kLimit));
-    std::this_thread::sleep_for(500ms); // the focus on the language button
+    EXPECT_TRUE(Eventually([&] { return ProgramCopy::Text(copy.Focus()) == "&English"; })) << "the language's button";
     in::Key(VK_RETURN);
     HWND menu = WaitMenu();
     ASSERT_TRUE(menu);
     ASSERT_TRUE(ClickButton(menu, Lib("FICHEMAT")));
     HWND sheet = Window(UNAMP(Lib("FICHEMAT")));
     ASSERT_TRUE(sheet);
+    ExpectOwnLetters(sheet);
 
     // The four arrows move through the feedstuffs and stop at both ends.
     HWND name = Shown(sheet, "GKT-COMBO").at(0);
@@ -293,16 +299,18 @@ TEST_F(Journey, TheSheetAnswersItsButtonsListTabsExportAndCloseBox)
     ASSERT_TRUE(preview);
     const std::string caption = ProgramCopy::Text(preview);
     const std::string pages = caption.substr(caption.rfind('/') + 1);
-    auto pageAfter = [&](int button) {
+    ASSERT_NE(pages, "1") << "the three tables take several pages";
+    auto pageAfter = [&](int button, const std::string& expected) {
         in::Click(GetDlgItem(preview, button));
-        std::this_thread::sleep_for(200ms);
-        const std::string text = ProgramCopy::Text(preview);
-        return text.substr(text.rfind(' ') + 1);
+        return Eventually([&] {
+            const std::string text = ProgramCopy::Text(preview);
+            return text.substr(text.rfind(' ') + 1) == expected;
+        }, 3s);
     };
-    EXPECT_EQ(pageAfter(GKT_PREVIEW_LAST), pages + "/" + pages);
-    EXPECT_EQ(pageAfter(GKT_PREVIEW_FIRST), "1/" + pages);
-    EXPECT_EQ(pageAfter(GKT_PREVIEW_PREVIOUS), "1/" + pages) << "the first page stays";
-    EXPECT_EQ(pageAfter(GKT_PREVIEW_NEXT), (pages == "1" ? "1/" : "2/") + pages);
+    EXPECT_TRUE(pageAfter(GKT_PREVIEW_LAST, pages + "/" + pages));
+    EXPECT_TRUE(pageAfter(GKT_PREVIEW_FIRST, "1/" + pages));
+    EXPECT_TRUE(pageAfter(GKT_PREVIEW_NEXT, "2/" + pages));
+    EXPECT_TRUE(pageAfter(GKT_PREVIEW_PREVIOUS, "1/" + pages));
     RECT view;
     GetClientRect(preview, &view);
     MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&view), 2);
@@ -383,6 +391,7 @@ TEST_F(Journey, TheComparisonIsChosenSortedChartedAndChangedByMouse)
     in::Click(ShownWithText(menu, "GKT-STATIC", Lib("COMPMAT")));
     HWND selection = Window(Lib("CHOIXMATCOMP"));
     ASSERT_TRUE(selection);
+    ExpectOwnLetters(selection);
     const std::vector<HWND> lists = Shown(selection, "ListBox");
     ASSERT_EQ(lists.size(), 2u);
     HWND feedstuffs = lists[0], nutrients = lists[1];
@@ -433,6 +442,7 @@ TEST_F(Journey, TheComparisonIsChosenSortedChartedAndChangedByMouse)
     HWND table = Window(Lib("TABLEAUCOMP"));
     ASSERT_TRUE(table);
     EXPECT_TRUE(Gone(selection));
+    ExpectOwnLetters(table);
 
     // A click on the second value column's header (the first nutrient, the permanent one, has
     // no g/16 g N) sorts it; a second reverses it. The red arrow shows which way, and the
