@@ -15,6 +15,7 @@ namespace lysora {
 namespace {
 
 constexpr int kItemSize = 22;
+constexpr std::string_view kLabelPrefix = "LBL"; // an item's label: LBL + the item's command
 constexpr unsigned long kTopicTable = 50, kTopicAuthors = 9, kTopicNotice = 15, kTopicMenu = 10;
 
 // The items in menu order, from top to bottom.
@@ -34,8 +35,8 @@ DLG_MENU::DLG_MENU() : DLG(nullptr, GKT_DIALOG, DONNEESGENERALES().titre)
         MENUITEM(kItems[k], 50 + 27 * k);
     XY(380, 280).CMD(cmd::CLOSE, LIB(Symbol("QUITTER")), 0, std::nullopt, "#" + LIB(Symbol("BTQUITTER")));
     XY(490, 280).CMD(cmd::ONHELP, "", kItemSize, std::nullopt, "#Aide");
-    if (_DEBUG())
-        XY(20, 280).CMD(cmd::PARAMS, "&Administration", 110);
+    if (_DEBUG()) // its letter is free among the items of both languages
+        XY(20, 280).CMD(cmd::PARAMS, "A&dministration", 110);
     CENTER(kWidth, kHeight);
 }
 
@@ -59,10 +60,23 @@ void DLG_MENU::MENUITEM(Command command, int y)
     XY(280, y).CMD(command, text, 0, std::nullopt, "#Menu");
     if (WIN* element = CMD(sym))
         element->MOVE(WIN::kKeep, WIN::kKeep, kItemSize, kItemSize);
-    const Symbol label("LBL" + sym.Name());
+    const Symbol label(std::string(kLabelPrefix) + sym.Name());
     XY(310, y + 1).LBL(label, text);
-    if (WIN* element = FLD(label))
+    if (WIN* element = FLD(label)) {
         element->SETCOLOR(255, 255, 255, 0, 0, 0); // black on white
+        // The label answers a click like its button (ONCMD runs the item).
+        if (Win* record = element->Record())
+            record->style |= SS_NOTIFY;
+    }
+}
+
+void DLG_MENU::ONCMD(Symbol sym)
+{
+    for (Command item : kItems)
+        if (sym.Name() == std::string(kLabelPrefix) + item.Sym().Name()) {
+            CallMethod(item.Sym());
+            return;
+        }
 }
 
 void DLG_MENU::ONFLD(Symbol sym)

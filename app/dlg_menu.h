@@ -33,8 +33,11 @@ public:
     static const WinMethods& ClassMethods();
     const WinMethods& Methods() const override { return ClassMethods(); }
 
-    // A square picture button with the command at (280, y) and its label at (310, y + 1).
+    // A square picture button with the command at (280, y) and its label at (310, y + 1);
+    // a click on either runs the item.
     void MENUITEM(Command command, int y);
+    // A click on an item's label: the item's command.
+    void ONCMD(Symbol sym) override;
 
     void ONFLD(Symbol sym) override;
     void MODEEMPLOI();
@@ -47,7 +50,7 @@ public:
     void ONHELP() override;
     void ONCLOSE() override;
     // Opens the administration frame, which becomes the main window, maximised; brings it
-    // forward when it is open already. A debug copy shows an "&Administration" button for it.
+    // forward when it is open already. A debug copy shows an "A&dministration" button for it.
     void PARAMS();
     MAINWINDOW* Frame() const { return frame_.get(); }
 

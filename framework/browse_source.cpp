@@ -167,14 +167,39 @@ int BrowseSource::Position(std::int32_t record)
         MakeMap();
     if (record && record == thumbRecord_)
         return lastPosition_; // where the user let the thumb go
-    auto known = ranks_.find(record);
-    if (known == ranks_.end() || count_ < 1)
+    const std::optional<long> rank = RankOf(record);
+    if (!rank || count_ < 1)
         return lastPosition_;
     const long last = count_ - 1;
-    const long position = last > 0 ? (known->second * kThumbRange + last / 2) / last : 0;
+    const long position = last > 0 ? (*rank * kThumbRange + last / 2) / last : 0;
     lastPosition_ = int(std::clamp(position, 0L, long(kThumbRange)));
     thumbRecord_ = 0;
     return lastPosition_;
+}
+
+std::optional<long> BrowseSource::RankOf(std::int32_t record)
+{
+    if (auto known = ranks_.find(record); known != ranks_.end())
+        return known->second;
+    if (!record || !mapped_)
+        return std::nullopt;
+    // Not answered since the map was made (the map is new after a change): counted from the
+    // nearest record of known rank before it, a sampled one at most kSampleStep steps back.
+    const std::int32_t keep = selection_.RECNO();
+    selection_.GOTO(record);
+    std::optional<long> rank;
+    for (long steps = 0; steps <= kSampleStep && !selection_.Eof(); ++steps) {
+        if (auto known = ranks_.find(selection_.RECNO()); known != ranks_.end()) {
+            rank = known->second + steps;
+            break;
+        }
+        if (!selection_.SKIP(-1) || selection_.Bof())
+            break;
+    }
+    selection_.GOTO(keep);
+    if (rank)
+        Remember(record, *rank);
+    return rank;
 }
 
 void BrowseSource::Select(std::int32_t record)

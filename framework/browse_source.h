@@ -8,7 +8,8 @@
 // The scroll thumb stands for a record's rank in the order. Ranks come from a sampled map
 // of the order (every kSampleStep-th record and the count), made with long skips, so that a
 // thumb drag on a table of hundreds of thousands of records costs one short skip; the ranks
-// of the records answered since are remembered, which places the thumb after a move. The
+// of the records answered since are remembered, which places the thumb after a move, and a
+// record of unknown rank is counted back to the nearest sampled one. The
 // map is made again after a commit and when it is older than kSampleLifeMs, so records
 // added or removed by another copy of the program move the thumb only until then; the rows
 // shown are always read from the table as it stands.
@@ -19,6 +20,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -65,6 +67,9 @@ private:
     void MakeMap();
     bool MapIsFresh() const;
     void Remember(std::int32_t record, long rank);
+    // The record's rank in the order: remembered, or counted back to a record of known rank;
+    // nothing when the record is gone or no map is made.
+    std::optional<long> RankOf(std::int32_t record);
     // The cells of a record the selection stands on, kept a moment for the row question
     // that follows the step question (one movement of the table instead of two).
     std::int32_t Keep(std::int32_t record);

@@ -735,8 +735,14 @@ void DLG::OnChildFocus(HWND child)
     if (validating_)
         return;
     int index = IndexOfWindow(child);
-    if (index >= 0 && elements_[std::size_t(index)].check != Check::Nil)
-        VALIDATE_(std::size_t(index), false, false);
+    if (index < 0 || elements_[std::size_t(index)].check == Check::Nil)
+        return;
+    // A button pressed with the mouse checks the fields once, when its command comes on the
+    // release: checking on the press too showed the error twice, the second box coming up
+    // after the first and over the next click (Cancel seemed to check the fields again).
+    if (elements_[std::size_t(index)].check == Check::Off && GetKeyState(VK_LBUTTON) < 0)
+        return;
+    VALIDATE_(std::size_t(index), false, false);
 }
 
 void DLG::OnSpin(HWND window, int step)

@@ -249,11 +249,24 @@ GUIKIT_API int __stdcall Win_Handle2Link(HWND hwnd)
 
 GUIKIT_API HFONT __stdcall GetFont(void) { return shared_font; }
 
+// The system hands the mouse wheel to the window that has the focus; users expect it to turn
+// the control under the pointer (a list, a grid, a browse), as its scroll bar would. A
+// window of this thread under the pointer takes it; one that does not scroll passes it on to
+// its parent, as the system does.
+static void AimWheelAtPointer(MSG* msg)
+{
+    if (msg->message != WM_MOUSEWHEEL) return;
+    const POINT at = {static_cast<short>(LOWORD(msg->lParam)), static_cast<short>(HIWORD(msg->lParam))};
+    HWND under = WindowFromPoint(at);
+    if (under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) msg->hwnd = under;
+}
+
 GUIKIT_API int __stdcall Loop_Main(int flag)
 {
     (void)flag; // accepted for the callers that pass it; the loop does not depend on it
     MSG msg = {};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        AimWheelAtPointer(&msg);
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

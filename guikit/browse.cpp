@@ -324,12 +324,11 @@ bool Key(WinBrw* b, HWND hwnd, WPARAM key)
         const int next = from ? Skip(b, up ? -1 : 1, from) : 0;
         if (!next) return true;
         Ask(b, CB_SELECT, 0, next);
-        if (up) {
-            Rebuild(b, CB_SKIP, b->current_row <= 0 ? -1 : 0, false);
-        } else {
-            if (!had_row) Rebuild(b, CB_CURRENT, 0, false);
-            Rebuild(b, CB_SKIP, b->current_row == b->visible_rows - 1 ? 1 : 0, false);
-        }
+        // A selection scrolled off the page (a thumb drag) is brought onto it first, either
+        // way: the record the buttons act on is always shown.
+        if (!had_row) Rebuild(b, CB_CURRENT, 0, false);
+        else if (up) Rebuild(b, CB_SKIP, b->current_row == 0 ? -1 : 0, false);
+        else Rebuild(b, CB_SKIP, b->current_row == b->visible_rows - 1 ? 1 : 0, false);
         break;
     }
     case VK_LEFT:
@@ -341,6 +340,14 @@ bool Key(WinBrw* b, HWND hwnd, WPARAM key)
     }
     Notify(&b->win, WM_CHAR, GKT_CHAR_MOVED, 0);
     return true;
+}
+
+// The wheel scrolls the page as the scroll bar's line arrows do, the system's number of
+// lines a notch; the selection stays where it is.
+void Wheel(WinBrw* b, WPARAM wparam)
+{
+    const int lines = Gkt_WheelLines(GET_WHEEL_DELTA_WPARAM(wparam));
+    if (lines) Rebuild(b, CB_SKIP, lines, false);
 }
 
 void Click(WinBrw* b, HWND hwnd, int y)
@@ -486,6 +493,7 @@ GUIKIT_API LRESULT CALLBACK Brw_Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_LBUTTONDBLCLK: Notify(win, WM_CHAR, GKT_CHAR_DBLCLICK, 0); return 0;
     case WM_RBUTTONDOWN: Notify(win, WM_CHAR, GKT_CHAR_RBUTTON, 0); return 0;
     case WM_VSCROLL: VerticalScroll(b, wparam); return 0;
+    case WM_MOUSEWHEEL: Wheel(b, wparam); return 0;
     case WM_HSCROLL: HorizontalScroll(b, hwnd, wparam); return 0;
     case GKTM_PARENTSIZE: FollowParentSize(win, lparam); return 0;
     default: break;

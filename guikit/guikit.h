@@ -64,6 +64,15 @@
 #define GKT_CHAR_PAGEDOWN 0x2200 // Page Down key (VK_NEXT << 8)
 #define GKT_CHAR_RBUTTON 0x400   // right mouse button pressed in the window
 
+// Rows one WM_MOUSEWHEEL scrolls down (negative: up) for its wheel delta: the system's lines
+// per notch (3 when it asks for whole pages), as many steps of a scroll bar's line arrows.
+static inline int Gkt_WheelLines(int delta)
+{
+    UINT per_notch = 3;
+    if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &per_notch, 0) || per_notch > 100) per_notch = 3;
+    return -delta * (int)per_notch / WHEEL_DELTA;
+}
+
 // High words of the WM_COMMAND that reports a tab control's selection changing / changed.
 #define GKT_TAB_SELCHANGING 0xFDD8
 #define GKT_TAB_SELCHANGE 0xFDD9

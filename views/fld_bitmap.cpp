@@ -14,6 +14,19 @@ constexpr int kBorder = 2; // each side of the sunken border (WS_EX_CLIENTEDGE)
 // The window property holding the procedure the field replaced.
 constexpr const char* kReplacedProc = "Lysora.FLD_BITMAP.Proc";
 
+// Whether a visible sibling made after the picture covers the screen point. Siblings made
+// later lie below it in the z-order and are painted after it, so they are what the user
+// sees there (a background picture under a dialog's buttons and labels).
+bool DrawnOverAt(HWND picture, POINT screen)
+{
+    for (HWND sibling = GetWindow(picture, GW_HWNDNEXT); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        RECT place;
+        if (IsWindowVisible(sibling) && GetWindowRect(sibling, &place) && PtInRect(&place, screen))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 // ---- DOM_BITMAP ---------------------------------------------------------------------
@@ -134,12 +147,12 @@ LRESULT CALLBACK FLD_BITMAP::Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
     if (!replaced)
         return DefWindowProcA(hwnd, msg, wparam, lparam);
     if (auto* field = dynamic_cast<FLD_BITMAP*>(WIN::FromHandle(hwnd)); field && field->HANDLE() == hwnd)
-        if (std::optional<LRESULT> handled = field->OnMessage(hwnd, msg))
+        if (std::optional<LRESULT> handled = field->OnMessage(hwnd, msg, lparam))
             return *handled;
     return CallWindowProcA(replaced, hwnd, msg, wparam, lparam);
 }
 
-std::optional<LRESULT> FLD_BITMAP::OnMessage(HWND hwnd, UINT msg)
+std::optional<LRESULT> FLD_BITMAP::OnMessage(HWND hwnd, UINT msg, LPARAM lparam)
 {
     switch (msg) {
     case WM_ERASEBKGND: return 1; // the picture covers the window
@@ -151,7 +164,10 @@ std::optional<LRESULT> FLD_BITMAP::OnMessage(HWND hwnd, UINT msg)
         return 0;
     }
     case WM_SETTEXT: return TRUE;       // a picture shows no text, and keeps its size
-    case WM_NCHITTEST: return HTCLIENT; // a plain label would let the mouse through
+    case WM_NCHITTEST:
+        // The picture takes the mouse (a plain label would let it through), except where a
+        // control is drawn over it: that control's click.
+        return DrawnOverAt(hwnd, POINT{short(LOWORD(lparam)), short(HIWORD(lparam))}) ? HTTRANSPARENT : HTCLIENT;
     case WM_LBUTTONDBLCLK:
         // Then on to the label's procedure, as any click (the field may be gone by then).
         if (WIN* dialog = PARENT(); dialog && Record())

@@ -3,7 +3,8 @@
 // a bitmap resource of the program; a name with "." is a BMP file, read by the program's own
 // BMP reader from the working directory unless the name holds a "\". The field can have a
 // sunken border (RELIEF), paints with the picture's palette, and a double click on it acts
-// as a command of the field in its dialog (ONCMD with the field's symbol).
+// as a command of the field in its dialog (ONCMD with the field's symbol). Where a control
+// of the dialog is drawn over the picture (a background), the mouse goes to that control.
 //
 // Left out: the field never takes the focus and shows no text; it has nothing to validate.
 #pragma once
@@ -70,7 +71,7 @@ protected:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     // The field's own handling of a message; nothing when the label's procedure handles it.
-    std::optional<LRESULT> OnMessage(HWND hwnd, UINT msg);
+    std::optional<LRESULT> OnMessage(HWND hwnd, UINT msg, LPARAM lparam);
 
     bmp::Picture picture_;
     HDC memoryDc_ = nullptr;

@@ -404,6 +404,11 @@ std::optional<LRESULT> FLD_GRILLE::OnMessage(HWND hwnd, UINT msg, WPARAM wparam,
     case WM_HSCROLL:
         OnScroll(msg == WM_VSCROLL, LOWORD(wparam), short(HIWORD(wparam)));
         return std::nullopt;
+    case WM_MOUSEWHEEL:
+        // Rows, as the line arrows step them; a grid that shows all its rows: columns.
+        if (const int lines = Gkt_WheelLines(GET_WHEEL_DELTA_WPARAM(wparam)); lines)
+            VSCROLLBARPRESENT() ? POSITIONNERRELATIFV(lines) : POSITIONNERRELATIFH(lines);
+        return 0;
     case WM_LBUTTONDOWN:
         CLIC(short(LOWORD(lparam)), short(HIWORD(lparam)));
         return std::nullopt;

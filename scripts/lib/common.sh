@@ -9,6 +9,14 @@ export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# report_failures: for the scripts that stop at the first failing command (set -e): the
+# command that ended the script is named on stderr, with its status and line, instead of
+# the script ending without a word.
+report_failures() {
+  set -E
+  trap 'report_failure_status=$?; echo "$(basename "$0"): failed (status $report_failure_status) at line $LINENO: $BASH_COMMAND" >&2' ERR
+}
+
 # wine_env ARCH: the Wine of one Windows architecture (win32 or win64), each with a prefix
 # of its own in the tree. Sets WINEPREFIX, WINEARCH, WINELOADER and WINESERVER.
 wine_env() {
@@ -152,14 +160,26 @@ start_display() {
   export DISPLAY=":$n"
   # The printing tests print to a private CUPS queue.
   start_cups
-  "$WINESERVER" -p
+  # A server told to stop a moment ago (the previous run's) may still be going: a new
+  # persistent one starts only once it has gone.
+  timeout 30 "$WINESERVER" -w || true
+  if ! "$WINESERVER" -p; then
+    echo "start_display: no wineserver could be started for $WINEPREFIX: another one still runs" \
+         "(another run of scripts/test or scripts/run on this tree?)" >&2
+    return 1
+  fi
   # Start Wine's own services now, detached from our output: started by the first test
   # instead, they would inherit its output pipe and keep CTest waiting for ever.
   "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 stop_display() {
-  [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k 2>/dev/null || true
+  if [ -n "${WINESERVER:-}" ]; then
+    # -k only asks the server to stop; -w waits until it has, so that the next run's server
+    # can start at once.
+    "$WINESERVER" -k 2>/dev/null || true
+    timeout 30 "$WINESERVER" -w 2>/dev/null || true
+  fi
   stop_cups
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true

@@ -30,24 +30,12 @@ constexpr auto kLimit = 20s;
 bool IsMenu(HWND hwnd)
 {
     return ProgramCopy::ClassOf(hwnd) == "GKT-DLG" && (GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION &&
-           ProgramCopy::ChildWithText(hwnd, "&Administration");
+           ProgramCopy::ChildWithText(hwnd, "A&dministration");
 }
 bool IsFrame(HWND hwnd) { return ProgramCopy::ClassOf(hwnd) == "GKT-MDI"; }
 std::function<bool(HWND)> Captioned(const std::string& caption)
 {
     return [caption](HWND hwnd) { return ProgramCopy::Text(hwnd) == caption; };
-}
-
-// Polls until the condition holds or the limit passes.
-bool Eventually(const std::function<bool()>& holds, std::chrono::milliseconds limit = 10s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!holds()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
 }
 
 void SaveScreen(const std::string& name)
@@ -87,7 +75,7 @@ class Admin {
 public:
     explicit Admin(ProgramCopy& copy) : copy_(copy) {}
 
-    // Intro in French, menu, "&Administration", frame, "Tables" > "Nutriments".
+    // Intro in French, menu, "A&dministration", frame, "Tables" > "Nutriments".
     void OpenNutrients()
     {
         ASSERT_TRUE(copy_.Start());
@@ -96,7 +84,7 @@ public:
         ProgramCopy::Click(ProgramCopy::ChildWithText(intro, "&Francais"));
         HWND menu = copy_.WaitWindow(IsMenu, kLimit);
         ASSERT_TRUE(menu) << "a debug copy offers the administration";
-        ProgramCopy::Click(ProgramCopy::ChildWithText(menu, "&Administration"));
+        ProgramCopy::Click(ProgramCopy::ChildWithText(menu, "A&dministration"));
         frame = copy_.WaitWindow(IsFrame, kLimit);
         ASSERT_TRUE(frame);
         EXPECT_TRUE(IsZoomed(frame)) << "the frame is shown maximised";

@@ -56,6 +56,17 @@ BOOL CALLBACK CollectChild(HWND hwnd, LPARAM data)
 
 } // namespace
 
+bool Eventually(const std::function<bool()>& holds, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!holds()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(kPollStep);
+    }
+    return true;
+}
+
 ProgramCopy::ProgramCopy(const std::string& folder) : root_(UniqueRoot()), dir_(root_ / folder)
 {
     fs::remove_all(root_);
@@ -165,6 +176,17 @@ std::optional<BoxSeen> ProgramCopy::WaitBox(std::chrono::milliseconds limit, int
         std::this_thread::sleep_for(kPollStep);
     } while (std::chrono::steady_clock::now() < end);
     return std::nullopt;
+}
+
+HWND ProgramCopy::WaitDialogBox(std::chrono::milliseconds limit) const
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    do {
+        if (std::vector<HWND> boxes = TopLevel(true); !boxes.empty())
+            return boxes.front();
+        std::this_thread::sleep_for(kPollStep);
+    } while (Running() && std::chrono::steady_clock::now() < end);
+    return nullptr;
 }
 
 HWND ProgramCopy::WaitWindow(const std::function<bool(HWND)>& wanted, std::chrono::milliseconds limit)

@@ -22,6 +22,9 @@ struct BoxSeen {
     std::string caption, text;
 };
 
+// Polls until the condition holds (true) or the limit passes (false).
+bool Eventually(const std::function<bool()>& holds, std::chrono::milliseconds limit = std::chrono::seconds(10));
+
 class ProgramCopy {
 public:
     // A copy of the program in <temp>\<unique>\<folder>.
@@ -52,6 +55,9 @@ public:
     // The next message box of the process, read and closed with the answer's button (OK
     // unless given); nothing after the limit.
     std::optional<BoxSeen> WaitBox(std::chrono::milliseconds limit, int answer = IDOK);
+    // The next message box or file dialog of the process, left open for the test to answer
+    // as the user would; null after the limit.
+    HWND WaitDialogBox(std::chrono::milliseconds limit) const;
     // The running process, for reading its memory.
     HANDLE Process() const { return process_.hProcess; }
     // Message boxes closed by WaitWindow while it waited.

@@ -114,6 +114,22 @@ TEST_F(BrowseAnswers, TheThumbFindsRanksAndPlacesRecordsItAnswered)
     EXPECT_EQ(source->Position(source->GoBottom()), 1024);
 }
 
+TEST_F(BrowseAnswers, AfterASaveTheThumbStillFollowsPageMoves)
+{
+    Open(kCount);
+    auto placed = [](long rank) { return int((rank * 1024 + (kCount - 1) / 2) / (kCount - 1)); };
+    std::int32_t top = source->Thumb(300);
+    const long rank = 300L * (kCount - 1) / 1024;
+    // A form saved or closed: the browse redisplays its page from a new map.
+    source->Invalidate();
+    top = source->Skip(0, top);
+    for (int page = 1; page <= 3; ++page) {
+        top = source->Skip(25, top);
+        EXPECT_EQ(source->Position(top), placed(rank + 25L * page)) << page;
+    }
+    EXPECT_EQ(source->Position(source->Skip(-75, top)), placed(rank));
+}
+
 TEST_F(BrowseAnswers, RecordsAddedOrDeletedAreSeenAfterACommit)
 {
     Open(kCount);
