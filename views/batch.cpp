@@ -1,8 +1,8 @@
 // The user's batch and the adjustment of a feedstuff's values to it (see batch.h).
 #include "views/batch.h"
 
+#include "base/display_number.h"
 #include "base/text.h"
-#include "data/domain_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -55,7 +55,12 @@ BatchCheck Check(const Batch& batch)
     return {};
 }
 
-double TwoDecimals(double value) { return std::round(value * 100) / 100; }
+// Adjusted values keep the decimals the tables store theirs with.
+double TwoDecimals(double value)
+{
+    const double scale = std::pow(10.0, kValueDecimals);
+    return std::round(value * scale) / scale;
+}
 
 bool Carried(const Value& cell) { return cell.IsNumber(); }
 // A cell with a value from a record: carried and not the 0 of a missing record.
@@ -78,7 +83,7 @@ BatchCheck ReadBatch(std::string_view proteine, std::string_view matiereSeche, c
 
 std::string BatchSetting(const Batch& batch)
 {
-    auto text = [](const std::optional<double>& value) { return value ? AllTrim(Str(*value, 12, 2)) : std::string(); };
+    auto text = [](const std::optional<double>& value) { return value ? FixedText(*value, kValueDecimals) : std::string(); };
     return text(batch.proteine) + ";" + text(batch.matiereSeche);
 }
 
@@ -97,7 +102,7 @@ std::string BatchKey(int matiere) { return "Lot" + std::to_string(matiere); }
 
 std::string BatchNumber(double value, char decimalSeparator)
 {
-    std::string text = AllTrim(Str(value, 12, 2));
+    std::string text = FixedText(value, kValueDecimals);
     for (char& c : text)
         if (c == '.')
             c = decimalSeparator;
