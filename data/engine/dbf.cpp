@@ -143,7 +143,7 @@ bool ReadDbfHeader(File& file, DbfHeader& h, std::string& error, bool cutCount) 
     if (h.records > room && cutCount) h.records = std::uint32_t(room);
     if (h.records > room) {
         error = "record count " + std::to_string(h.records) + " larger than the file holds (" +
-                std::to_string(room) + ")";
+                std::to_string(room) + "); repair it with dbftool repair";
         return false;
     }
     if (h.records > kMaxRecords) {

@@ -68,6 +68,8 @@ Table::~Table() { Close(); }
 bool Table::Close() {
     if (closed_) return true;
     bool ok = readOnly_ || Commit();
+    // Changes that could not be written are lost, as reported: the locks go without a second try.
+    if (!ok) pending_.clear();
     Unlock(0);
     if (files_ && --files_->opens == 0) {
         files_->dbf->Unlock(kOpenByte, 1);
@@ -113,9 +115,14 @@ std::unique_ptr<Table> Table::Open(std::string_view path, bool shared, bool read
         files = std::make_shared<SharedFiles>();
         files->identity = identity;
         files->readOnly = readOnly;
-        // A read-only open asks for read access only, so read-only folders and media work.
-        files->dbf = OpenTableFile(dbfPath, !readOnly, false, error);
+        // A read-only open asks for read access only, so read-only folders and media work;
+        // an exclusive one needs write access all the same, to lock the file exclusively.
+        files->dbf = OpenTableFile(dbfPath, !readOnly || !shared, false, error);
         if (!files->dbf) return nullptr;
+        if (!shared && !files->dbf->Writable()) {
+            error = "table " + dbfPath + " cannot be written, so it cannot be opened exclusively: open it shared";
+            return nullptr;
+        }
         // The last user closing the table holds the open byte exclusively for a moment (to
         // remove the journal): an open meeting that waits for it, a little.
         if (!LockWithin(*files->dbf, kOpenByte, 1, !shared, kOpenWaitMs)) {
@@ -401,8 +408,14 @@ bool Table::Create(std::string_view path, const std::vector<Field>& fieldDefs,
 // ---- staying current ----
 
 bool Table::LockForUpdate(bool exclusive) {
-    if (!LockWithin(*dbf_, kHeaderLockByte, 1, exclusive, kLockWaitMs))
-        return Fail("table " + baseName_ + " is busy: another user has been writing it for too long", Failure::kBusy);
+    if (!LockWithin(*dbf_, kHeaderLockByte, 1, exclusive, kLockWaitMs)) {
+        // Said as it is: others only reading hold the lock shared, and then a shared one is had.
+        const bool reading = exclusive && dbf_->Lock(kHeaderLockByte, 1, false);
+        if (reading) dbf_->Unlock(kHeaderLockByte, 1);
+        return Fail("table " + baseName_ + " is busy: another user has been " + (reading ? "reading" : "writing") +
+                        " it for too long",
+                    Failure::kBusy);
+    }
     if (cdx_ && !LockWithin(*cdx_, kIndexLockByte, 1, exclusive, kLockWaitMs)) {
         dbf_->Unlock(kHeaderLockByte, 1);
         return Fail("the index of table " + baseName_ + " is busy: another user has been writing it for too long",

@@ -2,7 +2,8 @@
 // on the same table files (hard links, so that both open the very same files, as two users
 // of one folder would): one edits nutrients through its frame, browse and form, the other
 // browses them. A record one copy holds is refused to the other with "Fichier non
-// disponible"; a committed change shows in the other on its next move; a record one deletes
+// disponible"; a committed change shows in the other on its next move, which then saves a
+// change of its own; a record one deletes
 // is reported as deleted to the other; after both quit the table holds every record once.
 //
 // With LYSORA_SHOTS set to a folder, the screen is saved there (BMP) at the main steps.
@@ -239,6 +240,19 @@ TEST(AdminTwoCopies, EditsLocksAndDeletionsAreSeenByTheOtherCopy)
         return now.size() > 1 && now[1].size() > 2 && now[1][2].rfind("Nom long modifi", 0) == 0;
     })) << "the committed change reaches the reader";
 
+    // The reader, having taken in the editor's save, saves one of its own.
+    const std::string second = AllTrim(page[3][0]);
+    reader.ClickRow(3);
+    reader.Press("&Modifier");
+    HWND readerForm = reader.Form("Nutriments  -  Modification");
+    ASSERT_TRUE(readerForm);
+    SendMessageA(Admin::Edit(readerForm, 2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Second nom long"));
+    ProgramCopy::Click(ProgramCopy::ChildWithText(readerForm, "&Ok"));
+    EXPECT_TRUE(Eventually([&] { return !IsWindow(readerForm) || !IsWindowVisible(readerForm); }))
+        << "the save of a copy that took in the other's";
+    if (std::optional<BoxSeen> box = readerCopy.WaitBox(1s))
+        ADD_FAILURE() << "the reader's save said: " << box->text;
+
     // The reader stands on the third record; the editor deletes it.
     reader.ClickRow(2);
     editor.ClickRow(2);
@@ -282,6 +296,8 @@ TEST(AdminTwoCopies, EditsLocksAndDeletionsAreSeenByTheOtherCopy)
     EXPECT_EQ(after.count("ZZZ"), 1u);
     ASSERT_EQ(after.count(changed), 1u);
     EXPECT_EQ(after.at(changed).rfind("Nom long modifi", 0), 0u);
+    ASSERT_EQ(after.count(second), 1u);
+    EXPECT_EQ(after.at(second).rfind("Second nom long", 0), 0u);
     for (const auto& [code, name] : before) {
         if (code != deleted) {
             EXPECT_EQ(after.count(code), 1u) << code;

@@ -241,6 +241,7 @@ TEST(EngineDurability, ARecordCountTheFileCannotHoldIsRefusedThenCut) {
     Spit(path + ".dbf", dbf);
     EXPECT_FALSE(DBUSEAREA(true, "DBFCDX", path, "", true, true));
     EXPECT_NE(std::string::npos, LASTERROR().find("larger than the file holds")) << LASTERROR();
+    EXPECT_NE(std::string::npos, LASTERROR().find("dbftool repair")) << LASTERROR();
     ASSERT_EQ(50u, Repair(path));
     ExpectState(path, 50);
     std::string mended = Slurp(path + ".dbf");

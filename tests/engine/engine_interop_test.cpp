@@ -190,17 +190,17 @@ for r in dbfread.DBF(')" + path + R"(.dbf', load=True).records:
 )"));
 }
 
-// Locks the given bytes of a file (exclusive, one byte each) in a Python process, creates
-// `ready`, and holds them until `stop` exists (at most 60 s).
+// Locks the given bytes of a file (exclusive, or shared as a reader does; one byte each) in a
+// Python process, creates `ready`, and holds them until `stop` exists (at most 60 s).
 void StartPythonLocker(const ScratchDir& dir, const std::string& file, const std::vector<long long>& bytes,
-                       const std::string& ready, const std::string& stop) {
+                       const std::string& ready, const std::string& stop, bool shared = false) {
     std::string list;
     for (long long b : bytes) list += std::to_string(b) + ",";
     std::ofstream(dir.Path("locker.py")) << R"(
 import fcntl, os, time
 fd = os.open(')" + file + R"(', os.O_RDWR)
 for b in [)" + list + R"(]:
-    fcntl.lockf(fd, fcntl.LOCK_EX | fcntl.LOCK_NB, 1, b)
+    fcntl.lockf(fd, fcntl.)" + (shared ? "LOCK_SH" : "LOCK_EX") + R"( | fcntl.LOCK_NB, 1, b)
 open(')" + ready + R"(', 'w').close()
 for i in range(6000):
     if os.path.exists(')" + stop + R"('): break
@@ -268,6 +268,21 @@ TEST(EngineInterop, LocksAreWhereFoxProStyleEnginesLookAndNeverWaitForEver) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(appended) << LASTERROR();
     EXPECT_EQ(7, LASTREC());
+
+    // Another program reading (the header held shared) while a change waits to be written:
+    // the move gives up saying so, and so does closing, each after one wait.
+    ASSERT_TRUE(DBRLOCK(2) && DBGOTO(2) && FIELDPUT(4, Value(22.0))) << LASTERROR();
+    StartPythonLocker(dir, dbf, {header}, dir.Path("ready4"), dir.Path("stop4"), true);
+    ASSERT_TRUE(WaitFor(dir.Path("ready4")));
+    EXPECT_FALSE(DBSKIP(1));
+    EXPECT_NE(std::string::npos, LASTERROR().find("reading it for too long")) << LASTERROR();
+    EXPECT_FALSE(DBCLOSEAREA());
+    std::ofstream(dir.Path("stop4")) << "x";
+
+    // An exclusive open for reading only excludes others all the same.
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, true)) << LASTERROR();
+    EXPECT_EQ(1, RunPeer({"open", path, "shared"}));
+    EXPECT_FALSE(DBRLOCK(1) && DBGOTO(1) && FIELDPUT(4, Value(1.0)));
 }
 
 } // namespace

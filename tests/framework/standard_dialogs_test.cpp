@@ -2,9 +2,10 @@
 // rows, the form opened for a new or the current record and every way it closes (each
 // releasing the lock), bad input that keeps the form open with what was typed, duplicate
 // keys, records held or deleted by another selection, deletion with confirmation, the
-// browse dialog going away under an open form, and the field browse of a table-code
-// control.
+// browse dialog going away under an open form, saves the disk refuses, and the field
+// browse of a table-code control.
 #include "base/text.h"
+#include "data/engine/file.h"
 #include "framework/dlg_std.h"
 #include "tests/framework/nutri_tables.h"
 #include "tests/support/window_queue.h"
@@ -176,6 +177,72 @@ TEST_F(StandardDialogs, BadInputKeepsTheFormOpenWithWhatWasTyped)
     Pump();
     EXPECT_EQ(Count(), 5);
     EXPECT_TRUE(Other("VAL"));
+}
+
+// The disk refuses every write while the user saves a modification, then a new record:
+// each time the form stays open with what was typed, the message says that the files
+// cannot be written, the browse still answers, and once the disk is back the same OK
+// saves what was typed, once.
+TEST_F(StandardDialogs, ASaveTheDiskRefusesKeepsTheFormOpenAndSaysWhy)
+{
+    auto plan = std::make_shared<engine::FaultPlan>();
+    engine::SetFileWrapper([plan](std::unique_ptr<engine::File> f, const std::string&) {
+        return engine::FaultyFile(std::move(f), plan);
+    });
+    dialog.reset();
+    db.CLOSE();
+    ASSERT_TRUE(db.OPEN(true, false)) << messages.Texts();
+    Make();
+    // A click on a button where it shows, as the mouse gives it.
+    auto click = [](DLG& window, const char* button) {
+        HWND hwnd = window.FLD(S(button))->HANDLE();
+        SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        Pump();
+    };
+    DLGFRM_STD* form = nullptr;
+    // OK with the disk full: the form stays, saying why; then with the disk back: it closes.
+    auto okOnAFullDisk = [&] {
+        plan->byteBudget = 0;
+        const std::size_t before = messages.shown.size();
+        click(*form, "OK");
+        ASSERT_EQ(messages.shown.size(), before + 1) << messages.Texts();
+        EXPECT_EQ(messages.shown.back().text.rfind("Enregistrement impossible : les fichiers ne peuvent pas être écrits", 0),
+                  0u)
+            << messages.shown.back().text;
+        EXPECT_TRUE(form->Exists());
+    };
+    auto okOnceTheDiskIsBack = [&] {
+        plan->byteBudget = ~std::uint64_t(0);
+        plan->stopped = false;
+        click(*form, "OK");
+        EXPECT_FALSE(form->Exists()) << messages.Texts();
+    };
+    Select("THR");
+    click(*dialog, "UPDATE");
+    form = dialog->Form();
+    ASSERT_TRUE(form && form->Exists());
+    Type("NOM", "Thréonine totale");
+    okOnAFullDisk();
+    EXPECT_EQ(Typed("NOM"), "Thréonine totale");
+    SendMessageA(dialog->Browser()->HANDLE(), WM_KEYDOWN, VK_DOWN, 0); // the browse answers
+    Pump();
+    okOnceTheDiskIsBack();
+    EXPECT_EQ(AllTrim(Other("THR")->Get(S("NOM")).Text()), "Thréonine totale");
+
+    click(*dialog, "INSERT");
+    ASSERT_TRUE(form->Exists());
+    Type("CODE", "HIS");
+    Type("NOM", "Histidine");
+    Type("ORDRE", "5");
+    okOnAFullDisk();
+    EXPECT_EQ(Typed("CODE"), "HIS");
+    EXPECT_EQ(Typed("NOM"), "Histidine");
+    okOnceTheDiskIsBack();
+    engine::SetFileWrapper({});
+    EXPECT_EQ(Count(), 5);
+    EXPECT_EQ(AllTrim(Other("HIS")->Get(S("NOM")).Text()), "Histidine");
+    EXPECT_EQ(messages.shown.size(), 2u) << messages.Texts();
 }
 
 TEST_F(StandardDialogs, AModifiedRecordKeepsItsOwnKeyButCannotTakeAnother)
