@@ -24,7 +24,7 @@
 #include "tests/support/generated_tables.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/message_recorder.h"
-#include "tests/support/real_input.h"
+#include "tests/app/user_input.h"
 #include "views/dlg_lot.h"
 #include "tests/support/window_queue.h"
 
@@ -774,7 +774,8 @@ TEST_F(SheetTest, ABatchTypedOnTheSheetAdjustsItsValuesUntilTheTableValuesComeBa
 
     auto openBatch = [&] {
         SetForegroundWindow(sheet.HANDLE());
-        testing::PressKey('L', {VK_MENU});
+        test::input::Key('L', {VK_MENU});
+        Pump();
         DLG_LOT* dialog = Open<DLG_LOT>();
         EXPECT_NE(dialog, nullptr);
         return dialog;
@@ -783,12 +784,14 @@ TEST_F(SheetTest, ABatchTypedOnTheSheetAdjustsItsValuesUntilTheTableValuesComeBa
     // Enter.
     auto typeBatch = [&](std::string_view protein, std::string_view dryMatter) {
         for (const auto& [entry, text] : {std::pair{cmd::LOTPROTEINE, protein}, std::pair{cmd::LOTMS, dryMatter}}) {
-            testing::ClickWindow(Open<DLG_LOT>()->FLD(entry)->HANDLE());
-            testing::PressKey(VK_HOME);
-            testing::PressKey(VK_END, {VK_SHIFT});
-            testing::TypeText(text);
+            test::input::Click(Open<DLG_LOT>()->FLD(entry)->HANDLE());
+            test::input::Key(VK_HOME);
+            test::input::Key(VK_END, {VK_SHIFT});
+            test::input::Type(std::string(text));
+            Pump();
         }
-        testing::PressKey(VK_RETURN);
+        test::input::Key(VK_RETURN);
+        Pump();
     };
 
     // Refused: the protein above the dry matter. The dialog stays, the sheet is unchanged.
@@ -838,12 +841,13 @@ TEST_F(SheetTest, ABatchTypedOnTheSheetAdjustsItsValuesUntilTheTableValuesComeBa
     EXPECT_TRUE(IsWindowVisible(reopened.BatchLine()));
     EXPECT_NE(CellText(reopened, kAAE, 0, 1), tableLysine);
     SetForegroundWindow(reopened.HANDLE());
-    testing::PressKey('L', {VK_MENU});
+    test::input::Key('L', {VK_MENU});
+    Pump();
     DLG_LOT* dialog = Open<DLG_LOT>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->FLD(cmd::LOTPROTEINE)->GETTEXT(), "38,50");
     Screenshot(*dialog, "batch_dialog");
-    testing::ClickWindow(dialog->FLD(cmd::VALEURSTABLE)->HANDLE());
+    test::input::Click(dialog->FLD(cmd::VALEURSTABLE)->HANDLE());
     Pump();
     WIN::ReleaseClosedWindows();
     EXPECT_EQ(Open<DLG_LOT>(), nullptr);
