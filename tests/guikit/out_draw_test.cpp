@@ -230,14 +230,16 @@ TEST_F(OutDraw, DoubledApostropheDrawsOneAndUnclosedTextRunsToTheEnd)
 
 TEST_F(OutDraw, FontCommandsChangeTheTextDrawn)
 {
-    Canvas normal, bold, underlined, big;
+    Canvas normal, bold, underlined, small, big;
     normal.Draw("F 'WWW'"); // right after F a quote would open a face name
     bold.Draw("F+'WWW'");
     underlined.Draw("F '&WWW'");
+    small.Draw("F'Courier New'8*'WWW'");
     big.Draw("F'Courier New'14*'WWW'");
     EXPECT_GT(bold.InkColumns().second, normal.InkColumns().second);
     EXPECT_FALSE(underlined.SameAs(normal));
-    EXPECT_GT(big.InkColumns().second, normal.InkColumns().second);
+    EXPECT_FALSE(small.SameAs(normal)); // another face
+    EXPECT_GT(big.InkColumns().second, small.InkColumns().second);
     // The text after a font advances by its width in that font: a zero-wide rectangle
     // then is a vertical line just right of the bold text.
     Canvas after;
