@@ -79,7 +79,7 @@ wine_probe() {
 
 # windows_archs: the architectures whose Windows programs are run here, one per line.
 # LYSORA_WINDOWS=win32|win64|both forces the choice; otherwise win32 where it runs (the
-# specified deliverables), else win64.
+# 32-bit programs Lysora ships), else win64.
 windows_archs() {
   case "${LYSORA_WINDOWS:-}" in
     win32|win64) echo "$LYSORA_WINDOWS" ;;
