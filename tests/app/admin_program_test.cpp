@@ -6,19 +6,18 @@
 // change of its own; a record one deletes
 // is reported as deleted to the other; after both quit the table holds every record once.
 //
-// With LYSORA_SHOTS set to a folder, the screen is saved there (BMP) at the main steps.
+// With LYSORA_SCREENSHOTS set to a folder, the screen is saved there (BMP) at the main steps.
 #include "base/text.h"
 #include "data/engine/engine.h"
 #include "guikit/guikit.h"
 #include "program_runner.h"
+#include "tests/support/window_picture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <set>
-#include <thread>
 
 namespace lysora::test {
 namespace {
@@ -39,36 +38,15 @@ std::function<bool(HWND)> Captioned(const std::string& caption)
     return [caption](HWND hwnd) { return ProgramCopy::Text(hwnd) == caption; };
 }
 
-void SaveScreen(const std::string& name)
+// The whole screen as the copy left it, once it waits for input with every paint done,
+// saved as NAME.bmp in the LYSORA_SCREENSHOTS folder.
+void SaveScreen(const ProgramCopy& copy, const std::string& name)
 {
-    const char* folder = std::getenv("LYSORA_SHOTS");
+    const char* folder = std::getenv("LYSORA_SCREENSHOTS");
     if (!folder)
         return;
-    HDC screen = GetDC(nullptr);
-    const int w = GetDeviceCaps(screen, HORZRES), h = GetDeviceCaps(screen, VERTRES);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    std::vector<char> pixels(std::size_t((w * 3 + 3) & ~3) * std::size_t(h));
-    GetDIBits(memory, bitmap, 0, UINT(h), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof info + pixels.size()), 0, 0,
-                          DWORD(sizeof(BITMAPFILEHEADER) + sizeof info)};
-    std::ofstream out(std::string(folder) + "/" + name + ".bmp", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), std::streamsize(pixels.size()));
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    WaitForInputIdle(copy.Process(), 5000);
+    lysora::testing::SaveWindow(GetDesktopWindow(), std::string(folder) + "\\" + name + ".bmp");
 }
 
 // One running copy with its nutrient browse open.
@@ -94,7 +72,7 @@ public:
         // ready for them yet.)
         for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
             PostMessageA(frame, WM_SYSCOMMAND, SC_KEYMENU, 't');
-            std::this_thread::sleep_for(300ms);
+            Eventually([] { return FindWindowA("#32768", nullptr) != nullptr; }, 2s); // the menu drops down
             PostMessageA(frame, WM_KEYDOWN, VK_DOWN, 0);
             PostMessageA(frame, WM_KEYDOWN, VK_RETURN, 0);
             Eventually([&] { return (dialog = Child(frame, "Nutriments")) != nullptr; }, 4s);
@@ -319,14 +297,12 @@ TEST(AdminFrame, ClosingTheFrameEndsTheProgramEvenWithAFormOpen)
     admin.OpenNutrients();
     if (HasFatalFailure())
         return;
-    std::this_thread::sleep_for(1s);
-    SaveScreen("admin_browse");
+    SaveScreen(copy, "admin_browse");
     admin.ClickRow(3);
     admin.Press("&Modifier");
     HWND form = admin.Form("Nutriments  -  Modification");
     ASSERT_TRUE(form);
-    std::this_thread::sleep_for(1s);
-    SaveScreen("admin_form");
+    SaveScreen(copy, "admin_form");
     admin.Quit(); // the open form goes with the frame
     EXPECT_TRUE(copy.WaitExit(kLimit));
 }

@@ -20,66 +20,95 @@
 #include <string_view>
 #include <vector>
 
+namespace lysora::testing {
 namespace {
 
 // Checks one page; an accepted one is played where the system is at hand.
-void CheckAndPlay(const unsigned char* bytes, std::size_t size)
+void CheckAndPlay(const unsigned char* bytes, std::size_t size, SpoolInputCheck& check)
 {
-    using namespace lysora;
     if (!SpoolPageFault(bytes, size).empty())
         return;
-    if (!IsWholeMetafile(bytes, size))
-        std::abort();
+    if (!IsWholeMetafile(bytes, size)) {
+        check.broken = "an accepted page is not a whole metafile";
+        return;
+    }
 #ifdef _WIN32
     HMETAFILE metafile = MetafileFromBytes(std::vector<unsigned char>(bytes, bytes + size));
-    if (!metafile)
-        std::abort();
-    testing::PagePicture picture(metafile);
+    if (!metafile) {
+        check.broken = "an accepted page does not make a metafile";
+        return;
+    }
+    PagePicture picture(metafile);
     DeleteMetaFile(metafile);
 #endif
+    ++check.pagesAccepted;
+}
+
+// The promises of an accepted command line: a page count within limits, each page's
+// offset the running sum of the sizes before it, no empty or oversized page.
+std::string JobFault(const PrintJob& job)
+{
+    if (job.PageCount() < 1 || job.PageCount() > kMaxPrintPages || job.offsets.size() != job.sizes.size())
+        return "an accepted line has a page count out of bounds";
+    std::uint64_t expected = 0;
+    for (std::size_t i = 0; i < job.sizes.size(); ++i) {
+        if (job.offsets[i] != expected || job.sizes[i] == 0 || job.sizes[i] > kMaxPageBytes)
+            return "an accepted line has a page outside its running offsets or size limits";
+        expected += job.sizes[i];
+    }
+    return {};
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+SpoolInputCheck CheckSpoolInput(const std::uint8_t* data, std::size_t size)
 {
-    using namespace lysora;
+    SpoolInputCheck check;
     const auto* text = reinterpret_cast<const char*>(data);
     std::string_view all(text, size);
     const std::size_t split = all.find('\0');
     const std::string_view line = all.substr(0, split);
     const std::string_view file = split == std::string_view::npos ? std::string_view() : all.substr(split + 1);
-    CheckAndPlay(reinterpret_cast<const unsigned char*>(file.data()), file.size());
+    CheckAndPlay(reinterpret_cast<const unsigned char*>(file.data()), file.size(), check);
 
     ParsedCommandLine parsed = ParsePrintCommandLine(line);
     if (parsed.status != ParsedCommandLine::kOk) {
         if (!parsed.job.sizes.empty())
-            std::abort();
-        return 0;
+            check.broken = "a refused line still lists pages";
+        return check;
     }
     const PrintJob& job = parsed.job;
-    if (job.PageCount() < 1 || job.PageCount() > kMaxPrintPages || job.offsets.size() != job.sizes.size())
-        std::abort();
-    std::uint64_t expected = 0;
-    for (std::size_t i = 0; i < job.sizes.size(); ++i) {
-        if (job.offsets[i] != expected || job.sizes[i] == 0 || job.sizes[i] > kMaxPageBytes)
-            std::abort();
-        expected += job.sizes[i];
+    if (std::string fault = JobFault(job); !fault.empty()) {
+        check.broken = fault;
+        return check;
     }
 
     std::FILE* spool = std::tmpfile();
     if (!spool)
-        return 0;
+        return check;
     std::fwrite(file.data(), 1, file.size(), spool);
     std::fflush(spool);
     std::vector<unsigned char> page;
-    for (std::size_t i = 0; i < job.sizes.size() && i < 64; ++i) {
+    for (std::size_t i = 0; i < job.sizes.size() && i < 64 && check.broken.empty(); ++i) {
         const bool read = ReadSpoolPage(spool, job.offsets[i], job.sizes[i], page);
-        if (read != (job.offsets[i] + job.sizes[i] <= file.size()))
-            std::abort();
-        if (read)
-            CheckAndPlay(page.data(), page.size());
+        if (read != (job.offsets[i] + job.sizes[i] <= file.size())) {
+            check.broken = "a page was read that is not wholly inside the file, or the reverse";
+            break;
+        }
+        if (read) {
+            ++check.pagesRead;
+            CheckAndPlay(page.data(), page.size(), check);
+        }
     }
     std::fclose(spool);
+    return check;
+}
+
+} // namespace lysora::testing
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (!lysora::testing::CheckSpoolInput(data, size).broken.empty())
+        std::abort();
     return 0;
 }
