@@ -301,7 +301,7 @@ TEST(AdminFrame, ClosingTheFrameEndsTheProgramEvenWithAFormOpen)
     admin.ClickRow(3);
     admin.Press("&Modifier");
     HWND form = admin.Form("Nutriments  -  Modification");
-    ASSERT_TRUE(form);
+    ASSERT_TRUE(form) << copy.Shown();
     SaveScreen(copy, "admin_form");
     admin.Quit(); // the open form goes with the frame
     EXPECT_TRUE(copy.WaitExit(kLimit));

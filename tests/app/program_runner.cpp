@@ -245,6 +245,18 @@ HWND ProgramCopy::ChildWithText(HWND parent, const std::string& text)
     return nullptr;
 }
 
+std::string ProgramCopy::Shown() const
+{
+    std::string shown = "on screen:";
+    for (bool boxes : {false, true})
+        for (HWND window : TopLevel(boxes))
+            shown += " [" + Text(window) + "]";
+    shown += "; boxes closed meanwhile:";
+    for (const BoxSeen& box : meanwhile_)
+        shown += " [" + box.caption + ": " + box.text + "]";
+    return shown;
+}
+
 void ProgramCopy::Click(HWND button)
 {
     PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),

@@ -68,6 +68,9 @@ public:
     // The window that has the focus in the program's thread.
     HWND Focus() const;
     // The child window of parent whose text is text; null when none.
+    // The captions of the copy's windows and boxes on screen, and of the boxes it closed
+    // meanwhile: what a failing step names as what the program showed instead.
+    std::string Shown() const;
     static HWND ChildWithText(HWND parent, const std::string& text);
     static std::vector<HWND> Children(HWND parent);
     static std::string Text(HWND hwnd);
