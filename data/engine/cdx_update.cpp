@@ -222,7 +222,7 @@ struct Descent {
     std::vector<std::vector<std::size_t>> first, firstLeaf;
 };
 
-Descent Descend(const Levels& levels, std::size_t leaves) {
+Descent Descend(const Levels& levels, [[maybe_unused]] std::size_t leaves) {
     const std::size_t depth = levels.size();
     Descent d{std::vector<std::vector<std::size_t>>(depth), std::vector<std::vector<std::size_t>>(depth)};
     for (std::size_t lv = depth; lv-- > 0;) {
