@@ -15,7 +15,7 @@
 // Shared-mode changes (no SQLite counterpart): a key change written through; a reader's
 // next move after another process (a forked child) changed a record; a shared append of a
 // whole table of records.
-#include "data/engine/dbf.h"
+#include "data/engine/dbf_format.h"
 #include "data/engine/engine.h"
 
 #include <benchmark/benchmark.h>

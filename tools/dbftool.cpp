@@ -123,6 +123,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "dbftool: %s\n", error.c_str());
         return 1;
     }
+    if (!table->Notice().empty()) std::fprintf(stderr, "dbftool: %s\n", table->Notice().c_str());
     if (command == "structure") return Structure(*table);
     if (command == "dump") return Dump(*table, argc == 4 ? argv[3] : nullptr);
     if (command == "check") return Check(*table);

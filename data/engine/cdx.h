@@ -102,6 +102,7 @@ public:
     std::size_t BlockCount() const { return blocks_.size(); }
     std::size_t BlockSize(std::size_t b) const { return blocks_[b].recs.size(); }
     Leaf& BlockLeaf(std::size_t b) { return blocks_[b].leaf; }
+    const Leaf& BlockLeaf(std::size_t b) const { return blocks_[b].leaf; }
     // Moves the entries of block b from index `at` on into a new block after it.
     void SplitBlock(std::size_t b, std::size_t at);
 

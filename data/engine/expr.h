@@ -10,7 +10,7 @@
 // with parentheses. Names and functions are not case-sensitive.
 #pragma once
 
-#include "data/engine/dbf.h"
+#include "data/engine/dbf_format.h"
 
 #include <memory>
 #include <string>

@@ -6,7 +6,7 @@
 // another file and makes its writes fail on demand (tests of every write path).
 //
 // POSIX record locks belong to the process and vanish when ANY descriptor of the file is
-// closed by it, so the engine opens each file once per process (see table.cpp's file
+// closed by it, so the engine opens each file once per process (see table_open.cpp's file
 // registry) and never closes a second descriptor of a file whose locks it holds.
 #pragma once
 

@@ -1,6 +1,8 @@
 // The rollback journal (format in journal.h).
 #include "data/engine/journal.h"
 
+#include "data/engine/cdx.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -20,12 +22,6 @@ std::uint64_t Get(const std::string& in, std::size_t at, int bytes) {
     std::uint64_t v = 0;
     for (int i = bytes - 1; i >= 0; --i) v = v << 8 | (unsigned char)in[at + std::size_t(i)];
     return v;
-}
-
-std::uint32_t Checksum(const char* p, std::size_t n) {
-    std::uint32_t h = 2166136261u;
-    for (std::size_t i = 0; i < n; ++i) h = (h ^ (unsigned char)p[i]) * 16777619u;
-    return h;
 }
 
 JournalFile FileOf(char c) { return c == 1 ? kIndexFile : c == 2 ? kMemoFile : kTableFile; }
@@ -90,33 +86,19 @@ bool Restore(File* const files[kJournalFiles], const std::uint64_t oldSize[kJour
     return true;
 }
 
-// Marking a journal done zeroes its first byte: one byte, so that the mark cannot tear.
-const char kDone[1] = {};
-
-} // namespace
-
-bool Journal::OpenFile(bool create, std::string& error) {
-    if (file_) return true;
-    if (!create && !FileExists(path_)) return false;
-    if (writable_) file_ = OpenTableFile(path_, true, false, error);
-    if (!file_ && writable_ && create) file_ = OpenTableFile(path_, true, true, error);
-    if (!file_ && !create) file_ = OpenTableFile(path_, false, false, error); // read-only media
-    return file_ != nullptr;
-}
-
-bool Journal::Write(File* const files[kJournalFiles], const std::vector<PendingWrite>& writes,
-                    const std::uint64_t newSize[kJournalFiles], std::uint32_t counterBefore,
-                    std::uint32_t counterAfter, bool durable, std::string& error) {
-    std::uint64_t oldSize[kJournalFiles];
-    for (int i = 0; i < kJournalFiles; ++i) oldSize[i] = files[i] ? files[i]->Size() : 0;
-    std::string j(kMagic, 8);
+// The journal of a write-back (j, finished and checksummed) and the old bytes it saves:
+// what the writes overwrite below each file's old end, and what cutting a file removes.
+bool Compose(File* const files[kJournalFiles], const std::vector<PendingWrite>& writes,
+             const std::uint64_t newSize[kJournalFiles], const std::uint64_t oldSize[kJournalFiles],
+             std::uint32_t counterBefore, std::uint32_t counterAfter, std::string& j, std::vector<Saved>& saved,
+             std::string& error) {
+    j.assign(kMagic, 8);
     Put(j, 0, 8); // the length, set below
-    for (std::uint64_t size : oldSize) Put(j, size, 8);
+    for (int i = 0; i < kJournalFiles; ++i) Put(j, oldSize[i], 8);
     Put(j, counterBefore, 4);
     Put(j, counterAfter, 4);
     Put(j, 0, 4); // the count, set below
     std::uint32_t count = 0;
-    std::vector<Saved> saved;
     auto save = [&](JournalFile file, std::uint64_t offset, std::string old) {
         j += char(file);
         Put(j, offset, 8);
@@ -150,6 +132,58 @@ bool Journal::Write(File* const files[kJournalFiles], const std::vector<PendingW
     const std::uint64_t length = j.size() + 4;
     for (int i = 0; i < 8; ++i) j[8 + std::size_t(i)] = char((length >> (8 * i)) & 0xFF);
     Put(j, Checksum(j.data(), j.size()), 4);
+    return true;
+}
+
+// Reads a live journal: false + error when it cannot be read; parsed false when it was
+// never finished (the files were not touched yet).
+bool ReadLive(File& file, const std::string& path, Parsed& out, bool& parsed, std::string& error) {
+    std::string j(16, '\0');
+    std::uint64_t length = 0;
+    if (file.Read(0, j.data(), j.size())) length = Get(j, 8, 8);
+    parsed = false;
+    if (length < kHead + 4 || length > kLongest || length > file.Size()) return true;
+    j.resize(std::size_t(length));
+    if (!file.Read(0, j.data(), j.size())) {
+        error = "cannot read the journal " + path;
+        return false;
+    }
+    parsed = Parse(j, out);
+    return true;
+}
+
+} // namespace
+
+std::uint32_t Checksum(const char* p, std::size_t n) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ (unsigned char)p[i]) * 16777619u;
+    return h;
+}
+
+namespace {
+
+// Marking a journal done zeroes its first byte: one byte, so that the mark cannot tear.
+const char kDone[1] = {};
+
+} // namespace
+
+bool Journal::OpenFile(bool create, std::string& error) {
+    if (file_) return true;
+    if (!create && !FileExists(path_)) return false;
+    if (writable_) file_ = OpenTableFile(path_, true, false, error);
+    if (!file_ && writable_ && create) file_ = OpenTableFile(path_, true, true, error);
+    if (!file_ && !create) file_ = OpenTableFile(path_, false, false, error); // read-only media
+    return file_ != nullptr;
+}
+
+bool Journal::Write(File* const files[kJournalFiles], const std::vector<PendingWrite>& writes,
+                    const std::uint64_t newSize[kJournalFiles], std::uint32_t counterBefore,
+                    std::uint32_t counterAfter, bool durable, std::string& error) {
+    std::uint64_t oldSize[kJournalFiles];
+    for (int i = 0; i < kJournalFiles; ++i) oldSize[i] = files[i] ? files[i]->Size() : 0;
+    std::string j;
+    std::vector<Saved> saved;
+    if (!Compose(files, writes, newSize, oldSize, counterBefore, counterAfter, j, saved, error)) return false;
 
     // Written in two steps: the journal whole but not live yet (its first byte zero), then
     // its first byte. A write stopped part-way then leaves nothing that reads as live; in
@@ -195,35 +229,45 @@ bool Journal::Live() {
 
 bool Journal::RollBack(File* const files[kJournalFiles], std::string& error) {
     if (!Live()) return true;
-    std::string j(16, '\0');
-    std::uint64_t length = 0;
-    if (file_->Read(0, j.data(), j.size())) length = Get(j, 8, 8);
     Parsed parsed;
-    if (length >= kHead + 4 && length <= kLongest && length <= file_->Size()) {
-        j.resize(std::size_t(length));
-        if (!file_->Read(0, j.data(), j.size())) {
-            error = "cannot read the journal " + path_;
+    bool finished = false;
+    if (!ReadLive(*file_, path_, parsed, finished, error)) return false;
+    if (finished) {
+        if (!files[kTableFile] || !BelongsToTable(*files[kTableFile], parsed.counter)) {
+            error = "the journal " + path_ + " of an interrupted change does not belong to these files "
+                    "(restored from a backup?); they were left as they are: remove it to open them";
             return false;
         }
-        if (Parse(j, parsed)) {
-            if (!files[kTableFile] || !BelongsToTable(*files[kTableFile], parsed.counter)) {
-                error = "the journal " + path_ + " of an interrupted change does not belong to these files "
-                        "(restored from a backup?); they were left as they are: remove it to open them";
+        for (int i = 0; i < kJournalFiles; ++i)
+            if (files[i] && !files[i]->Writable()) {
+                error = "a change to this table was interrupted; open it writable once to undo it";
                 return false;
             }
-            for (int i = 0; i < kJournalFiles; ++i)
-                if (files[i] && !files[i]->Writable()) {
-                    error = "a change to this table was interrupted; open it writable once to undo it";
-                    return false;
-                }
-            if (!Restore(files, parsed.oldSize, parsed.saved)) {
-                error = "cannot undo an interrupted change to the table";
-                return false;
-            }
+        if (!Restore(files, parsed.oldSize, parsed.saved)) {
+            error = "cannot undo an interrupted change to the table";
+            return false;
         }
     }
     if (!file_->Writable() || !file_->Write(0, kDone, sizeof kDone) || !file_->Sync()) {
         error = "cannot mark the journal " + path_ + " done";
+        return false;
+    }
+    return true;
+}
+
+bool Journal::UndoInCopies(File* const copies[kJournalFiles], std::string& error) {
+    if (!Live()) return true;
+    Parsed parsed;
+    bool finished = false;
+    if (!ReadLive(*file_, path_, parsed, finished, error)) return false;
+    if (!finished) return true;
+    if (!copies[kTableFile] || !BelongsToTable(*copies[kTableFile], parsed.counter)) {
+        error = "the journal " + path_ + " of an interrupted change does not belong to these files "
+                "(restored from a backup?)";
+        return false;
+    }
+    if (!Restore(copies, parsed.oldSize, parsed.saved)) {
+        error = "cannot undo an interrupted change to the table in memory";
         return false;
     }
     return true;
@@ -270,12 +314,51 @@ bool DecodeChangeNotes(const std::string& bytes, std::vector<ChangeNote>& notes)
         const std::uint64_t ranges = Get(bytes, at + 8, 4);
         at += 12;
         if (ranges > (end - at) / 13) return false;
-        for (std::uint64_t k = 0; k < ranges; ++k, at += 13)
+        for (std::uint64_t k = 0; k < ranges; ++k, at += 13) {
+            if ((unsigned char)bytes[at] >= kJournalFiles) return false; // names no file of a table
             note.ranges.push_back({FileOf(bytes[at]), Get(bytes, at + 1, 8), std::uint32_t(Get(bytes, at + 9, 4))});
+        }
         notes.push_back(std::move(note));
     }
     // Bytes past the checksum are left over from a longer note.
     return at + 4 <= bytes.size() && Checksum(bytes.data(), at) == Get(bytes, at, 4);
+}
+
+bool PlanCatchUp(const std::vector<ChangeNote>& notes, std::uint32_t from, std::uint32_t to, const NotedTable& table,
+                 CatchUp& plan) {
+    plan = {};
+    if (notes.empty() || notes.back().after != to || table.recordLength == 0) return false;
+    // The last run of notes, each following the one before, back to the reader's counter.
+    std::size_t first = notes.size();
+    for (std::size_t i = notes.size(); i-- > 0;) {
+        if (i + 1 < notes.size() && notes[i].after != notes[i + 1].before) break;
+        if (notes[i].before == from) {
+            first = i;
+            break;
+        }
+    }
+    if (first == notes.size()) return false;
+    const std::uint64_t start = table.headerLength, len = table.recordLength;
+    const std::uint64_t end = start + std::uint64_t(table.records) * len;
+    for (std::size_t i = first; i < notes.size(); ++i)
+        for (const WrittenRange& r : notes[i].ranges) {
+            if (r.file == kIndexFile) {
+                if (!table.hasIndex) return false;
+                if (r.offset == 4 && r.length == 8) continue; // the free list's head and the stamp
+                if (r.offset % kPage != 0 || r.length != kPage || r.offset > 0xFFFFFFFFull)
+                    plan.wholeIndex = true; // a root moved, or all of it
+                plan.pages.push_back(std::uint32_t(r.offset));
+                continue;
+            }
+            if (r.file == kMemoFile) continue; // memos are read from their file when asked for
+            const std::uint64_t lo = std::max<std::uint64_t>(r.offset, start);
+            const std::uint64_t hi = r.offset > end ? end : std::min<std::uint64_t>(r.offset + r.length, end);
+            if (lo >= hi) continue; // the header, or the end-of-file mark
+            plan.records.emplace_back((lo - start) / len, (hi - 1 - start) / len);
+        }
+    std::sort(plan.pages.begin(), plan.pages.end());
+    plan.pages.erase(std::unique(plan.pages.begin(), plan.pages.end()), plan.pages.end());
+    return true;
 }
 
 } // namespace lysora::engine

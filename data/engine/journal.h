@@ -37,9 +37,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lysora::engine {
+
+// FNV-1a over n bytes: the checksum that ends a journal and a change note.
+std::uint32_t Checksum(const char* p, std::size_t n);
 
 enum JournalFile { kTableFile = 0, kIndexFile = 1, kMemoFile = 2 };
 constexpr int kJournalFiles = 3;
@@ -76,6 +80,11 @@ public:
     // the files (their header's change counter is neither of its own) is left live and
     // refused: false + error.
     bool RollBack(File* const files[kJournalFiles], std::string& error);
+    // The same undo, made in copies of the files (memory files) rather than in the files:
+    // a reader that cannot write them sees the state before the interrupted write-back,
+    // and the journal stays live for a writable open to undo. true when nothing is left to
+    // undo in the copies; false + error on a journal of other files or an unreadable one.
+    bool UndoInCopies(File* const copies[kJournalFiles], std::string& error);
     // A live journal is there (read from the file: another process may have left it).
     bool Live();
     bool Sync();   // the journal file's last write reaches the disk
@@ -114,5 +123,22 @@ constexpr std::size_t kNoteSteps = 32;       // write-backs a note describes at 
 constexpr std::size_t kNoteRanges = 4096;    // and ranges, all of them together
 std::string EncodeChangeNotes(const std::vector<ChangeNote>& notes);
 bool DecodeChangeNotes(const std::string& bytes, std::vector<ChangeNote>& notes);
+
+// What a reader must read again to catch up by the notes, from its change counter `from`
+// to the header's `to`.
+struct NotedTable {
+    std::uint32_t headerLength, recordLength, records; // as the header on disk has them
+    bool hasIndex;
+};
+struct CatchUp {
+    // The records written (0-based, first and last of each run), inside the table.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> records;
+    std::vector<std::uint32_t> pages; // index pages written, ascending, each once
+    bool wholeIndex = false;          // other index bytes written (a root moved, all of it)
+};
+// false when the notes do not lead from `from` to `to`, or name an index the table does
+// not have: the reader reads everything again.
+bool PlanCatchUp(const std::vector<ChangeNote>& notes, std::uint32_t from, std::uint32_t to, const NotedTable& table,
+                 CatchUp& plan);
 
 } // namespace lysora::engine

@@ -30,7 +30,7 @@
 
 #include "base/value.h"
 #include "data/engine/cdx.h"
-#include "data/engine/dbf.h"
+#include "data/engine/dbf_format.h"
 #include "data/engine/expr.h"
 #include "data/engine/file.h"
 #include "data/engine/journal.h"
@@ -44,7 +44,7 @@
 
 namespace lysora::engine {
 
-struct SharedFiles; // the process's one set of handles for a table (table.cpp)
+struct SharedFiles; // the process's one set of handles for a table (table_internal.h)
 
 constexpr std::uint64_t kHeaderLockByte = 0x7FFFFFFEull;
 constexpr std::uint64_t kIndexLockByte = 0x7FFFFFFEull;
@@ -91,6 +91,10 @@ public:
     bool Shared() const { return shared_; }
     bool ReadOnly() const { return readOnly_; }
     const std::string& Error() const { return error_; }
+    // What a reader should know about what it reads: "" or, when a change to the table was
+    // interrupted and this process cannot undo it, that the table is shown as it was
+    // before that change and needs a writable open to be repaired.
+    const std::string& Notice() const { return notice_; }
     Failure FailureKind() const { return failure_; }
     std::string BaseName() const { return baseName_; }
 
@@ -140,6 +144,12 @@ public:
 
 private:
     Table() = default;
+    bool Start(OpenMode mode, std::string& error); // undoes, loads, repairs; then the top
+    bool ReadyToLoad(bool& locked);
+    bool CanUndo() const; // this process can write the files and the journal
+    // Copies of the files as they were before an interrupted write-back, read from then
+    // on (viewed false: no write-back was interrupted after all).
+    bool ViewBeforeInterruptedWrite(bool& viewed);
     bool Load(OpenMode mode, std::string& error);
     bool LoadRecords(bool cutCount, std::string& error);
     bool LoadIndex(bool withKeys, std::string& error);
@@ -155,11 +165,18 @@ private:
     bool SyncLocked();             // the same, the update lock being held
     bool ReadCounts(std::uint32_t& records, std::uint32_t& counter); // from the header on disk
     bool ReloadChanged(std::uint32_t records, std::uint32_t counter);
+    bool ReloadIndexPage(std::uint32_t at);
     bool ReadChangeNotes(std::vector<ChangeNote>& notes); // false: no note, or not whole
     bool WriteChangeNote(std::uint32_t after, const std::vector<PendingWrite>& writes, std::string& error);
     bool BeginWrite();             // checks, and in a shared table takes the update lock
     bool EndWrite(bool ok);        // writes through (shared) and drops the update lock
     bool Flush(bool durable);      // writes every pending change, under the journal
+    struct WriteBack;              // one write-back being made (table_internal.h)
+    void PlanMemos(WriteBack& plan) const;
+    void PlanRecords(WriteBack& plan) const;
+    bool PlanHeader(WriteBack& plan);
+    bool PlanIndex(WriteBack& plan);
+    bool WriteThrough(const WriteBack& plan, bool durable);
     bool WritePending();           // shared: writes back the changes waiting in this area
     void ChangeRecord(std::uint32_t recno, const char* image);
     void ReplaceRecord(std::uint32_t recno, const char* image); // data and tags only
@@ -232,6 +249,7 @@ private:
     std::optional<std::string> scope_[2];
     std::set<std::uint32_t> locks_;
     std::string error_;
+    std::string notice_;
     Failure failure_ = Failure::kNone;
 };
 

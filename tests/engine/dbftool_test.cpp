@@ -5,8 +5,10 @@
 #include "tests/engine/engine_test_util.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace lysora::engine::test {
 namespace {
@@ -100,6 +102,66 @@ TEST(DbfTool, RepairCutsACountTheFileCannotHold) {
     EXPECT_NE(std::string::npos, r.out.find("1 tags rebuilt over 40 records")) << r.out;
     r = Tool("check " + path);
     EXPECT_EQ(0, r.status) << r.out;
+}
+
+// A change interrupted on files that cannot be written afterwards (write-protected, or on
+// read-only media): the tools read the table as it was before the change, say that it
+// needs a writable open, and change nothing on disk; a writable open then undoes it.
+TEST(DbfTool, ReadsAWriteProtectedTableAsItWasBeforeAnInterruptedChange) {
+    ScratchDir dir;
+    std::string path = dir.Path("valeurs");
+    CreateValuesTable(path);
+    ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+    for (int i = 1; i <= 50; ++i) AppendValue(i, "LYS", i);
+    ASSERT_TRUE(DBCLOSEAREA());
+    const std::string committed = Tool("dump " + path + " mat_nutri").out;
+    ASSERT_NE(std::string::npos, committed.find("\n3,LYS,0,3.00\n")) << committed;
+    const std::string before = Slurp(path + ".dbf"), index = Slurp(path + ".cdx");
+    // A change stopped when its journal is written and the record part-way.
+    for (std::uint64_t budget = 141; budget < 400 && Slurp(path + ".dbf") == before; ++budget) {
+        Spit(path + ".dbf", before);
+        Spit(path + ".cdx", index);
+        std::filesystem::remove(path + ".jnl");
+        auto plan = std::make_shared<FaultPlan>();
+        SetFileWrapper([plan](std::unique_ptr<File> f, const std::string&) { return FaultyFile(std::move(f), plan); });
+        ASSERT_TRUE(DBUSEAREA(true, "DBFCDX", path, "", false, false));
+        ASSERT_TRUE(DBGOTO(3) && FIELDPUT(4, Value(53.0)));
+        plan->byteBudget = budget;
+        EXPECT_FALSE(DBCOMMIT());
+        DBCLOSEAREA();
+        SetFileWrapper({});
+    }
+    ASSERT_NE(before, Slurp(path + ".dbf")) << "the change must have reached the table part-way";
+    ASSERT_TRUE(std::filesystem::exists(path + ".jnl"));
+
+    // Write-protected files; root writes through any mode, so the reader runs as nobody then.
+    namespace fs = std::filesystem;
+    fs::permissions(dir.Path(""), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    for (const char* ext : {".dbf", ".cdx", ".jnl"})
+        fs::permissions(path + ext, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string reader = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string onDisk[3] = {Slurp(path + ".dbf"), Slurp(path + ".cdx"), Slurp(path + ".jnl")};
+    Result r = Shell(reader + "./dbftool dump " + path + " mat_nutri");
+    EXPECT_EQ(0, r.status) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(committed)) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("interrupted")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("writable")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("dbftool repair")) << r.out;
+    r = Shell(reader + "./dbftool check " + path);
+    EXPECT_EQ(0, r.status) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("1 tags agree with 50 records")) << r.out;
+    EXPECT_EQ(onDisk[0], Slurp(path + ".dbf"));
+    EXPECT_EQ(onDisk[1], Slurp(path + ".cdx"));
+    EXPECT_EQ(onDisk[2], Slurp(path + ".jnl"));
+    EXPECT_EQ(1, Shell(reader + "./dbftool repair " + path).status);
+
+    for (const char* ext : {".dbf", ".cdx", ".jnl"})
+        fs::permissions(path + ext, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    r = Tool("repair " + path);
+    EXPECT_EQ(0, r.status) << r.out;
+    EXPECT_FALSE(fs::exists(path + ".jnl"));
+    r = Tool("dump " + path + " mat_nutri");
+    EXPECT_EQ(committed, r.out);
 }
 
 // Under a file-size limit (writes beyond it fail, as on a full disk) maketables must say

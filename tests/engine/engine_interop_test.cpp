@@ -6,7 +6,7 @@
 // held for too long makes the engine give up rather than hang. Host build only.
 #include "tests/engine/engine_test_util.h"
 
-#include "data/engine/dbf.h"
+#include "data/engine/dbf_format.h"
 
 #include <chrono>
 #include <cstdio>

@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <thread>
 #ifndef _WIN32
-#include "data/engine/dbf.h"
+#include "data/engine/dbf_format.h"
 #include "tests/support/run_command.h"
 #endif
 

@@ -1,6 +1,8 @@
-// Table and memo file formats (described in dbf.h): header reading with every count
+// Table and memo file formats (described in dbf_format.h): header reading with every count
 // checked, header writing, number and logical text forms, dBASE III memo blocks.
-#include "data/engine/dbf.h"
+#include "data/engine/dbf_format.h"
+
+#include "data/engine/bytes.h"
 
 #include <cassert>
 #include <cctype>
@@ -11,19 +13,6 @@
 
 namespace lysora::engine {
 namespace {
-
-std::uint32_t Le32(const unsigned char* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
-std::uint32_t Le16(const unsigned char* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
-void PutLe32(unsigned char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = (unsigned char)(v >> (8 * i));
-}
-void PutLe16(unsigned char* p, std::uint32_t v) {
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-}
 
 bool KnownVersion(std::uint8_t v) {
     switch (v) {
@@ -53,6 +42,49 @@ void PutPrefix(unsigned char* p, const DbfHeader& h) {
     PutLe32(p + 16, h.changeCounter);
     p[28] = h.flags;
     p[29] = h.codePage;
+}
+
+// The field descriptors in desc (the header after its prefix), up to the terminator, each
+// checked and placed after the one before; offset ends past the last field.
+bool ReadFields(const std::string& desc, DbfHeader& h, std::uint32_t& offset, std::string& error) {
+    for (std::size_t at = 0;; at += 32) {
+        if (at >= desc.size()) {
+            error = "field list has no terminator";
+            return false;
+        }
+        if (desc[at] == '\x0D') return true;
+        if (at + 32 > desc.size()) {
+            error = "field descriptor cut short";
+            return false;
+        }
+        auto* d = reinterpret_cast<const unsigned char*>(desc.data() + at);
+        Field f;
+        std::size_t n = 0;
+        while (n < 11 && d[n] != 0) ++n;
+        f.name.assign(reinterpret_cast<const char*>(d), n);
+        while (!f.name.empty() && f.name.back() == ' ') f.name.pop_back();
+        for (char& c : f.name) c = char(std::toupper((unsigned char)c));
+        f.type = char(std::toupper(d[11]));
+        if (f.type == 'F') f.type = 'N';
+        f.len = d[16];
+        f.dec = d[17];
+        if (f.type == 'C') { // FoxPro keeps widths above 255 in the decimals byte
+            f.len += 256 * f.dec;
+            f.dec = 0;
+        }
+        std::string bad = CheckFieldSpec(f.name, f.type, f.len, f.dec);
+        if (!bad.empty()) {
+            error = "field " + std::to_string(h.fields.size() + 1) + ": " + bad;
+            return false;
+        }
+        f.offset = int(offset);
+        offset += std::uint32_t(f.len);
+        if (offset > kMaxRecordLength) {
+            error = "fields longer than a record can be";
+            return false;
+        }
+        h.fields.push_back(f);
+    }
 }
 
 } // namespace
@@ -90,46 +122,7 @@ bool ReadDbfHeader(File& file, DbfHeader& h, std::string& error, bool cutCount) 
         return false;
     }
     std::uint32_t offset = 1;
-    std::size_t at = 0;
-    for (;;) {
-        if (at >= desc.size()) {
-            error = "field list has no terminator";
-            return false;
-        }
-        if (desc[at] == '\x0D') break;
-        if (at + 32 > desc.size()) {
-            error = "field descriptor cut short";
-            return false;
-        }
-        auto* d = reinterpret_cast<const unsigned char*>(desc.data() + at);
-        Field f;
-        std::size_t n = 0;
-        while (n < 11 && d[n] != 0) ++n;
-        f.name.assign(reinterpret_cast<const char*>(d), n);
-        while (!f.name.empty() && f.name.back() == ' ') f.name.pop_back();
-        for (char& c : f.name) c = char(std::toupper((unsigned char)c));
-        f.type = char(std::toupper(d[11]));
-        if (f.type == 'F') f.type = 'N';
-        f.len = d[16];
-        f.dec = d[17];
-        if (f.type == 'C') { // FoxPro keeps widths above 255 in the decimals byte
-            f.len += 256 * f.dec;
-            f.dec = 0;
-        }
-        std::string bad = CheckFieldSpec(f.name, f.type, f.len, f.dec);
-        if (!bad.empty()) {
-            error = "field " + std::to_string(h.fields.size() + 1) + ": " + bad;
-            return false;
-        }
-        f.offset = int(offset);
-        offset += std::uint32_t(f.len);
-        if (offset > kMaxRecordLength) {
-            error = "fields longer than a record can be";
-            return false;
-        }
-        h.fields.push_back(f);
-        at += 32;
-    }
+    if (!ReadFields(desc, h, offset, error)) return false;
     if (h.fields.empty()) {
         error = "table has no field";
         return false;
