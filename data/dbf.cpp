@@ -121,6 +121,11 @@ bool DBF::OPEN(bool shared, bool readOnly, std::string directory)
         return false;
     }
     area_ = db::SELECT();
+    if (!db::DBNOTICE().empty())
+        ShowMessage("Une modification de cette table a été interrompue et ses fichiers ne peuvent pas être "
+                    "écrits ici : elle est montrée telle qu'avant cette modification. Ouvrez-la une fois en "
+                    "écriture pour la réparer.",
+                    "Table " + filename_, kMbIconExclamation);
     return true;
 }
 

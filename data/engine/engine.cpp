@@ -128,6 +128,10 @@ bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
 
 bool NETERR() { return E().netError; }
 std::string LASTERROR() { return E().lastError; }
+std::string DBNOTICE() {
+    const Table* t = E().areas[std::size_t(E().current)].table.get();
+    return t ? t->Notice() : std::string();
+}
 Failure LASTFAILURE() { return E().lastError.empty() ? Failure::kNone : E().lastFailure; }
 
 bool DBCLOSEAREA() {

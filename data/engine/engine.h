@@ -96,6 +96,10 @@ std::string ReadFileHead(std::string_view path, std::size_t count);
 bool DBUSEAREA(bool newArea, std::string_view driver, std::string_view file,
                std::string_view alias = {}, bool shared = true, bool readOnly = false);
 bool NETERR();            // true when the last DBUSEAREA failed
+// What the current area's open had to say about its files, "" when nothing: a table whose
+// interrupted change could not be undone (files that cannot be written) is shown as it was
+// before that change, and this says so.
+std::string DBNOTICE();
 std::string LASTERROR();  // text of the last failure of any operation ("" after success)
 // What kind of failure LASTERROR describes (file.h), so that callers can tell the user why.
 Failure LASTFAILURE();
