@@ -1,13 +1,13 @@
 // The comparison of feedstuffs without any window (see comparison.h).
 #include "views/comparison.h"
 
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/utilities.h"
 #include "base/display_number.h"
 #include "base/text.h"
 #include "data/dbsel.h"
 #include "data/domain_text.h"
+#include "services/settings.h"
+#include "services/strings.h"
+#include "services/utilities.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,12 +1,12 @@
 // DLG_COMPMATSELECT (see dlg_compmatselect.h).
 #include "views/dlg_compmatselect.h"
 
-#include "app/help.h"
-#include "app/help_win32.h"
-#include "app/reftables.h"
-#include "app/colours.h"
-#include "app/strings.h"
 #include "framework/subclass.h"
+#include "services/colours.h"
+#include "services/help.h"
+#include "services/help_win32.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 #include "views/comparison.h"
 #include "views/dlg_compmat.h"
 

@@ -1,11 +1,11 @@
 // DLG_LOT (see dlg_lot.h).
 #include "views/dlg_lot.h"
 
-#include "app/colours.h"
-#include "app/strings.h"
 #include "base/messages.h"
 #include "data/domain.h"
 #include "data/domain_text.h"
+#include "services/colours.h"
+#include "services/strings.h"
 #include "views/dlg_fichemat.h"
 
 namespace lysora {

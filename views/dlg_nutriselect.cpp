@@ -1,13 +1,13 @@
 // DLG_NUTRISELECT and the drawing of the comparison histogram (see dlg_nutriselect.h).
 #include "views/dlg_nutriselect.h"
 
-#include "app/colours.h"
-#include "app/screen.h"
-#include "app/strings.h"
 #include "base/text.h"
 #include "data/domain.h"
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
+#include "services/colours.h"
+#include "services/screen.h"
+#include "services/strings.h"
 #include "views/histogram.h"
 
 #include <memory>

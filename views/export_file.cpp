@@ -1,8 +1,8 @@
 // Export files (see export_file.h).
 #include "views/export_file.h"
 
-#include "app/strings.h"
 #include "base/messages.h"
+#include "services/strings.h"
 
 #include <cstdio>
 

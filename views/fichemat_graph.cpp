@@ -1,8 +1,8 @@
 // The feedstuff sheet's bar graph (see dlg_fichemat.h).
 #include "views/dlg_fichemat.h"
 
-#include "app/strings.h"
 #include "base/text.h"
+#include "services/strings.h"
 #include "views/dlg_nutriselect.h"
 #include "views/histogram.h"
 

@@ -1,11 +1,11 @@
 // The comparison histogram's data (see histogram.h).
 #include "views/histogram.h"
 
-#include "app/reftables.h"
-#include "app/strings.h"
 #include "base/text.h"
 #include "data/dbsel.h"
 #include "data/domain_text.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 // SheetData (see sheet_data.h).
 #include "views/sheet_data.h"
 
-#include "app/reftables.h"
-#include "app/strings.h"
 #include "base/text.h"
 #include "data/domain_text.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,10 +2,10 @@
 // to it on the shipped tables, against values computed here from the tables' sources.
 #include "views/batch.h"
 
-#include "app/opendb.h"
-#include "app/strings.h"
-#include "tests/app/app_test_support.h"
+#include "services/opendb.h"
+#include "services/strings.h"
 #include "tests/support/generated_tables.h"
+#include "tests/support/program_dir_fixture.h"
 #include "tools/maketables/table_sources.h"
 #include "views/sheet_data.h"
 

@@ -8,10 +8,10 @@
 #include "views/dlg_compmatselect.h"
 #include "views/dlg_nutriselect.h"
 
-#include "app/help_win32.h"
-#include "app/colours.h"
-#include "app/settings.h"
 #include "data/domain_text.h"
+#include "services/colours.h"
+#include "services/help_win32.h"
+#include "services/settings.h"
 #include "tests/framework/gui_fixture.h"
 #include "tests/support/window_picture.h"
 #include "tests/views/dialog_fixture.h"

@@ -8,10 +8,10 @@
 // record; maize has LYS only, with an apparent digestibility of 2.5 and a stored 0.
 #pragma once
 
-#include "app/reftables.h"
-#include "app/strings.h"
-#include "app/settings.h"
-#include "tests/app/app_test_support.h"
+#include "services/reftables.h"
+#include "services/settings.h"
+#include "services/strings.h"
+#include "tests/support/program_dir_fixture.h"
 #include "tools/maketables/table_writer.h"
 
 #include <optional>

@@ -6,7 +6,7 @@
 #include "views/comparison.h"
 #include "views/export_file.h"
 
-#include "app/settings.h"
+#include "services/settings.h"
 #include "tests/views/comparison_fixture.h"
 
 #include <gtest/gtest.h>

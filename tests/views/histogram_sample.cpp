@@ -9,11 +9,11 @@
 //   histogram_sample print             opens the preview, presses its print button and
 //                                      answers PrintRun's print dialog (all pages)
 // Runs in the folder of the shipped tables. Exit code 0 on success.
-#include "app/opendb.h"
-#include "app/strings.h"
-#include "app/utilities.h"
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
+#include "services/opendb.h"
+#include "services/strings.h"
+#include "services/utilities.h"
 #include "views/dlg_nutriselect.h"
 #include "views/histogram.h"
 

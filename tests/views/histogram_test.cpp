@@ -4,14 +4,14 @@
 // there is nothing to chart.
 #include "views/dlg_nutriselect.h"
 
-#include "app/opendb.h"
-#include "app/reftables.h"
-#include "app/strings.h"
-#include "app/utilities.h"
 #include "print/metafile_win32.h"
 #include "print/preview_win32.h"
-#include "tests/app/app_test_support.h"
+#include "services/opendb.h"
+#include "services/reftables.h"
+#include "services/strings.h"
+#include "services/utilities.h"
 #include "tests/framework/gui_fixture.h"
+#include "tests/support/program_dir_fixture.h"
 #include "views/histogram.h"
 
 #include <filesystem>

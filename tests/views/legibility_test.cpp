@@ -10,13 +10,13 @@
 // - a histogram bar label, as shortened for the page, reaches the page footer;
 // - a label, a button caption or a list entry of the sheet, the comparison selection or the
 //   comparison table is cut.
-#include "app/reftables.h"
-#include "app/strings.h"
 #include "base/display_number.h"
 #include "base/text.h"
 #include "data/domain_text.h"
 #include "print/metafile_win32.h"
 #include "print/value_table.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 #include "tests/views/chart_recorder.h"
 #include "tests/views/dialog_fixture.h"
 #include "views/chart.h"

@@ -4,11 +4,11 @@
 // of the sheet graph under the same rules.
 #include "views/sheet_data.h"
 
-#include "app/opendb.h"
-#include "app/reftables.h"
-#include "app/strings.h"
-#include "tests/app/app_test_support.h"
+#include "services/opendb.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 #include "tests/support/generated_tables.h"
+#include "tests/support/program_dir_fixture.h"
 #include "tools/maketables/table_sources.h"
 #include "views/sheet_exports.h"
 

@@ -4,7 +4,7 @@
 // cannot be created or written whole.
 #include "views/sheet_exports.h"
 
-#include "app/strings.h"
+#include "services/strings.h"
 #include "tests/support/message_recorder.h"
 #include "views/export_file.h"
 

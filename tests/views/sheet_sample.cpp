@@ -9,13 +9,13 @@
 // view, for SECONDS (for pictures). LANGUAGE is FRA or ENG, SEPARATOR the Windows decimal
 // separator. Runs in the folder of the shipped tables. Exit code 0 on success, 1 when a
 // feedstuff cannot be shown or a file was not written.
-#include "app/opendb.h"
-#include "app/settings.h"
-#include "app/start.h"
-#include "app/strings.h"
 #include "data/domain_text.h"
 #include "print/preview_win32.h"
+#include "services/opendb.h"
+#include "services/settings.h"
+#include "services/strings.h"
 #include "views/dlg_fichemat.h"
+#include "views/view_colours.h"
 
 #include <cstdio>
 #include <cstdlib>
