@@ -6,7 +6,7 @@
 #include "services/opendb.h"
 #include "services/settings.h"
 #include "services/strings.h"
-#include "views/fld_bitmap.h"
+#include "views/picture/fld_bitmap.h"
 
 namespace lysora {
 namespace {

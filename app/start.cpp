@@ -9,8 +9,8 @@
 #include "services/screen.h"
 #include "services/settings.h"
 #include "services/strings.h"
-#include "views/dlg_fichemat.h"
-#include "views/fld_grille.h"
+#include "views/grid/fld_grille.h"
+#include "views/sheet/dlg_fichemat.h"
 #include "views/view_colours.h"
 
 #include <memory>

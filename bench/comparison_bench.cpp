@@ -6,8 +6,8 @@
 #include "services/settings.h"
 #include "services/strings.h"
 #include "tools/maketables/table_writer.h"
-#include "views/comparison.h"
-#include "views/grid_model.h"
+#include "views/comparison/comparison.h"
+#include "views/grid/grid_model.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,8 +8,8 @@
 #include "services/settings.h"
 #include "services/strings.h"
 #include "tests/support/generated_tables.h"
-#include "views/grid_model.h"
-#include "views/sheet_data.h"
+#include "views/grid/grid_model.h"
+#include "views/sheet/sheet_data.h"
 
 #include <benchmark/benchmark.h>
 

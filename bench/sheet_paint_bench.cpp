@@ -9,7 +9,7 @@
 #include "services/settings.h"
 #include "services/strings.h"
 #include "tests/support/generated_tables.h"
-#include "views/dlg_fichemat.h"
+#include "views/sheet/dlg_fichemat.h"
 
 #include <chrono>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "services/colours.h"
 #include "services/strings.h"
 #include "services/utilities.h"
-#include "views/fld_grille.h"
+#include "views/grid/fld_grille.h"
 
 namespace lysora {
 

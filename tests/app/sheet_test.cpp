@@ -7,7 +7,7 @@
 // With LYSORA_SCREENSHOTS naming a folder, the tests that show the sheet also save it there
 // as BMP pictures (sheet_<lang>_<tab>.bmp, sheet_scroll.bmp, and sheet_graph_preview.bmp of
 // the shipped tables' first feedstuff).
-#include "views/dlg_fichemat.h"
+#include "views/sheet/dlg_fichemat.h"
 
 #include "app/dlg_menu.h"
 #include "base/display_number.h"
@@ -25,8 +25,8 @@
 #include "tests/support/user_input.h"
 #include "tests/support/window_picture.h"
 #include "tests/support/window_queue.h"
-#include "views/chart.h"
-#include "views/dlg_lot.h"
+#include "views/chart/chart.h"
+#include "views/sheet/dlg_lot.h"
 
 #include <gtest/gtest.h>
 
