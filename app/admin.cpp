@@ -2,7 +2,7 @@
 // (see admin.h).
 #include "app/admin.h"
 
-#include "services/program.h"
+#include "services/program_dir.h"
 #include "services/reftables.h"
 #include "services/strings.h"
 

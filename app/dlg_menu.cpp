@@ -5,7 +5,7 @@
 #include "app/start.h"
 #include "services/help.h"
 #include "services/help_win32.h"
-#include "services/program.h"
+#include "services/program_dir.h"
 #include "services/reftables.h"
 #include "services/settings.h"
 #include "services/strings.h"

@@ -4,7 +4,6 @@
 #include "app/admin.h"
 #include "app/dlg_intro.h"
 #include "services/colours.h"
-#include "services/program.h"
 #include "services/reftables.h"
 #include "services/screen.h"
 #include "services/settings.h"

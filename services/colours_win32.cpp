@@ -1,7 +1,6 @@
 // The program-wide colours (see colours.h).
 #include "services/colours.h"
 
-#include "services/program.h"
 #include "services/screen.h"
 
 namespace lysora {

@@ -1,7 +1,7 @@
 // OPENDB (see opendb.h).
 #include "services/opendb.h"
 
-#include "services/program.h"
+#include "services/program_dir.h"
 #include "services/reftables.h"
 #include "services/settings.h"
 

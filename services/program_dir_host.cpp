@@ -1,17 +1,15 @@
-// The executable's directory from /proc/self/exe (host build).
+// The running executable's full path from /proc/self/exe (host build).
 #include "services/program_dir.h"
 
 #include <filesystem>
 
 namespace lysora {
 
-std::string ExecutableDirectory()
+std::string ExecutablePath()
 {
     std::error_code error;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return {};
-    return exe.parent_path().string() + kPathSeparator;
+    return error ? std::string() : exe.string();
 }
 
 } // namespace lysora

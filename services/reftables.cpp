@@ -6,7 +6,6 @@
 #include "data/domain.h"
 #include "data/domain_cartbl.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 
 #include <memory>
 
@@ -186,5 +185,15 @@ bool VALEURSUPPORTEE(DBSEL& nutrient, int entry)
     Symbol type = fields[std::size_t(entry % 2 == 0 ? entry - 2 : entry - 1)];
     return nutrient.Get(type).Text() == "O";
 }
+
+std::string CRYPTER(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        c = char(static_cast<unsigned char>(c) ^ kScrambleKey);
+    return result;
+}
+
+std::string DECRYPTER(std::string_view text) { return CRYPTER(text); }
 
 } // namespace lysora

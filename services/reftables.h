@@ -10,6 +10,7 @@
 #include "data/dbsel.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lysora {
@@ -75,5 +76,19 @@ bool LOADNUTRIMENTS();
 // carried; a mean when the nutrient's flag of that type holds "O". False for an entry
 // outside 1..11.
 bool VALEURSUPPORTEE(DBSEL& nutrient, int entry);
+
+// The general table's texts are stored scrambled: each byte combined by exclusive-or with a
+// one-byte key, a build constant shared with the tool that writes the table (CMake cache
+// variable LYSORA_SCRAMBLE_KEY).
+#ifndef LYSORA_SCRAMBLE_KEY
+#error "LYSORA_SCRAMBLE_KEY must be defined by the build"
+#endif
+inline constexpr unsigned char kScrambleKey = LYSORA_SCRAMBLE_KEY;
+static_assert(kScrambleKey != 0, "a zero key would leave the texts unscrambled");
+
+// Each byte combined with the scrambling key; the same length as the input. Its own
+// inverse: DECRYPTER is CRYPTER.
+std::string CRYPTER(std::string_view text);
+std::string DECRYPTER(std::string_view text);
 
 } // namespace lysora

@@ -1,11 +1,24 @@
-// Settings file access and the system decimal separator, over the profile functions.
+// Settings file access, the system decimal separator and the settings of the run, over the
+// profile functions.
 #include "services/settings.h"
 
+#include "data/domain_text.h"
 #include "services/profile.h"
 #include "services/program_dir.h"
 
+#include <clocale>
+#include <locale>
+
 namespace lysora {
 namespace {
+
+constexpr int kDateEpoch = 1970;
+
+Symbol& LongField()
+{
+    static Symbol symbol;
+    return symbol;
+}
 
 // Profile values are read through a 512-byte buffer: 511 characters and the final NUL.
 constexpr std::size_t kParamBuffer = 512;
@@ -65,5 +78,34 @@ std::string GETDECIMALSEP()
 }
 
 void SETWININI(std::string_view path) { WinIni() = path.empty() ? std::string(kSystemWinIni) : std::string(path); }
+
+void INITREGLAGES()
+{
+    // Number-to-text conversion with ".", and byte-order comparison of texts, whatever the
+    // user's locale says.
+    std::setlocale(LC_NUMERIC, "C");
+    std::setlocale(LC_COLLATE, "C");
+    std::locale::global(std::locale::classic());
+    SetDateEpoch(kDateEpoch);
+    SETPROGRAMDIR(ExecutableDirectory());
+    LongField() = Symbol("long");
+    SetDecimalSeparator(GETDECIMALSEP().front());
+}
+
+Symbol SYMLONG() { return LongField(); }
+
+std::string NEXTTOKEN(std::string& list, std::string_view separator)
+{
+    std::size_t found = separator.empty() ? std::string::npos : list.find(separator);
+    std::string token;
+    if (found == std::string::npos) {
+        token.swap(list);
+    } else {
+        // Separators are one character long: only the first character is skipped.
+        token = list.substr(0, found);
+        list.erase(0, found + 1);
+    }
+    return token;
+}
 
 } // namespace lysora

@@ -1,6 +1,7 @@
 // The program's settings file "Lysora.ini" (one section, "Params") in the program directory,
-// and the system decimal separator from "win.ini". Nothing is cached: every read opens the
-// file, every write goes to it at once. No function here shows a message.
+// the system decimal separator from "win.ini", and the number, collation and date settings of
+// the run. Nothing is cached: every read opens the file, every write goes to it at once. No
+// function here shows a message.
 //
 // Keys of section "Params" (the constants below), their values and their defaults:
 //   Langue      "FRA" or "ENG", upper-cased when read; default "ENG"
@@ -9,6 +10,8 @@
 //   ListeMat    feedstuff codes chosen for comparison, joined by ","; default empty
 //   ListeNutri  nutrient codes chosen for comparison, joined by ","; default empty
 #pragma once
+
+#include "base/symbol.h"
 
 #include <string>
 #include <string_view>
@@ -44,5 +47,20 @@ std::string GETDECIMALSEP();
 // the host build has none by default (separator "."). Tests point it at a file of their own;
 // an empty path restores the default.
 void SETWININI(std::string_view path);
+
+// Number, collation, date and directory settings of the run, before anything else reads
+// them: numbers written with "." whatever the locale, texts compared by character code,
+// two-digit years in 1970-2069, the program directory from the executable, the user's
+// decimal separator from the system settings, and the field symbol LONG.
+void INITREGLAGES();
+
+// The nutrient table's long-name field, a symbol made at start from the text "long".
+Symbol SYMLONG();
+
+// Removes and returns the first token of list (the lists above are joined by ","): the text
+// before the first separator, the list keeping what follows that separator; the whole list
+// (leaving it empty) when there is no separator. An empty field between two separators gives
+// an empty token; a list ending with a separator gives no extra token once the list is empty.
+std::string NEXTTOKEN(std::string& list, std::string_view separator);
 
 } // namespace lysora

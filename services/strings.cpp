@@ -226,4 +226,11 @@ std::vector<Symbol> CLESCHAINES()
     return keys;
 }
 
+std::string UNAMP(std::string_view text)
+{
+    std::string result(text);
+    std::erase(result, '&');
+    return result;
+}
+
 } // namespace lysora

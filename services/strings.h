@@ -57,4 +57,7 @@ const std::vector<std::string>& TITRESVALEURS();
 // Every key of the string table, in table order (for checks over the whole table).
 std::vector<Symbol> CLESCHAINES();
 
+// The text with every "&" (accelerator marker of a label) removed.
+std::string UNAMP(std::string_view text);
+
 } // namespace lysora

@@ -4,7 +4,6 @@
 #include "print/preview_win32.h"
 #include "services/colours.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "views/grid/fld_grille.h"
 
 namespace lysora {

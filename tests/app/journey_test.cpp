@@ -5,7 +5,6 @@
 // picture a control shows, the file written.
 #include "guikit/guikit.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "program_runner.h"
 #include "tests/support/user_input.h"
 

@@ -18,7 +18,6 @@
 #include "services/reftables.h"
 #include "services/settings.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "tests/support/file_dialog.h"
 #include "tests/support/generated_tables.h"
 #include "tests/support/message_recorder.h"

@@ -2,7 +2,6 @@
 // itself with the shipped tables under a folder named "DBG" and under one named "dbg", and
 // runs each copy, which reports its own debug flag and how OPENDB opened its tables.
 #include "services/opendb.h"
-#include "services/program.h"
 #include "services/program_dir.h"
 #include "services/reftables.h"
 #include "tests/support/program_dir_fixture.h"

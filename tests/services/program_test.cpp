@@ -1,6 +1,7 @@
 // The program-wide values start-up sets: colours by screen depth, the debug-copy test on the
 // executable's path, and the number, date, directory and separator settings of the run.
-#include "services/program.h"
+#include "services/colours.h"
+#include "services/settings.h"
 
 #include "data/domain_text.h"
 #include "services/program_dir.h"

@@ -5,7 +5,6 @@
 #include "data/domain_cartbl.h"
 #include "framework/control_plan.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "tests/support/program_dir_fixture.h"
 #include "tools/maketables/table_writer.h"
 
@@ -237,6 +236,22 @@ TEST_F(RefTablesTest, DeclarationsGiveFieldsDomainsCaptionsAndOrders)
     auto* nutrient = dynamic_cast<DOM_CARTBL*>(values.FLDOBJ(Symbol("NUTRI")));
     ASSERT_NE(nutrient, nullptr);
     EXPECT_EQ(PlanControl(*nutrient).width, 200);
+}
+
+TEST(Crypter, ScramblesEveryByteAndUndoesItself)
+{
+    std::string all;
+    for (int c = 0; c < 256; ++c)
+        all += char(c);
+    std::string scrambled = CRYPTER(all);
+    ASSERT_EQ(scrambled.size(), all.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        EXPECT_NE(scrambled[i], all[i]) << "byte " << i << " left as it was";
+    EXPECT_EQ(CRYPTER(scrambled), all);
+    EXPECT_EQ(DECRYPTER(scrambled), all);
+    EXPECT_EQ(CRYPTER(""), "");
+    std::string title = "Lysora – données d'illustration";
+    EXPECT_EQ(DECRYPTER(CRYPTER(title)), title);
 }
 
 } // namespace

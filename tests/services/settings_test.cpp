@@ -2,6 +2,8 @@
 
 #include "tests/support/program_dir_fixture.h"
 
+#include <vector>
+
 namespace lysora {
 namespace {
 
@@ -75,6 +77,40 @@ TEST_F(SettingsTest, ProgramDirectoryAlwaysEndsWithASeparator)
     EXPECT_TRUE(PROGRAMDIR().back() == '/' || PROGRAMDIR().back() == '\\');
     SETPROGRAMDIR(dir);
     EXPECT_EQ(PROGRAMDIR(), dir);
+}
+
+// ---- The lists the settings keep, joined by ","
+
+std::vector<std::string> AllTokens(std::string list, std::string_view separator)
+{
+    std::vector<std::string> tokens;
+    while (!list.empty())
+        tokens.push_back(NEXTTOKEN(list, separator));
+    return tokens;
+}
+
+TEST(NextToken, TakesTokensUntilTheListIsEmpty)
+{
+    std::string list = "1,2,3";
+    EXPECT_EQ(NEXTTOKEN(list, ","), "1");
+    EXPECT_EQ(list, "2,3");
+    EXPECT_EQ(NEXTTOKEN(list, ","), "2");
+    EXPECT_EQ(NEXTTOKEN(list, ","), "3");
+    EXPECT_EQ(list, "");
+
+    list = "7";
+    EXPECT_EQ(NEXTTOKEN(list, ","), "7");
+    EXPECT_EQ(list, "");
+    EXPECT_EQ(NEXTTOKEN(list, ","), "");
+    EXPECT_EQ(list, "");
+}
+
+TEST(NextToken, EmptyFieldsAndTrailingSeparator)
+{
+    EXPECT_EQ(AllTokens("1,,3", ","), (std::vector<std::string>{"1", "", "3"}));
+    EXPECT_EQ(AllTokens("1,2,", ","), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(AllTokens(",5", ","), (std::vector<std::string>{"", "5"}));
+    EXPECT_EQ(AllTokens("a;b", ","), (std::vector<std::string>{"a;b"}));
 }
 
 } // namespace

@@ -119,5 +119,13 @@ TEST_F(StringsTest, EveryKeyIsUniqueAndHasATextInBothLanguages)
     EXPECT_EQ(LIB(Symbol("BTMODIFIER")), "Modifra");
 }
 
+TEST(Unamp, RemovesEveryAmpersand)
+{
+    EXPECT_EQ(UNAMP("&Fiches matières premières"), "Fiches matières premières");
+    EXPECT_EQ(UNAMP("A&&B"), "AB");
+    EXPECT_EQ(UNAMP("Mode d'&emploi"), "Mode d'emploi");
+    EXPECT_EQ(UNAMP(""), "");
+}
+
 } // namespace
 } // namespace lysora

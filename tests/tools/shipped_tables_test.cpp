@@ -4,7 +4,6 @@
 
 #include "data/engine/engine.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "tests/support/program_dir_fixture.h"
 #include "tools/maketables/table_sources.h"
 

@@ -1,7 +1,7 @@
 // The shipped sample data meets its consistency rules, and each rule catches a bad edit.
 #include "tools/maketables/table_sources.h"
 
-#include "services/utilities.h"
+#include "services/reftables.h"
 #include "tests/support/program_dir_fixture.h"
 
 #include <algorithm>

@@ -9,7 +9,6 @@
 #include "services/help.h"
 #include "services/reftables.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "tools/makehelp/help_markup.h"
 #include "tools/makehelp/whole_table.h"
 #include "tools/maketables/cp1252.h"

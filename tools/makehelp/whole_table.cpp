@@ -5,7 +5,6 @@
 #include "base/text.h"
 #include "services/reftables.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "tools/makehelp/help_markup.h"
 #include "tools/maketables/cp1252.h"
 

@@ -2,7 +2,7 @@
 #include "tools/maketables/table_sources.h"
 
 #include "base/display_number.h"
-#include "services/utilities.h"
+#include "services/reftables.h"
 #include "tools/maketables/cp1252.h"
 
 #include <algorithm>

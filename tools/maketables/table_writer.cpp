@@ -7,7 +7,6 @@
 #include "data/engine/engine.h"
 #include "services/reftables.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 
 #include <functional>
 

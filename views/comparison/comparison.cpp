@@ -7,7 +7,6 @@
 #include "data/domain_text.h"
 #include "services/settings.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 
 #include <algorithm>
 #include <charconv>

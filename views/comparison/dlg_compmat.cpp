@@ -6,7 +6,7 @@
 #include "services/colours.h"
 #include "services/help.h"
 #include "services/help_win32.h"
-#include "services/program.h"
+#include "services/program_dir.h"
 #include "services/reftables.h"
 #include "services/strings.h"
 #include "views/chart/dlg_nutriselect.h"

@@ -13,7 +13,6 @@
 #include "print/preview_win32.h"
 #include "services/opendb.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "views/chart/dlg_nutriselect.h"
 #include "views/chart/histogram.h"
 

@@ -9,7 +9,6 @@
 #include "services/opendb.h"
 #include "services/reftables.h"
 #include "services/strings.h"
-#include "services/utilities.h"
 #include "tests/framework/gui_fixture.h"
 #include "tests/support/program_dir_fixture.h"
 #include "views/chart/histogram.h"

@@ -1,27 +1,16 @@
-// File helpers of the data layer, host build: stat and an exclusive create in the
-// temporary folder ($TMPDIR or /tmp), then the current folder. Names follow the Windows
-// form prefix + four hexadecimal digits + ".tmp".
-#include "data/files.h"
+// The spool files' temporary names, host build: an exclusive create in the temporary folder
+// ($TMPDIR or /tmp), then the current folder. Names follow the Windows form prefix + four
+// hexadecimal digits + ".tmp".
+#include "print/spool_name.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lysora {
-
-bool FileExists(std::string_view path)
-{
-    std::string native(path);
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
-    struct stat info;
-    return stat(native.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 std::string TMPNAME(std::string_view prefix)
 {

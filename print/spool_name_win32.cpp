@@ -1,16 +1,9 @@
-// File helpers of the data layer, Windows build: GetFileAttributesA, GetTempPathA and
-// GetTempFileNameA.
-#include "data/files.h"
+// The spool files' temporary names, Windows build: GetTempPathA and GetTempFileNameA.
+#include "print/spool_name.h"
 
 #include <windows.h>
 
 namespace lysora {
-
-bool FileExists(std::string_view path)
-{
-    DWORD attributes = GetFileAttributesA(std::string(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::string TMPNAME(std::string_view prefix)
 {

@@ -1,5 +1,7 @@
-// TMPNAME and FileExists.
-#include "data/files.h"
+// TMPNAME, and the file test it is checked with.
+#include "print/spool_name.h"
+
+#include "data/engine/file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,8 @@
 
 namespace lysora {
 namespace {
+
+using engine::FileExists;
 
 TEST(Files, TmpNameCreatesANewFileEachTime)
 {
