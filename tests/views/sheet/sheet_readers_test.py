@@ -20,7 +20,7 @@ from pathlib import Path
 from dbfread import DBF
 
 HERE = Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE.parent.parent / "print"))
+sys.path.insert(0, str(HERE.parents[1] / "print"))
 sys.path.insert(0, str(HERE))
 import check_olvan  # noqa: E402
 import outside_readers_test as readers  # noqa: E402
@@ -41,7 +41,7 @@ GROUP_TITLES = {
 
 
 def permanent_nutrient():
-    for line in (HERE.parent.parent / "tables" / "general.txt").read_text(encoding="utf-8").splitlines():
+    for line in (HERE.parents[2] / "tables" / "general.txt").read_text(encoding="utf-8").splitlines():
         key, _, value = line.partition("=")
         if key.strip() == "NUTRI":
             return value.strip()
