@@ -2,9 +2,9 @@
 // (see admin.h).
 #include "app/admin.h"
 
-#include "app/program.h"
-#include "app/reftables.h"
-#include "app/strings.h"
+#include "services/program_dir.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 
 #include <utility>
 #include <vector>

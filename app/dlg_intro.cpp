@@ -2,11 +2,11 @@
 #include "app/dlg_intro.h"
 
 #include "app/dlg_menu.h"
-#include "app/opendb.h"
-#include "app/settings.h"
 #include "app/start.h"
-#include "app/strings.h"
-#include "views/fld_bitmap.h"
+#include "services/opendb.h"
+#include "services/settings.h"
+#include "services/strings.h"
+#include "views/picture/fld_bitmap.h"
 
 namespace lysora {
 namespace {

@@ -2,14 +2,14 @@
 #include "app/dlg_menu.h"
 
 #include "app/admin.h"
-#include "app/help.h"
-#include "app/help_win32.h"
-#include "app/program.h"
-#include "app/reftables.h"
-#include "app/settings.h"
 #include "app/start.h"
-#include "app/strings.h"
-#include "views/fld_bitmap.h"
+#include "services/help.h"
+#include "services/help_win32.h"
+#include "services/program_dir.h"
+#include "services/reftables.h"
+#include "services/settings.h"
+#include "services/strings.h"
+#include "views/picture/fld_bitmap.h"
 
 namespace lysora {
 namespace {

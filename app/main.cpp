@@ -4,7 +4,7 @@
 // the message loop ends.
 #include "app/start.h"
 #include "base/message_box.h"
-#include "views/dlg_compmatselect.h"
+#include "views/comparison/dlg_compmatselect.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

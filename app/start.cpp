@@ -2,17 +2,15 @@
 #include "app/start.h"
 
 #include "app/admin.h"
-#include "app/colours.h"
 #include "app/dlg_intro.h"
-#include "app/program.h"
-#include "app/reftables.h"
-#include "app/screen.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/utilities.h"
-#include "print/preview_win32.h"
-#include "views/dlg_fichemat.h"
-#include "views/fld_grille.h"
+#include "services/colours.h"
+#include "services/reftables.h"
+#include "services/screen.h"
+#include "services/settings.h"
+#include "services/strings.h"
+#include "views/grid/fld_grille.h"
+#include "views/sheet/dlg_fichemat.h"
+#include "views/view_colours.h"
 
 #include <memory>
 #include <string>
@@ -37,15 +35,6 @@ void SETICON(std::string_view name)
 HICON ICONEPROGRAMME() { return ProgramIcon(); }
 
 std::string FICHIERIMAGE(std::string_view file) { return PROGRAMDIR() + std::string(file); }
-
-void SETCOULEURS()
-{
-    ChooseProgramColours();
-    FLD_GRILLE::SetHeaderBrush(BROSSEENTETE());
-    PreviewCaptionSource() = [] {
-        return PreviewCaptions{LIB(Symbol("IMPRESSION")), LIB(Symbol("ZOOM")), UNAMP(LIB(Symbol("FERMER")))};
-    };
-}
 
 void START()
 {

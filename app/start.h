@@ -1,8 +1,8 @@
 // START: the program's spine from process start to the end of the message loop. It sets the
-// program-wide values (colours by screen depth, the header brush, the program icon, the
-// number, collation, date and directory settings), reads the language, shows the intro and
-// runs the GUI engine's message loop; when the loop ends it deletes the header brush.
-// Windows build only; the portable half of these values is in program.h.
+// program-wide values (colours by screen depth and the header brush through SETCOULEURS, the
+// program icon, the number, collation, date and directory settings), reads the language,
+// shows the intro and runs the GUI engine's message loop; when the loop ends it deletes the
+// header brush. Windows build only.
 #pragma once
 
 #include "framework/win.h"
@@ -19,11 +19,6 @@ void START();
 
 // Loads the icon resource of that name from the program's module into the program icon.
 void SETICON(std::string_view name);
-
-// The program-wide colours by screen depth, the header brush on the grids and the preview's
-// button texts in the current language: START's first step, also for programs that show the
-// views without START (test and sample tools).
-void SETCOULEURS();
 
 // The program icon START sets, for every window. The colours are in colours.h.
 HICON ICONEPROGRAMME();

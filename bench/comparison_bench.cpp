@@ -2,12 +2,12 @@
 // table's rows for 1,000 feedstuffs by 60 nutrients (60,000 value seeks; target < 50 ms),
 // sorting those rows on a column as a header click does (target < 5 ms), and filling the
 // selection's two lists from 5,000 feedstuffs (target < 100 ms).
-#include "app/reftables.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "services/reftables.h"
+#include "services/settings.h"
+#include "services/strings.h"
 #include "tools/maketables/table_writer.h"
-#include "views/comparison.h"
-#include "views/grid_model.h"
+#include "views/comparison/comparison.h"
+#include "views/grid/grid_model.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // 1,000 feedstuffs by 60 nutrients, painted whole (headers and rows) and rows only (as
 // while scrolling), and re-sorted on a header click with the repaint that follows.
 #include "framework/dlg.h"
-#include "views/fld_grille.h"
+#include "views/grid/fld_grille.h"
 
 #include <chrono>
 #include <cstdio>

@@ -3,13 +3,13 @@
 // to a grid model each (what the sheet's grids are given). Measured on the shipped tables
 // and on a generated database of 5,000 feedstuffs by 60 nutrients (300,000 value records).
 // The target is below 5 ms per step.
-#include "app/opendb.h"
-#include "app/reftables.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "services/opendb.h"
+#include "services/reftables.h"
+#include "services/settings.h"
+#include "services/strings.h"
 #include "tests/support/generated_tables.h"
-#include "views/grid_model.h"
-#include "views/sheet_data.h"
+#include "views/grid/grid_model.h"
+#include "views/sheet/sheet_data.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,12 +4,12 @@
 // the step asks for, then the whole sheet's.
 // Reports the time per step on the shipped tables and on a generated database of 1,000
 // feedstuffs by 60 nutrients.
-#include "app/opendb.h"
-#include "app/reftables.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "services/opendb.h"
+#include "services/reftables.h"
+#include "services/settings.h"
+#include "services/strings.h"
 #include "tests/support/generated_tables.h"
-#include "views/dlg_fichemat.h"
+#include "views/sheet/dlg_fichemat.h"
 
 #include <chrono>
 #include <cstdio>

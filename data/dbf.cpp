@@ -5,7 +5,7 @@
 #include "base/messages.h"
 #include "base/text.h"
 #include "data/engine/engine.h"
-#include "data/files.h"
+#include "data/engine/file.h"
 
 namespace lysora {
 
@@ -106,7 +106,7 @@ bool DBF::OPEN(bool shared, bool readOnly, std::string directory)
     if (!directory.empty() && directory.back() != '\\' && directory.back() != '/')
         directory += '\\';
     std::string path = directory + filename_ + ".dbf";
-    if (!FileExists(path)) {
+    if (!engine::FileExists(path)) {
         ShowMessage("Fichier non trouvé", "Table " + path, kMbIconStop);
         return false;
     }

@@ -2,7 +2,7 @@
 #include "print/pl.h"
 
 #include "base/messages.h"
-#include "data/files.h"
+#include "print/spool_name.h"
 #include "print/spool.h"
 
 #include <algorithm>

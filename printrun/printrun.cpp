@@ -3,11 +3,11 @@
 #include "printrun/printrun.h"
 
 #include "framework/winapi.h" // first: the Windows headers without their OUT macro
-#include "app/strings.h"
 #include "base/doevents_win32.h"
 #include "base/last_error_win32.h"
 #include "print/metafile_win32.h"
 #include "print/spool.h"
+#include "services/strings.h"
 
 #include <cderr.h>
 #include <commdlg.h>

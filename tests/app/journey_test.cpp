@@ -3,11 +3,10 @@
 // mouse and keyboard events at screen positions, one journey per window. Each step checks
 // what the user sees: the window that opened or closed, a caption, a control's text, the
 // picture a control shows, the file written.
-#include "app/strings.h"
-#include "app/utilities.h"
 #include "guikit/guikit.h"
+#include "services/strings.h"
 #include "program_runner.h"
-#include "user_input.h"
+#include "tests/support/user_input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The program as a whole, from the outside: copies of Lysora.exe with their tables and
 // pictures started under different settings and folders, their intro, menu and messages
 // read from their windows. Every box is answered and every process ends within its limit.
-#include "app/reftables.h"
-#include "app/strings.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 #include "program_runner.h"
 #include "tools/maketables/table_sources.h"
 #include "tools/maketables/table_writer.h"

@@ -2,7 +2,7 @@
 // in the language of the help file, whatever the folder, separator or letter case; unknown
 // topics fall back to the file's contents, and a file that is no help file of the program
 // maps to nothing.
-#include "app/help.h"
+#include "services/help.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // languages and nothing else does, each page is valid HTML for tidy, every link, anchor and
 // picture resolves, and the whole-table page holds exactly the values of the tables as an
 // independent reader (Debian's python3 with dbfread) sees them.
-#include "app/help.h"
+#include "services/help.h"
 #include "tests/support/run_command.h"
 
 #include <gtest/gtest.h>

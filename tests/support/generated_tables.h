@@ -4,10 +4,10 @@
 // place is seen.
 #pragma once
 
-#include "app/opendb.h"
-#include "app/reftables.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "services/opendb.h"
+#include "services/reftables.h"
+#include "services/settings.h"
+#include "services/strings.h"
 #include "tools/maketables/table_sources.h"
 #include "tools/maketables/table_writer.h"
 

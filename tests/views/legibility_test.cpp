@@ -10,23 +10,23 @@
 // - a histogram bar label, as shortened for the page, reaches the page footer;
 // - a label, a button caption or a list entry of the sheet, the comparison selection or the
 //   comparison table is cut.
-#include "app/reftables.h"
-#include "app/strings.h"
 #include "base/display_number.h"
 #include "base/text.h"
 #include "data/domain_text.h"
 #include "print/metafile_win32.h"
 #include "print/value_table.h"
-#include "tests/views/chart_recorder.h"
-#include "tests/views/dialog_fixture.h"
-#include "views/chart.h"
-#include "views/comparison.h"
-#include "views/dlg_compmat.h"
-#include "views/dlg_compmatselect.h"
-#include "views/dlg_fichemat.h"
-#include "views/fld_grille.h"
-#include "views/histogram.h"
-#include "views/sheet_data.h"
+#include "services/reftables.h"
+#include "services/strings.h"
+#include "tests/views/chart/chart_recorder.h"
+#include "tests/views/comparison/dialog_fixture.h"
+#include "views/chart/chart.h"
+#include "views/chart/histogram.h"
+#include "views/comparison/comparison.h"
+#include "views/comparison/dlg_compmat.h"
+#include "views/comparison/dlg_compmatselect.h"
+#include "views/grid/fld_grille.h"
+#include "views/sheet/dlg_fichemat.h"
+#include "views/sheet/sheet_data.h"
 
 #include <cmath>
 #include <map>

@@ -5,11 +5,10 @@
 // every value of those tables. The style sheet SOURCES/help.css goes to OUTPUT, and the
 // pictures the pages show, from PICTURES, to OUTPUT/pictures. Exit code 0 on success; each
 // problem is reported as "makehelp: file: what".
-#include "app/help.h"
-#include "app/reftables.h"
-#include "app/strings.h"
-#include "app/utilities.h"
 #include "base/text.h"
+#include "services/help.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 #include "tools/makehelp/help_markup.h"
 #include "tools/makehelp/whole_table.h"
 #include "tools/maketables/cp1252.h"

@@ -1,11 +1,10 @@
 // The whole-table page (see whole_table.h).
 #include "tools/makehelp/whole_table.h"
 
-#include "app/reftables.h"
-#include "app/strings.h"
-#include "app/utilities.h"
 #include "base/display_number.h"
 #include "base/text.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 #include "tools/makehelp/help_markup.h"
 #include "tools/maketables/cp1252.h"
 

@@ -1,8 +1,8 @@
 // Reading the table sources and checking the shipped data's consistency rules.
 #include "tools/maketables/table_sources.h"
 
-#include "app/utilities.h"
 #include "base/display_number.h"
+#include "services/reftables.h"
 #include "tools/maketables/cp1252.h"
 
 #include <algorithm>

@@ -4,10 +4,9 @@
 // any of these steps is a problem, so no truncated table is ever reported as written.
 #include "tools/maketables/table_writer.h"
 
-#include "app/reftables.h"
-#include "app/strings.h"
-#include "app/utilities.h"
 #include "data/engine/engine.h"
+#include "services/reftables.h"
+#include "services/strings.h"
 
 #include <functional>
 
