@@ -34,14 +34,6 @@ DLG_INTRO::DLG_INTRO() : DLG(nullptr, GKT_DIALOG, "Lysora")
     CENTER(kWidth, kHeight);
 }
 
-const WinMethods& DLG_INTRO::ClassMethods()
-{
-    static const WinMethods table(&DLG::ClassMethods(),
-                                  {Named<WIN>(cmd::FRA, &DLG_INTRO::FRA), Named<WIN>(cmd::ENG, &DLG_INTRO::ENG),
-                                   Named<WIN>(cmd::ONTIMER, &DLG_INTRO::ONTIMER)});
-    return table;
-}
-
 void DLG_INTRO::ONFLD(Symbol sym)
 {
     if (sym.IsNull() && !LANGUE().empty())

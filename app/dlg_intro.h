@@ -9,10 +9,8 @@
 namespace lysora {
 
 // The intro's commands: one per language button, and its timer.
-namespace cmd {
-inline constexpr Command FRA{"FRA"};
-inline constexpr Command ENG{"ENG"};
-} // namespace cmd
+#define DLG_INTRO_COMMANDS(OWN, SHARED) OWN(FRA) OWN(ENG) SHARED(ONTIMER)
+LYSORA_COMMANDS(DLG_INTRO_COMMANDS)
 
 class DLG_INTRO : public DLG {
 public:
@@ -21,8 +19,7 @@ public:
 
     DLG_INTRO();
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_INTRO, DLG, DLG_INTRO_COMMANDS)
 
     void ONFLD(Symbol sym) override;
     void FRA();

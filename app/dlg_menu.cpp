@@ -40,19 +40,6 @@ DLG_MENU::DLG_MENU() : DLG(nullptr, GKT_DIALOG, DONNEESGENERALES().titre)
     CENTER(kWidth, kHeight);
 }
 
-const WinMethods& DLG_MENU::ClassMethods()
-{
-    static const WinMethods table(
-        &DLG::ClassMethods(),
-        {Named<WIN>(cmd::MODEEMPLOI, &DLG_MENU::MODEEMPLOI),
-         Named<WIN>(cmd::CONCEPTMETHODOLOGIE, &DLG_MENU::CONCEPTMETHODOLOGIE),
-         Named<WIN>(cmd::FICHEMAT, &DLG_MENU::FICHEMAT), Named<WIN>(cmd::COMPMAT, &DLG_MENU::COMPMAT),
-         Named<WIN>(cmd::IMPTABLE, &DLG_MENU::IMPTABLE), Named<WIN>(cmd::AUTEURS, &DLG_MENU::AUTEURS),
-         Named<WIN>(cmd::AVERTISSEMENT, &DLG_MENU::AVERTISSEMENT), Named<WIN>(cmd::ONHELP, &DLG_MENU::ONHELP),
-         Named<WIN>(cmd::PARAMS, &DLG_MENU::PARAMS)});
-    return table;
-}
-
 void DLG_MENU::MENUITEM(Command command, int y)
 {
     const Symbol sym = command.Sym();

@@ -9,17 +9,12 @@
 
 namespace lysora {
 
-// The menu's commands: its seven items, top to bottom.
-namespace cmd {
-inline constexpr Command MODEEMPLOI{"MODEEMPLOI"};
-inline constexpr Command CONCEPTMETHODOLOGIE{"CONCEPTMETHODOLOGIE"};
-inline constexpr Command FICHEMAT{"FICHEMAT"};
-inline constexpr Command COMPMAT{"COMPMAT"};
-inline constexpr Command IMPTABLE{"IMPTABLE"};
-inline constexpr Command AUTEURS{"AUTEURS"};
-inline constexpr Command AVERTISSEMENT{"AVERTISSEMENT"};
-inline constexpr Command PARAMS{"PARAMS"}; // the administration frame (debug copies only)
-} // namespace cmd
+// The menu's commands: its seven items, top to bottom, the administration frame (debug
+// copies only) and help.
+#define DLG_MENU_COMMANDS(OWN, SHARED)                                                                         \
+    OWN(MODEEMPLOI) OWN(CONCEPTMETHODOLOGIE) OWN(FICHEMAT) OWN(COMPMAT) OWN(IMPTABLE) OWN(AUTEURS)             \
+    OWN(AVERTISSEMENT) OWN(PARAMS) SHARED(ONHELP)
+LYSORA_COMMANDS(DLG_MENU_COMMANDS)
 
 class MAINWINDOW;
 
@@ -30,8 +25,7 @@ public:
     DLG_MENU();
     ~DLG_MENU() override;
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_MENU, DLG, DLG_MENU_COMMANDS)
 
     // A square picture button with the command at (280, y) and its label at (310, y + 1);
     // a click on either runs the item.

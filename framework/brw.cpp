@@ -34,13 +34,6 @@ BRW::BRW(WIN* parent, DBSEL& data, const std::vector<Symbol>& fields) : WIN(pare
     MakeSource();
 }
 
-const WinMethods& BRW::ClassMethods()
-{
-    static const WinMethods table(&WIN::ClassMethods(), {Named<WIN>(cmd::REFRESH, &BRW::REFRESH),
-                                                         Named<WIN>(cmd::ONCOMMIT, &BRW::ONCOMMIT)});
-    return table;
-}
-
 BRW& BRW::FLD(Symbol field, DomPtr dom, std::string_view picture, int width, std::string_view title)
 {
     std::string pic(picture);

@@ -17,10 +17,9 @@
 
 namespace lysora {
 
-namespace cmd {
-inline constexpr Command REFRESH{"REFRESH"};   // the table changed: redisplay
-inline constexpr Command ONCOMMIT{"ONCOMMIT"}; // a commit happened somewhere in the program
-} // namespace cmd
+// REFRESH: the table changed, redisplay. ONCOMMIT: a commit happened somewhere in the program.
+#define BRW_COMMANDS(OWN, SHARED) OWN(REFRESH) OWN(ONCOMMIT)
+LYSORA_COMMANDS(BRW_COMMANDS)
 
 class BRW : public WIN {
 public:
@@ -32,8 +31,7 @@ public:
     // given, with the table's domain and caption.
     BRW(WIN* parent, DBSEL& data, const std::vector<Symbol>& fields = {});
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(BRW, WIN, BRW_COMMANDS)
 
     // Declares a column: the field, its domain (none: plain text), a picture, a width in
     // pixels (0: from the domain) and a title (empty: the field's caption).

@@ -48,13 +48,6 @@ void DLG::Forget(const WIN& gone)
     WIN::Forget(gone);
 }
 
-const WinMethods& DLG::ClassMethods()
-{
-    static const WinMethods table(&WIN::ClassMethods(),
-                                  {Named<WIN>(cmd::OK, &DLG::OK), Named<WIN>(cmd::CLOSE, &DLG::CLOSE)});
-    return table;
-}
-
 // ---- The pen ------------------------------------------------------------------------
 
 DLG& DLG::X(int x)

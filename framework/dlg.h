@@ -26,6 +26,9 @@ void RegisterDialogClass(const char* name)
     DialogClasses::Instance().Add<T>(name);
 }
 
+// OK validates, stores and closes (DLG::OK, which dialogs override); CLOSE is every window's.
+#define DLG_COMMANDS(OWN, SHARED) SHARED(OK)
+
 class DLG : public WIN {
 public:
     // What validation does with an element: a field is checked; a button's command is
@@ -55,8 +58,7 @@ public:
     explicit DLG(WIN* parent = MainWindow(), int type = GKT_DIALOG, std::string_view text = {});
     ~DLG() override;
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG, WIN, DLG_COMMANDS)
 
     // ---- The pen ----
     DLG& X(int x);

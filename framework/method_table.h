@@ -4,6 +4,26 @@
 // code through a symbol. Each class declares the methods that may be called by name in ONE
 // static MethodTable, chained to the table of its base class; one ClassRegistry maps class
 // names to factories. Both are portable: the window classes use them with WIN as the root.
+//
+// ---- Declaring a class's commands ----
+// A class names each command its methods answer once, in a list macro in its header. The
+// name is at once the command's text, its constant cmd::NAME and the method that runs:
+//
+//     #define DLG_INTRO_COMMANDS(OWN, SHARED) OWN(FRA) OWN(ENG) SHARED(ONTIMER)
+//     LYSORA_COMMANDS(DLG_INTRO_COMMANDS) // in namespace lysora: cmd::FRA ("FRA"), cmd::ENG
+//
+// and, in the class body, LYSORA_METHODS(DLG_INTRO, DLG, DLG_INTRO_COMMANDS) builds the
+// class's table from the same list, chained to DLG's: FRA runs DLG_INTRO::FRA(). OWN(X) is a
+// command of this class: the list declares its constant. SHARED(X) is a command declared
+// elsewhere (the framework's cmd::ONTIMER, a command two views answer) that this class
+// answers too. The list is a macro because one C++ declaration makes either a constant or a
+// table entry, never both: one list expanded twice keeps them from drifting apart. A command
+// without a method of its name (answered in ONCMD, or a field's symbol) is a plain Command
+// constant.
+//
+// A derived class answers its base's commands as well as its own. A handler the base lists
+// and the derived class overrides (a virtual such as DLG::OK) needs no entry of its own: the
+// base's entry calls the override. A class without commands of its own writes neither.
 #pragma once
 
 #include "base/symbol.h"
@@ -13,6 +33,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace lysora {
@@ -41,19 +62,53 @@ public:
         return nullptr;
     }
 
+    // One entry: the method of class T (derived from Root) reached by the command's name.
+    // The method takes no argument; what it answers is dropped, as a command has no result.
+    template <class T, class R>
+    static Entry Named(Command name, R (T::*method)())
+    {
+        return {name.Sym(), [method](Root& object) { (static_cast<T&>(object).*method)(); }};
+    }
+
 private:
     const MethodTable* base_;
     std::vector<Entry> entries_;
 };
 
-// One entry of a MethodTable: the method of class T (derived from Root) reached by the name
-// of a command constant. The method takes no argument; what it answers is dropped, as a
-// command has no result.
-template <class Root, class T, class R>
-typename MethodTable<Root>::Entry Named(Command name, R (T::*method)())
-{
-    return {name.Sym(), [method](Root& object) { (static_cast<T&>(object).*method)(); }};
-}
+// The base of the root class of a hierarchy whose methods are called by name (WIN): the
+// empty table the root's own chains to, and the virtual that answers an object's table.
+template <class Root>
+class MethodRoot {
+public:
+    virtual ~MethodRoot() = default;
+    static const MethodTable<Root>& ClassMethods()
+    {
+        static const MethodTable<Root> none(nullptr, {});
+        return none;
+    }
+    virtual const MethodTable<Root>& Methods() const { return ClassMethods(); }
+};
+
+// The constants of a command list (see above), declared in namespace lysora::cmd.
+#define LYSORA_COMMAND_CONSTANT(NAME) inline constexpr ::lysora::Command NAME{#NAME};
+#define LYSORA_NO_CONSTANT(NAME)
+#define LYSORA_COMMANDS(LIST)                                                                                  \
+    namespace cmd {                                                                                            \
+    LIST(LYSORA_COMMAND_CONSTANT, LYSORA_NO_CONSTANT)                                                          \
+    }
+
+// The method table of CLASS, derived from BASE, built from a command list (see above).
+#define LYSORA_OWN_METHOD(NAME) Table::Named(::lysora::Command(#NAME), &Self::NAME),
+#define LYSORA_SHARED_METHOD(NAME) Table::Named(::lysora::cmd::NAME, &Self::NAME),
+#define LYSORA_METHODS(CLASS, BASE, LIST)                                                                      \
+    static decltype(BASE::ClassMethods()) ClassMethods()                                                       \
+    {                                                                                                          \
+        using Self = CLASS;                                                                                    \
+        using Table = std::remove_cvref_t<decltype(BASE::ClassMethods())>;                                     \
+        static const Table table(&BASE::ClassMethods(), {LIST(LYSORA_OWN_METHOD, LYSORA_SHARED_METHOD)});       \
+        return table;                                                                                          \
+    }                                                                                                          \
+    decltype(BASE::ClassMethods()) Methods() const override { return ClassMethods(); }
 
 // Class names to factories, for the classes of one root type.
 template <class Root>

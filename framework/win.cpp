@@ -112,12 +112,6 @@ void WIN::Forget(const WIN& gone)
     }
 }
 
-const WinMethods& WIN::ClassMethods()
-{
-    static const WinMethods table(nullptr, {Named<WIN>(cmd::CLOSE, &WIN::CLOSE)});
-    return table;
-}
-
 bool WIN::CallMethod(Symbol name)
 {
     const WinMethods::Call* call = Methods().Find(name);

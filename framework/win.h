@@ -39,7 +39,10 @@ WIN* MainWindow();
 // Index (from 1) of the filter row chosen in the last confirmed file dialog.
 int LastFilterIndex();
 
-class WIN : public NotifyTarget {
+// Every window answers CLOSE.
+#define WIN_COMMANDS(OWN, SHARED) SHARED(CLOSE)
+
+class WIN : public NotifyTarget, public MethodRoot<WIN> {
 public:
     // A requested coordinate left as it is by MOVE.
     static constexpr int kKeep = 0x7FFFFFFF;
@@ -51,8 +54,7 @@ public:
     WIN& operator=(const WIN&) = delete;
 
     // ---- Methods reached by name ----
-    static const WinMethods& ClassMethods();
-    virtual const WinMethods& Methods() const { return ClassMethods(); }
+    LYSORA_METHODS(WIN, MethodRoot<WIN>, WIN_COMMANDS)
     bool HasMethod(Symbol name) const { return Methods().Find(name) != nullptr; }
     // Calls the method of that name; false when the class has none.
     bool CallMethod(Symbol name);

@@ -80,15 +80,11 @@ TEST_F(DialogTest, OkAndCancelSitAtTheTopRightOfA400PixelDialog)
 }
 
 // A dialog that records what its commands reach.
+#define DLG_RECORDING_COMMANDS(OWN, SHARED) OWN(FICHEMAT)
 class DLG_RECORDING : public DLG {
 public:
     DLG_RECORDING() : DLG(nullptr, GKT_DIALOG, "Commandes") { CENTER(400, 250); }
-    static const WinMethods& ClassMethods()
-    {
-        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(Command("FICHEMAT"), &DLG_RECORDING::FICHEMAT)});
-        return table;
-    }
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_RECORDING, DLG, DLG_RECORDING_COMMANDS)
     void FICHEMAT() { calls.push_back("FICHEMAT"); }
     void ONCMD(Symbol sym) override { calls.push_back("ONCMD " + sym.Name()); }
     void ONFLD(Symbol sym) override { changed.push_back(sym.Name()); }
@@ -256,6 +252,7 @@ TEST_F(DialogTest, OkReportsTheFirstFailingFieldAndGivesItTheFocus)
 }
 
 // Two pages; the first holds a mandatory number.
+#define DLG_PAGES_COMMANDS(OWN, SHARED) OWN(Init_PAGE1) OWN(Init_PAGE2)
 class DLG_PAGES : public DLG {
 public:
     DLG_PAGES() : DLG(nullptr, GKT_DIALOG, "Pages")
@@ -265,13 +262,7 @@ public:
         INITONGLET({Symbol("PAGE1"), Symbol("PAGE2")}, {"Un", "Deux"}, 10, 40, 400, 200);
         CMDOKCANCEL();
     }
-    static const WinMethods& ClassMethods()
-    {
-        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(Command("Init_PAGE1"), &DLG_PAGES::Init_PAGE1),
-                                                             Named<WIN>(Command("Init_PAGE2"), &DLG_PAGES::Init_PAGE2)});
-        return table;
-    }
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_PAGES, DLG, DLG_PAGES_COMMANDS)
     void Init_PAGE1() { LBL(Symbol(), "Poids :").FLD(Symbol("POIDS"), std::make_shared<DOM_NUM>(4, 0, true)); }
     void Init_PAGE2() { FLD(Symbol("NOTE"), std::make_shared<DOM_CAR>(20)).CMD(Command("PLUS"), "Plus", 60); }
     void ONTAB(Symbol sym) override { tabs.push_back(sym.Name()); }
@@ -464,15 +455,11 @@ TEST_F(DialogTest, MessageBoxesCarryTheirCaptionsIconsAndAnswers)
     EXPECT_EQ(boxes.shown[3].style, kMbOk | kMbIconStop);
 }
 
+#define DLG_TIMER_COMMANDS(OWN, SHARED) SHARED(ONTIMER)
 class DLG_TIMER : public DLG {
 public:
     DLG_TIMER() : DLG(nullptr, GKT_DIALOG, "Minuterie") { CENTER(200, 100); }
-    static const WinMethods& ClassMethods()
-    {
-        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(Command("ONTIMER"), &DLG_TIMER::ONTIMER)});
-        return table;
-    }
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_TIMER, DLG, DLG_TIMER_COMMANDS)
     void ONTIMER() { ++ticks; }
     bool CANCLOSE() override { return allowClose; }
     void ONCLOSE() override { ++closes; }

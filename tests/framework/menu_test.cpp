@@ -8,6 +8,7 @@
 namespace lysora::testing {
 namespace {
 
+#define TEST_MENU_COMMANDS(OWN, SHARED) OWN(FICHEMAT)
 class DLG_MENU : public DLG {
 public:
     explicit DLG_MENU(int type = GKT_DIALOG, WIN* parent = nullptr) : DLG(parent, type, "Menu")
@@ -17,12 +18,7 @@ public:
         bar_.APPEND(fiches_);
         SETMENU(bar_);
     }
-    static const WinMethods& ClassMethods()
-    {
-        static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(Command("FICHEMAT"), &DLG_MENU::FICHEMAT)});
-        return table;
-    }
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_MENU, DLG, TEST_MENU_COMMANDS)
     void FICHEMAT() { calls.push_back("FICHEMAT"); }
     void ONCMD(Symbol sym) override { calls.push_back("ONCMD " + sym.Name()); }
     std::vector<std::string> calls;

@@ -54,12 +54,6 @@ DLG_NUTRISELECT::DLG_NUTRISELECT(DLG* owner, Symbol valueType, std::vector<std::
     BLOQUER();
 }
 
-const WinMethods& DLG_NUTRISELECT::ClassMethods()
-{
-    static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(cmd::OK, &DLG_NUTRISELECT::OK)});
-    return table;
-}
-
 std::string DLG_NUTRISELECT::Chosen()
 {
     // The list's value follows what it shows once checked.

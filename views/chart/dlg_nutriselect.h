@@ -30,9 +30,6 @@ public:
     DLG_NUTRISELECT(DLG* owner, Symbol valueType, std::vector<std::string> codes, std::vector<std::string> shortNames,
                     std::vector<std::string> matKeys);
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
-
     void ONCMD(Symbol sym) override;
     // Closes the dialog, then draws the chart and shows its preview.
     bool OK() override;

@@ -69,16 +69,6 @@ DLG_COMPMAT::DLG_COMPMAT(std::string valueType, std::vector<double> aMat, std::v
     BLOQUER();
 }
 
-const WinMethods& DLG_COMPMAT::ClassMethods()
-{
-    static const WinMethods table(
-        &DLG::ClassMethods(),
-        {Named<WIN>(cmd::GRAPHE, &DLG_COMPMAT::GRAPHE), Named<WIN>(cmd::IMPRIMERVALEURS, &DLG_COMPMAT::IMPRIMERVALEURS),
-         Named<WIN>(cmd::EXPORTER, &DLG_COMPMAT::EXPORTER), Named<WIN>(cmd::MODIFSEL, &DLG_COMPMAT::MODIFSEL),
-         Named<WIN>(cmd::ONHELP, &DLG_COMPMAT::ONHELP)});
-    return table;
-}
-
 void DLG_COMPMAT::ONCMD(Symbol sym)
 {
     if (sym != kTypeValeur)

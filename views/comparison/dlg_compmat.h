@@ -15,10 +15,11 @@ namespace lysora {
 
 class FLD_GRILLE;
 
-namespace cmd {
-inline constexpr Command GRAPHE{"GRAPHE"};
-inline constexpr Command MODIFSEL{"MODIFSEL"};
-} // namespace cmd
+// The table's commands: the histogram, back to the selection, and the outputs and help it
+// shares with other views.
+#define DLG_COMPMAT_COMMANDS(OWN, SHARED)                                                                      \
+    OWN(GRAPHE) OWN(MODIFSEL) SHARED(IMPRIMERVALEURS) SHARED(EXPORTER) SHARED(ONHELP)
+LYSORA_COMMANDS(DLG_COMPMAT_COMMANDS)
 
 class DLG_COMPMAT : public DLG {
 public:
@@ -30,8 +31,7 @@ public:
     DLG_COMPMAT(std::string valueType, std::vector<double> aMat, std::vector<std::string> aNutri,
                 std::vector<std::string> aCourt);
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_COMPMAT, DLG, DLG_COMPMAT_COMMANDS)
 
     void ONCMD(Symbol sym) override;
     void ONHELP() override;

@@ -82,20 +82,6 @@ DLG_COMPMATSELECT::DLG_COMPMATSELECT() : DLG(MainWindow(), GKT_DIALOG, LIB(Symbo
     BLOQUER();
 }
 
-const WinMethods& DLG_COMPMATSELECT::ClassMethods()
-{
-    static const WinMethods table(
-        &DLG::ClassMethods(),
-        {Named<WIN>(cmd::CREERTABLEAU, &DLG_COMPMATSELECT::CREERTABLEAU),
-         Named<WIN>(cmd::SELECTALLMAT, &DLG_COMPMATSELECT::SELECTALLMAT),
-         Named<WIN>(cmd::CLEARMAT, &DLG_COMPMATSELECT::CLEARMAT), Named<WIN>(cmd::AAE, &DLG_COMPMATSELECT::AAE),
-         Named<WIN>(cmd::AANE, &DLG_COMPMATSELECT::AANE), Named<WIN>(cmd::AP, &DLG_COMPMATSELECT::AP),
-         Named<WIN>(cmd::SELECTALLNUTRI, &DLG_COMPMATSELECT::SELECTALLNUTRI),
-         Named<WIN>(cmd::CLEARNUTRI, &DLG_COMPMATSELECT::CLEARNUTRI),
-         Named<WIN>(cmd::ONHELP, &DLG_COMPMATSELECT::ONHELP)});
-    return table;
-}
-
 void DLG_COMPMATSELECT::TYPEVALEUR(DLG& dialog, const std::string& valueType)
 {
     dialog.XY(kMargin, 10).LBL(Symbol("LBLTYPEVALEUR"), LIB(Symbol("TYPEVALEUR")) + " :").LN();

@@ -14,16 +14,12 @@
 
 namespace lysora {
 
-namespace cmd {
-inline constexpr Command SELECTALLMAT{"SELECTALLMAT"};
-inline constexpr Command CLEARMAT{"CLEARMAT"};
-inline constexpr Command AAE{"AAE"};
-inline constexpr Command AANE{"AANE"};
-inline constexpr Command AP{"AP"};
-inline constexpr Command SELECTALLNUTRI{"SELECTALLNUTRI"};
-inline constexpr Command CLEARNUTRI{"CLEARNUTRI"};
-inline constexpr Command CREERTABLEAU{"CREERTABLEAU"};
-} // namespace cmd
+// The selection's commands: all or none of the feedstuffs; the nutrients of a group, all or
+// none; the cross table; help.
+#define DLG_COMPMATSELECT_COMMANDS(OWN, SHARED)                                                                \
+    OWN(SELECTALLMAT) OWN(CLEARMAT) OWN(AAE) OWN(AANE) OWN(AP) OWN(SELECTALLNUTRI) OWN(CLEARNUTRI)             \
+    OWN(CREERTABLEAU) SHARED(ONHELP)
+LYSORA_COMMANDS(DLG_COMPMATSELECT_COMMANDS)
 
 class DLG_COMPMATSELECT : public DLG {
 public:
@@ -33,8 +29,7 @@ public:
 
     DLG_COMPMATSELECT();
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_COMPMATSELECT, DLG, DLG_COMPMATSELECT_COMMANDS)
 
     void ONFLD(Symbol sym) override;
     void ONKEY(int key) override;

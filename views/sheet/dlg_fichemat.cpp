@@ -172,19 +172,6 @@ DLG_FICHEMAT::DLG_FICHEMAT() : DLG(MainWindow(), GKT_DIALOG, UNAMP(LIB(Symbol("F
     BLOQUER();
 }
 
-const WinMethods& DLG_FICHEMAT::ClassMethods()
-{
-    static const WinMethods table(
-        &DLG::ClassMethods(),
-        {Named<WIN>(cmd::INIT_AAE, &DLG_FICHEMAT::INIT_AAE), Named<WIN>(cmd::INIT_AANE, &DLG_FICHEMAT::INIT_AANE),
-         Named<WIN>(cmd::INIT_AP, &DLG_FICHEMAT::INIT_AP), Named<WIN>(cmd::PREMIER, &DLG_FICHEMAT::PREMIER),
-         Named<WIN>(cmd::PRECEDENT, &DLG_FICHEMAT::PRECEDENT), Named<WIN>(cmd::SUIVANT, &DLG_FICHEMAT::SUIVANT),
-         Named<WIN>(cmd::DERNIER, &DLG_FICHEMAT::DERNIER), Named<WIN>(cmd::ONHELP, &DLG_FICHEMAT::ONHELP),
-         Named<WIN>(cmd::EXPORTER, &DLG_FICHEMAT::EXPORTER), Named<WIN>(cmd::LOT, &DLG_FICHEMAT::LOT),
-         Named<WIN>(cmd::IMPRIMERVALEURS, &DLG_FICHEMAT::IMPRIMERVALEURS)});
-    return table;
-}
-
 // ---- Construction -------------------------------------------------------------------
 
 namespace {

@@ -24,16 +24,15 @@
 
 namespace lysora {
 
+// The sheet's commands: the four navigation buttons, the filling of the three tab pages, the
+// batch, and the outputs and help it shares with other views.
+#define DLG_FICHEMAT_COMMANDS(OWN, SHARED)                                                                     \
+    OWN(PREMIER) OWN(PRECEDENT) OWN(SUIVANT) OWN(DERNIER) OWN(INIT_AAE) OWN(INIT_AANE) OWN(INIT_AP) OWN(LOT)   \
+    SHARED(EXPORTER) SHARED(IMPRIMERVALEURS) SHARED(ONHELP)
+LYSORA_COMMANDS(DLG_FICHEMAT_COMMANDS)
+
 namespace cmd {
-inline constexpr Command MAT{"MAT"};
-inline constexpr Command PREMIER{"PREMIER"};
-inline constexpr Command PRECEDENT{"PRECEDENT"};
-inline constexpr Command SUIVANT{"SUIVANT"};
-inline constexpr Command DERNIER{"DERNIER"};
-inline constexpr Command INIT_AAE{"INIT_AAE"};
-inline constexpr Command INIT_AANE{"INIT_AANE"};
-inline constexpr Command INIT_AP{"INIT_AP"};
-inline constexpr Command LOT{"LOT"};
+inline constexpr Command MAT{"MAT"}; // the drop-down list of feedstuffs
 } // namespace cmd
 
 class DLG_FICHEMAT : public DLG {
@@ -44,8 +43,7 @@ public:
 
     DLG_FICHEMAT(); // INIT
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_FICHEMAT, DLG, DLG_FICHEMAT_COMMANDS)
 
     // The graph buttons of a page: one left of each mean row; the command of each is the
     // prefix, the row number and the comparison key run together (GRAPHE11COMPTB).

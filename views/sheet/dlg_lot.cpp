@@ -54,13 +54,6 @@ DLG_LOT::DLG_LOT(DLG_FICHEMAT* sheet, const Batch& batch, const BatchBasis& tabl
     BLOQUER();
 }
 
-const WinMethods& DLG_LOT::ClassMethods()
-{
-    static const WinMethods table(&DLG::ClassMethods(), {Named<WIN>(cmd::OK, &DLG_LOT::OK),
-                                                         Named<WIN>(cmd::VALEURSTABLE, &DLG_LOT::VALEURSTABLE)});
-    return table;
-}
-
 bool DLG_LOT::OK()
 {
     auto typed = [this](Command command) {

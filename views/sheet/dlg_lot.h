@@ -14,10 +14,14 @@ namespace lysora {
 
 class DLG_FICHEMAT;
 
+// "Table values" removes the batch. OK, which every dialog answers, runs DLG_LOT::OK below.
+#define DLG_LOT_COMMANDS(OWN, SHARED) OWN(VALEURSTABLE)
+LYSORA_COMMANDS(DLG_LOT_COMMANDS)
+
+// The two entry fields: crude protein and dry matter.
 namespace cmd {
 inline constexpr Command LOTPROTEINE{"LOTPROTEINE"};
 inline constexpr Command LOTMS{"LOTMS"};
-inline constexpr Command VALEURSTABLE{"VALEURSTABLE"};
 } // namespace cmd
 
 class DLG_LOT : public DLG {
@@ -25,8 +29,7 @@ public:
     // INIT: the sheet, its feedstuff's batch (shown in the fields) and table values.
     DLG_LOT(DLG_FICHEMAT* sheet, const Batch& batch, const BatchBasis& table);
 
-    static const WinMethods& ClassMethods();
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_LOT, DLG, DLG_LOT_COMMANDS)
 
     // Checks the entries; applies the batch and closes, or says why and stays open.
     bool OK() override;

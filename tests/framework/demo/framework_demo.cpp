@@ -7,6 +7,11 @@
 #include "framework/dlg.h"
 
 namespace lysora {
+
+// The demo's commands: the filling of its two tab pages, and "About".
+#define DLG_DEMO_COMMANDS(OWN, SHARED) OWN(Init_IDENT) OWN(Init_VALEURS) OWN(APROPOS)
+LYSORA_COMMANDS(DLG_DEMO_COMMANDS)
+
 namespace {
 
 class DLG_DEMO : public DLG {
@@ -19,23 +24,15 @@ public:
         LBL(Symbol(), "Nom :").FLD(Symbol("NOM"), DomPtr()).LN();
         INITONGLET({Symbol("IDENT"), Symbol("VALEURS")}, {"Identification", "Valeurs"}, 10, 45, 430, 290);
         CMDOKCANCEL();
-        CMD(Command("APROPOS"), "À &propos", 75, std::nullopt);
+        CMD(cmd::APROPOS, "À &propos", 75, std::nullopt);
 
         menu_.APPEND(fichier_.APPEND(cmd::OK, "&Enregistrer").APPEND().APPEND(cmd::CLOSE, "&Quitter"));
-        menu_.APPEND(aide_.APPEND(Command("APROPOS"), "À &propos..."));
+        menu_.APPEND(aide_.APPEND(cmd::APROPOS, "À &propos..."));
         SETMENU(menu_);
         LOAD();
     }
 
-    static const WinMethods& ClassMethods()
-    {
-        static const WinMethods table(&DLG::ClassMethods(),
-                                      {Named<WIN>(Command("INIT_IDENT"), &DLG_DEMO::Init_IDENT),
-                                       Named<WIN>(Command("INIT_VALEURS"), &DLG_DEMO::Init_VALEURS),
-                                       Named<WIN>(Command("APROPOS"), &DLG_DEMO::APROPOS)});
-        return table;
-    }
-    const WinMethods& Methods() const override { return ClassMethods(); }
+    LYSORA_METHODS(DLG_DEMO, DLG, DLG_DEMO_COMMANDS)
 
     void Init_IDENT()
     {
