@@ -9,6 +9,11 @@ void DOEVENTS()
 {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The program is ending: the quit goes back for the main loop, which ends on it.
+            PostQuitMessage(int(msg.wParam));
+            return;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
