@@ -152,6 +152,23 @@ bool ReadLive(File& file, const std::string& path, Parsed& out, bool& parsed, st
     return true;
 }
 
+// Reads a live journal for undoing it. finished: it was written whole, so its saved bytes are
+// to be put back. A finished journal whose change counter the table's header does not match
+// belongs to other files (restored from a backup?): false, with finished still true.
+bool ReadUndo(File& journal, const std::string& path, File* table, Parsed& parsed, bool& finished,
+              std::string& error) {
+    if (!ReadLive(journal, path, parsed, finished, error)) {
+        finished = false;
+        return false;
+    }
+    if (finished && (!table || !BelongsToTable(*table, parsed.counter))) {
+        error = "the journal " + path + " of an interrupted change does not belong to these files "
+                "(restored from a backup?)";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::uint32_t Checksum(const char* p, std::size_t n) {
@@ -231,13 +248,11 @@ bool Journal::RollBack(File* const files[kJournalFiles], std::string& error) {
     if (!Live()) return true;
     Parsed parsed;
     bool finished = false;
-    if (!ReadLive(*file_, path_, parsed, finished, error)) return false;
+    if (!ReadUndo(*file_, path_, files[kTableFile], parsed, finished, error)) {
+        if (finished) error += "; they were left as they are: remove it to open them";
+        return false;
+    }
     if (finished) {
-        if (!files[kTableFile] || !BelongsToTable(*files[kTableFile], parsed.counter)) {
-            error = "the journal " + path_ + " of an interrupted change does not belong to these files "
-                    "(restored from a backup?); they were left as they are: remove it to open them";
-            return false;
-        }
         for (int i = 0; i < kJournalFiles; ++i)
             if (files[i] && !files[i]->Writable()) {
                 error = "a change to this table was interrupted; open it writable once to undo it";
@@ -259,13 +274,8 @@ bool Journal::UndoInCopies(File* const copies[kJournalFiles], std::string& error
     if (!Live()) return true;
     Parsed parsed;
     bool finished = false;
-    if (!ReadLive(*file_, path_, parsed, finished, error)) return false;
+    if (!ReadUndo(*file_, path_, copies[kTableFile], parsed, finished, error)) return false;
     if (!finished) return true;
-    if (!copies[kTableFile] || !BelongsToTable(*copies[kTableFile], parsed.counter)) {
-        error = "the journal " + path_ + " of an interrupted change does not belong to these files "
-                "(restored from a backup?)";
-        return false;
-    }
     if (!Restore(copies, parsed.oldSize, parsed.saved)) {
         error = "cannot undo an interrupted change to the table in memory";
         return false;
